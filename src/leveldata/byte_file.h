@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "leveldata/file_status.h"
+
+namespace morvane {
+
+enum class OpenMode { ReadOnly, ReadWrite };
+
+// An open file seen as an array of bytes. Every operation reports failure through its status;
+// none throws. Positions are 0-based byte offsets from the start of the file.
+class ByteFile {
+public:
+    virtual ~ByteFile() = default;
+
+    // The file's current length in bytes.
+    virtual FileStatus size(std::int64_t& length) = 0;
+
+    // Reads up to buffer.size() bytes at offset. Reaching the end of the file is not a failure:
+    // bytesRead tells how many bytes arrived, and the rest of the buffer is left as it was.
+    virtual FileStatus readAt(std::int64_t offset, std::span<std::uint8_t> buffer,
+                              std::size_t& bytesRead) = 0;
+
+    // Writes all bytes at offset, growing the file when needed. A failed write may have
+    // written part of the bytes.
+    virtual FileStatus writeAt(std::int64_t offset, std::span<const std::uint8_t> bytes) = 0;
+
+    // Cuts or extends the file to length bytes.
+    virtual FileStatus truncate(std::int64_t length) = 0;
+
+    // Makes every write so far durable on the storage device.
+    virtual FileStatus flush() = 0;
+
+    // Releases the file. Later calls fail with FileError::Closed. Destroying an open file
+    // closes it too, without reporting failure.
+    virtual FileStatus close() = 0;
+};
+
+// Opens files by path. Implementations exist for the operating system's files and for
+// in-memory files used by tests.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Opens path for byte access. On success the caller owns the returned file; on failure it
+    // returns nullptr and status says why. Never blocks: anything but a regular file (a FIFO,
+    // a device, a directory) is refused with FileError::NotRegularFile.
+    virtual std::unique_ptr<ByteFile> open(const std::string& path, OpenMode mode,
+                                           FileStatus& status) = 0;
+};
+
+// Fills buffer with the bytes at offset; bytes past the end of the file count as zero.
+// bytesPresent tells how many came from the file.
+FileStatus ReadZeroPadded(ByteFile& file, std::int64_t offset, std::span<std::uint8_t> buffer,
+                          std::size_t& bytesPresent);
+
+}  // namespace morvane

@@ -1,0 +1,168 @@
+#include "leveldata/disk_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace morvane {
+
+namespace {
+
+FileError OpenErrorFor(int errorNumber) {
+    switch (errorNumber) {
+        case ENOENT:
+        case ENOTDIR:
+            return FileError::NotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return FileError::AccessDenied;
+        default:
+            return FileError::OpenFailed;
+    }
+}
+
+class DiskFile : public ByteFile {
+public:
+    explicit DiskFile(int descriptor) : m_descriptor(descriptor) {}
+    ~DiskFile() override { close(); }
+
+    FileStatus size(std::int64_t& length) override {
+        if (m_descriptor < 0) {
+            return {FileError::Closed, {}};
+        }
+        struct stat info {};
+        if (::fstat(m_descriptor, &info) != 0) {
+            return FileStatus::FromErrno(FileError::ReadFailed, errno);
+        }
+        length = info.st_size;
+        return {};
+    }
+
+    FileStatus readAt(std::int64_t offset, std::span<std::uint8_t> buffer,
+                      std::size_t& bytesRead) override {
+        bytesRead = 0;
+        if (m_descriptor < 0) {
+            return {FileError::Closed, {}};
+        }
+        if (offset < 0) {
+            return {FileError::ReadFailed, "negative file position"};
+        }
+        while (bytesRead < buffer.size()) {
+            const ssize_t got = ::pread(m_descriptor, buffer.data() + bytesRead,
+                                        buffer.size() - bytesRead,
+                                        static_cast<off_t>(offset + std::int64_t(bytesRead)));
+            if (got < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return FileStatus::FromErrno(FileError::ReadFailed, errno);
+            }
+            if (got == 0) {
+                break;
+            }
+            bytesRead += std::size_t(got);
+        }
+        return {};
+    }
+
+    FileStatus writeAt(std::int64_t offset, std::span<const std::uint8_t> bytes) override {
+        if (m_descriptor < 0) {
+            return {FileError::Closed, {}};
+        }
+        if (offset < 0) {
+            return {FileError::WriteFailed, "negative file position"};
+        }
+        std::size_t written = 0;
+        while (written < bytes.size()) {
+            const ssize_t put =
+                ::pwrite(m_descriptor, bytes.data() + written, bytes.size() - written,
+                         static_cast<off_t>(offset + std::int64_t(written)));
+            if (put < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return FileStatus::FromErrno(FileError::WriteFailed, errno);
+            }
+            written += std::size_t(put);
+        }
+        return {};
+    }
+
+    FileStatus truncate(std::int64_t length) override {
+        if (m_descriptor < 0) {
+            return {FileError::Closed, {}};
+        }
+        if (::ftruncate(m_descriptor, static_cast<off_t>(length)) != 0) {
+            return FileStatus::FromErrno(FileError::TruncateFailed, errno);
+        }
+        return {};
+    }
+
+    FileStatus flush() override {
+        if (m_descriptor < 0) {
+            return {FileError::Closed, {}};
+        }
+        if (::fsync(m_descriptor) != 0) {
+            return FileStatus::FromErrno(FileError::FlushFailed, errno);
+        }
+        return {};
+    }
+
+    FileStatus close() override {
+        if (m_descriptor < 0) {
+            return {FileError::Closed, {}};
+        }
+        const int descriptor = m_descriptor;
+        m_descriptor = -1;
+        // The descriptor is gone after close() even when it reports an error, so it is never
+        // closed twice.
+        if (::close(descriptor) != 0) {
+            return FileStatus::FromErrno(FileError::CloseFailed, errno);
+        }
+        return {};
+    }
+
+private:
+    int m_descriptor;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteFile> DiskFileSystem::open(const std::string& path, OpenMode mode,
+                                               FileStatus& status) {
+    // Look before opening: opening a device can have effects of its own (a tape rewinds, a
+    // terminal becomes the controlling one), and a FIFO without a writer would block.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        status = FileStatus::FromErrno(OpenErrorFor(errno), errno);
+        return nullptr;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        status = {FileError::NotRegularFile, {}};
+        return nullptr;
+    }
+    const int access = mode == OpenMode::ReadWrite ? O_RDWR : O_RDONLY;
+    const int descriptor = ::open(path.c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        status = FileStatus::FromErrno(OpenErrorFor(errno), errno);
+        return nullptr;
+    }
+    auto file = std::make_unique<DiskFile>(descriptor);
+    // The path may have been replaced between stat() and open(); check what was opened.
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        status = {FileError::NotRegularFile, {}};
+        return nullptr;
+    }
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        status = FileStatus::FromErrno(FileError::OpenFailed, errno);
+        return nullptr;
+    }
+    status = {};
+    return file;
+}
+
+}  // namespace morvane

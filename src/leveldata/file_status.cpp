@@ -1,0 +1,53 @@
+#include "leveldata/file_status.h"
+
+#include <cstring>
+
+namespace morvane {
+
+FileStatus FileStatus::FromErrno(FileError error, int errorNumber) {
+    return FileStatus{error, std::strerror(errorNumber)};
+}
+
+std::string DescribeFileStatus(const FileStatus& status) {
+    std::string text;
+    switch (status.error) {
+        case FileError::None:
+            return "no error";
+        case FileError::NotFound:
+            text = "the file does not exist";
+            break;
+        case FileError::AccessDenied:
+            text = "access to the file was denied";
+            break;
+        case FileError::NotRegularFile:
+            text = "it is not a regular file";
+            break;
+        case FileError::Closed:
+            text = "the file is already closed";
+            break;
+        case FileError::OpenFailed:
+            text = "the file could not be opened";
+            break;
+        case FileError::ReadFailed:
+            text = "the file could not be read";
+            break;
+        case FileError::WriteFailed:
+            text = "the file could not be written";
+            break;
+        case FileError::FlushFailed:
+            text = "the file could not be flushed to disk";
+            break;
+        case FileError::TruncateFailed:
+            text = "the file's length could not be changed";
+            break;
+        case FileError::CloseFailed:
+            text = "the file could not be closed";
+            break;
+    }
+    if (!status.reason.empty()) {
+        text += " (" + status.reason + ")";
+    }
+    return text;
+}
+
+}  // namespace morvane

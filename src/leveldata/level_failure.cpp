@@ -1,0 +1,65 @@
+#include "leveldata/level_failure.h"
+
+#include <cctype>
+
+namespace morvane {
+
+namespace {
+
+std::string AtByte(std::int64_t fileByte) {
+    return fileByte >= 0 ? " at file byte " + std::to_string(fileByte) : std::string();
+}
+
+std::string Problem(const LevelFailure& failure) {
+    switch (failure.error) {
+        case LevelError::NoSuchLevel:
+            return "the source holds no such level";
+        case LevelError::BadDataOffset:
+            return "the data offset is not a valid file position";
+        case LevelError::TableLeavesFile:
+            return "the file ends inside the pointer table, before the level's entry" +
+                   AtByte(failure.fileByte);
+        case LevelError::PointerOutsideBank:
+            return "its pointer" + AtByte(failure.fileByte) +
+                   " does not point into the bank's level data";
+        case LevelError::StreamLeavesBank:
+            return "its packed stream runs past the end of the bank" + AtByte(failure.fileByte);
+        case LevelError::StreamLeavesFile:
+            return "the file ends inside its packed stream" + AtByte(failure.fileByte);
+        case LevelError::RunPastEnd:
+            return "the run" + AtByte(failure.fileByte) + " would pass the level's last cell";
+        case LevelError::NotABank:
+            return "this source holds a single map and cannot be saved";
+        case LevelError::BadLevelPlace:
+            return "its recorded place does not fit the bank";
+        case LevelError::BankOverflow:
+            return "the bank's free space is too small: " + std::to_string(failure.missingBytes) +
+                   (failure.missingBytes == 1 ? " byte is" : " bytes are") + " missing";
+        case LevelError::FreeSpaceUnknown:
+            return "the last level cannot be read, so the bank's free space is unknown and a "
+                   "longer level cannot be saved";
+        case LevelError::LevelWouldChange:
+            return "saving would change how this level reads";
+        case LevelError::ReadFailed:
+            return DescribeFileStatus(failure.file);
+        case LevelError::WriteFailed:
+            return "the operating system refused the write: " + DescribeFileStatus(failure.file);
+        case LevelError::VerifyFailed:
+            return "the bank read back after writing differs from what was written";
+    }
+    return "unknown failure";
+}
+
+}  // namespace
+
+std::string DescribeLevelFailure(const LevelFailure& failure) {
+    std::string text = Problem(failure);
+    if (failure.level > 0) {
+        text = "Level " + std::to_string(failure.level) + ": " + text;
+    } else if (!text.empty()) {
+        text[0] = char(std::toupper(static_cast<unsigned char>(text[0])));
+    }
+    return text + ".";
+}
+
+}  // namespace morvane

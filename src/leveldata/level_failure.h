@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "leveldata/file_status.h"
+
+namespace morvane {
+
+// Why a level could not be loaded or saved.
+enum class LevelError {
+    // The level number is not one the source holds.
+    NoSuchLevel,
+    // The source's data offset is not a file position.
+    BadDataOffset,
+    // The file ends inside the pointer table, before the level's entry.
+    TableLeavesFile,
+    // The level's pointer does not point into the bank's data area.
+    PointerOutsideBank,
+    // The level's stream runs past the end of the bank.
+    StreamLeavesBank,
+    // The file ends inside the level's stream.
+    StreamLeavesFile,
+    // A run of the stream would pass the last cell.
+    RunPastEnd,
+    // The source holds a single map, which cannot be saved.
+    NotABank,
+    // The stream's recorded place does not fit the bank.
+    BadLevelPlace,
+    // The new stream does not fit the free space at the end of the bank.
+    BankOverflow,
+    // The free space cannot be told because the last level cannot be read, and the new stream
+    // is longer than the old one.
+    FreeSpaceUnknown,
+    // The rebuilt bank would change how another level reads, or would not read back as the
+    // new map.
+    LevelWouldChange,
+    // The file could not be read.
+    ReadFailed,
+    // The file could not be written or flushed; the old bank was put back when possible.
+    WriteFailed,
+    // The bank read back after writing differs from what was written.
+    VerifyFailed,
+};
+
+// A failure with the facts that make its message useful. Fields that do not apply to the error
+// stay at their defaults.
+struct LevelFailure {
+    LevelFailure(LevelError error = LevelError::ReadFailed, int level = 0,
+                 std::int64_t fileByte = -1, FileStatus file = {})
+        : error(error), level(level), fileByte(fileByte), file(std::move(file)) {}
+
+    LevelError error;
+    // Level number 1..99 the failure is about, or 0.
+    int level;
+    // File byte where the problem lies, or -1.
+    std::int64_t fileByte;
+    // For BankOverflow: how many bytes are missing.
+    int missingBytes = 0;
+    // For ReadFailed and WriteFailed: what the file layer said.
+    FileStatus file;
+};
+
+// Words a failure for a user, in one sentence, the same in every window and command.
+std::string DescribeLevelFailure(const LevelFailure& failure);
+
+// Either a value or the failure that prevented it.
+template <typename T>
+class LevelResult {
+public:
+    LevelResult(T value) : m_value(std::move(value)) {}
+    LevelResult(LevelFailure failure) : m_failure(std::move(failure)) {}
+
+    bool ok() const { return m_value.has_value(); }
+    const T& value() const { return *m_value; }
+    T& value() { return *m_value; }
+    const LevelFailure& failure() const { return m_failure; }
+
+private:
+    std::optional<T> m_value;
+    LevelFailure m_failure;
+};
+
+}  // namespace morvane

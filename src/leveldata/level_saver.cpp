@@ -1,0 +1,152 @@
+#include "leveldata/level_saver.h"
+
+#include <algorithm>
+
+#include "leveldata/level_bank.h"
+#include "leveldata/level_codec.h"
+#include "leveldata/level_pointer.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr int kTable = LevelBank::kTableSize;
+
+// Puts the bank's previous bytes and the file's previous length back after a failed write.
+void RestoreBank(ByteFile& file, std::int64_t dataOffset, std::span<const std::uint8_t> oldBank,
+                 std::int64_t oldFileLength) {
+    file.writeAt(dataOffset, oldBank);
+    if (oldFileLength < dataOffset + LevelBank::kSize) {
+        file.truncate(oldFileLength);
+    }
+    file.flush();
+}
+
+// Every level readable in the old bank must read the same from the new one, and the saved
+// level must read back as the new map at its old place.
+std::optional<LevelFailure> CheckRebuiltBank(const LevelBank& oldBank, const LevelBank& newBank,
+                                             int index, const LevelMap& map, int newLength) {
+    for (int other = 0; other < LevelBank::kLevelCount; ++other) {
+        const auto after = newBank.readLevel(other);
+        if (other == index) {
+            if (!after.ok() || after.value().map != map || after.value().length != newLength) {
+                return LevelFailure{LevelError::LevelWouldChange, other + 1};
+            }
+            continue;
+        }
+        const auto before = oldBank.readLevel(other);
+        if (before.ok() && (!after.ok() || after.value().map != before.value().map)) {
+            return LevelFailure{LevelError::LevelWouldChange, other + 1};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> RebuildBank(std::span<const std::uint8_t> source, int index,
+                                      int levelOffset, int oldLength,
+                                      std::span<const std::uint8_t> newStream) {
+    const int delta = int(newStream.size()) - oldLength;
+    std::vector<std::uint8_t> bank;
+    bank.reserve(std::size_t(LevelBank::kSize + levelOffset + int(newStream.size())));
+    bank.insert(bank.end(), source.begin(), source.begin() + 2 * (index + 1));
+    for (int later = index + 1; later < LevelBank::kLevelCount; ++later) {
+        const LevelPointer moved =
+            LevelPointer{source[std::size_t(2 * later)], source[std::size_t(2 * later + 1)]}
+                .movedBy(delta);
+        bank.push_back(moved.low);
+        bank.push_back(moved.high);
+    }
+    const auto before = source.subspan(kTable, std::size_t(levelOffset));
+    bank.insert(bank.end(), before.begin(), before.end());
+    bank.insert(bank.end(), newStream.begin(), newStream.end());
+    // The tail is as long as the whole data area; only its first part survives the cut.
+    const auto tail =
+        source.subspan(std::size_t(kTable + levelOffset + oldLength), LevelBank::kDataAreaSize);
+    bank.insert(bank.end(), tail.begin(), tail.end());
+    bank.resize(LevelBank::kSize);
+    return bank;
+}
+
+LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& layout, int index,
+                                          const LevelMap& map, std::uint8_t oldPackedLength,
+                                          std::int16_t levelOffset) {
+    const int number = index + 1;
+    if (!layout.hasBank) {
+        return LevelFailure{LevelError::NotABank, 0};
+    }
+    if (index < 0 || index >= LevelBank::kLevelCount) {
+        return LevelFailure{LevelError::NoSuchLevel, number};
+    }
+    if (layout.dataOffset < 0) {
+        return LevelFailure{LevelError::BadDataOffset};
+    }
+    const std::int64_t base = layout.dataOffset;
+    const int oldLength = oldPackedLength;
+    if (levelOffset < 0 || oldLength < 1 || kTable + levelOffset + oldLength > LevelBank::kSize) {
+        return LevelFailure{LevelError::BadLevelPlace, number};
+    }
+
+    std::int64_t oldFileLength = 0;
+    if (FileStatus status = file.size(oldFileLength); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, number, -1, status};
+    }
+    std::vector<std::uint8_t> source(std::size_t(LevelBank::kSize + levelOffset + oldLength));
+    std::size_t present = 0;
+    if (FileStatus status = ReadZeroPadded(file, base, source, present); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, number, base, status};
+    }
+    const LevelBank oldBank(
+        std::span<const std::uint8_t>(source).first(std::min<std::size_t>(present, LevelBank::kSize)),
+        base);
+
+    // The level's own entry must still point where its stream was loaded from.
+    const auto oldLevel = oldBank.readLevel(index);
+    if (!oldLevel.ok() || oldLevel.value().offset != kTable + levelOffset ||
+        oldLevel.value().length != oldLength) {
+        return LevelFailure{LevelError::BadLevelPlace, number};
+    }
+
+    const std::vector<std::uint8_t> stream = PackLevel(map);
+    const int delta = int(stream.size()) - oldLength;
+    if (delta > 0) {
+        const auto used = oldBank.usedBytes();
+        if (!used.ok()) {
+            return LevelFailure{LevelError::FreeSpaceUnknown, number};
+        }
+        const int freeBytes = LevelBank::kSize - used.value();
+        if (delta > freeBytes) {
+            LevelFailure failure{LevelError::BankOverflow, number};
+            failure.missingBytes = delta - freeBytes;
+            return failure;
+        }
+    }
+
+    const std::vector<std::uint8_t> rebuilt = RebuildBank(source, index, levelOffset, oldLength,
+                                                          stream);
+    const LevelBank newBank(rebuilt, base);
+    if (auto failure = CheckRebuiltBank(oldBank, newBank, index, map, int(stream.size()))) {
+        return *failure;
+    }
+
+    const auto oldBytes = oldBank.bytes();
+    FileStatus status = file.writeAt(base, rebuilt);
+    if (status.ok()) {
+        status = file.flush();
+    }
+    if (!status.ok()) {
+        RestoreBank(file, base, oldBytes, oldFileLength);
+        return LevelFailure{LevelError::WriteFailed, number, base, status};
+    }
+    std::vector<std::uint8_t> written(LevelBank::kSize);
+    std::size_t readBack = 0;
+    status = file.readAt(base, written, readBack);
+    if (!status.ok() || readBack != written.size() || written != rebuilt) {
+        RestoreBank(file, base, oldBytes, oldFileLength);
+        return LevelFailure{LevelError::VerifyFailed, number, base, status};
+    }
+    return std::uint8_t(stream.size());
+}
+
+}  // namespace morvane

@@ -1,0 +1,164 @@
+#include "leveldata/level_loader.h"
+
+#include <gtest/gtest.h>
+
+#include "bank_builder.h"
+#include "demo_levels.h"
+#include "leveldata/level_codec.h"
+#include "leveldata/memory_file_system.h"
+
+namespace morvane {
+namespace {
+
+constexpr std::int64_t kCartridgeBank = 98304;
+
+struct OpenSource {
+    std::shared_ptr<MemoryFileData> data;
+    std::unique_ptr<ByteFile> file;
+};
+
+OpenSource Open(std::vector<std::uint8_t> bytes) {
+    auto data = std::make_shared<MemoryFileData>();
+    data->bytes = std::move(bytes);
+    return {data, OpenMemoryFile(data, OpenMode::ReadWrite)};
+}
+
+void SetPointer(std::vector<std::uint8_t>& bytes, std::size_t at, int index, std::uint8_t low,
+                std::uint8_t high) {
+    bytes[at + 2 * std::size_t(index)] = low;
+    bytes[at + 2 * std::size_t(index) + 1] = high;
+}
+
+TEST(LoadLevel, ReadsEveryLevelOfAnExtractedBank) {
+    auto source = Open(demo::MakeDemoBank());
+    for (int index = 0; index < 99; ++index) {
+        const auto loaded = LoadLevelFromFile(*source.file, {0, true}, index);
+        ASSERT_TRUE(loaded.ok()) << DescribeLevelFailure(loaded.failure());
+        EXPECT_EQ(loaded.value().map, demo::MakeDemoLevel(index)) << "level " << index + 1;
+    }
+}
+
+TEST(LoadLevel, FirstLevelOfABankStartsRightAfterTheTable) {
+    const LevelMap map = demo::MakeDemoLevel(4);
+    std::vector<std::vector<std::uint8_t>> streams(99, PackLevel(LevelMap()));
+    streams[0] = PackLevel(map);
+    auto source = Open(demo::AssembleBank(streams));
+    ASSERT_EQ(source.data->bytes[0], 0xC6);
+    ASSERT_EQ(source.data->bytes[1], 0x80);
+    const auto loaded = LoadLevelFromFile(*source.file, {0, true}, 0);
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded.value().map, map);
+    EXPECT_EQ(loaded.value().levelOffset, 0);
+    EXPECT_EQ(loaded.value().oldPackedLength, PackLevel(map).size());
+}
+
+TEST(LoadLevel, CartridgeBankIsReadAtItsOffsetAndNeverBefore) {
+    const auto bank = demo::MakeDemoBank();
+    auto source = Open(demo::MakeCartridge(bank, SourceKind::UeRom));
+    const auto loaded = LoadLevelFromFile(*source.file, {kCartridgeBank, true}, 2);
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded.value().map, demo::MakeDemoLevel(2));
+    const LevelPointer entry{bank[4], bank[5]};
+    EXPECT_EQ(loaded.value().levelOffset, entry.offset() - 198);
+    ASSERT_TRUE(source.data->lowestReadOffset);
+    EXPECT_GE(*source.data->lowestReadOffset, kCartridgeBank);
+}
+
+TEST(LoadLevel, LastLevelReadsItsEntryFromBytes196And197) {
+    std::vector<std::vector<std::uint8_t>> streams(99, PackLevel(LevelMap()));
+    auto bytes = demo::AssembleBank(streams);
+    // Point level 99 at level 1's stream, which holds a different map.
+    const LevelMap map = demo::MakeDemoLevel(0);
+    const auto stream = PackLevel(map);
+    std::copy(stream.begin(), stream.end(), bytes.begin() + 8000);
+    const auto entry = LevelPointer::FromOffset(8000);
+    SetPointer(bytes, 0, 98, entry.low, entry.high);
+    auto source = Open(bytes);
+    const auto loaded = LoadLevelFromFile(*source.file, {0, true}, 98);
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded.value().map, map);
+    EXPECT_EQ(loaded.value().levelOffset, 8000 - 198);
+}
+
+TEST(LoadLevel, SingleMapsAreOneStreamWithoutTable) {
+    const LevelMap map = demo::MakeDemoLevel(7);
+    auto savestate = Open(demo::MakeSavestate(map));
+    const auto fromState = LoadLevelFromFile(*savestate.file, {489, false}, 0);
+    ASSERT_TRUE(fromState.ok());
+    EXPECT_EQ(fromState.value().map, map);
+    EXPECT_EQ(fromState.value().oldPackedLength, 224);
+    EXPECT_EQ(fromState.value().levelOffset, -198);
+    EXPECT_EQ(*savestate.data->lowestReadOffset, 489);
+
+    auto plain = Open(demo::MakeSingleMap(map));
+    const auto fromMap = LoadLevelFromFile(*plain.file, {0, false}, 0);
+    ASSERT_TRUE(fromMap.ok());
+    EXPECT_EQ(fromMap.value().map, map);
+    EXPECT_EQ(fromMap.value().oldPackedLength, 224);
+
+    EXPECT_EQ(LoadLevelFromFile(*plain.file, {0, false}, 1).failure().error,
+              LevelError::NoSuchLevel);
+}
+
+TEST(LoadLevel, RefusesLevelsOutsideTheFormatAndNamesThem) {
+    const auto good = demo::MakeDemoBank();
+    const struct {
+        const char* name;
+        int index;
+        std::uint8_t low, high;
+        std::size_t fileLength;
+        LevelError error;
+        std::int64_t fileByte;
+    } cases[] = {
+        {"pointer below the bank", 4, 0x00, 0x7F, 16384, LevelError::PointerOutsideBank, 8},
+        {"pointer into the table", 4, 0x10, 0x80, 16384, LevelError::PointerOutsideBank, 8},
+        {"pointer past the bank", 4, 0x00, 0xC0, 16384, LevelError::PointerOutsideBank, 8},
+        {"stream leaves the bank", 9, 0xF0, 0xBF, 16384, LevelError::StreamLeavesBank, 16368},
+        {"file ends in the stream", 0, 0xC6, 0x80, 230, LevelError::StreamLeavesFile, 198},
+        {"file ends in the table", 98, 0, 0, 100, LevelError::TableLeavesFile, 100},
+    };
+    for (const auto& c : cases) {
+        auto bytes = good;
+        if (c.fileLength >= 198) {
+            SetPointer(bytes, 0, c.index, c.low, c.high);
+        }
+        // A stream that runs to the bank's end without completing the level.
+        std::fill(bytes.begin() + 16368, bytes.end(), std::uint8_t{0x00});
+        bytes.resize(c.fileLength);
+        auto source = Open(bytes);
+        const auto loaded = LoadLevelFromFile(*source.file, {0, true}, c.index);
+        ASSERT_FALSE(loaded.ok()) << c.name;
+        EXPECT_EQ(loaded.failure().error, c.error) << c.name;
+        EXPECT_EQ(loaded.failure().level, c.index + 1) << c.name;
+        EXPECT_EQ(loaded.failure().fileByte, c.fileByte) << c.name;
+        const std::string text = DescribeLevelFailure(loaded.failure());
+        EXPECT_EQ(text.rfind("Level " + std::to_string(c.index + 1) + ": ", 0), 0u) << text;
+    }
+}
+
+TEST(LoadLevel, MalformedRunIsReportedAtItsFileByte) {
+    std::vector<std::vector<std::uint8_t>> streams(99, PackLevel(LevelMap()));
+    std::vector<std::uint8_t> bad(55, 0xC4);  // 220 cells
+    bad.push_back(0x44);                      // 222 cells
+    bad.push_back(0xC4);                      // would reach 226
+    streams[1] = bad;
+    auto source = Open(demo::MakeCartridge(demo::AssembleBank(streams), SourceKind::JRom));
+    const auto loaded = LoadLevelFromFile(*source.file, {kCartridgeBank, true}, 1);
+    ASSERT_FALSE(loaded.ok());
+    EXPECT_EQ(loaded.failure().error, LevelError::RunPastEnd);
+    EXPECT_EQ(loaded.failure().fileByte, kCartridgeBank + 198 + 56 + 56);
+    EXPECT_EQ(DescribeLevelFailure(loaded.failure()),
+              "Level 2: the run at file byte 98614 would pass the level's last cell.");
+}
+
+TEST(LoadLevel, ReportsAFileThatCannotBeRead) {
+    auto source = Open(demo::MakeDemoBank());
+    source.data->failReads = true;
+    const auto loaded = LoadLevelFromFile(*source.file, {0, true}, 3);
+    ASSERT_FALSE(loaded.ok());
+    EXPECT_EQ(loaded.failure().error, LevelError::ReadFailed);
+    EXPECT_EQ(loaded.failure().level, 4);
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,354 @@
+#include "leveldata/level_saver.h"
+
+#include <gtest/gtest.h>
+
+#include "bank_builder.h"
+#include "demo_levels.h"
+#include "leveldata/level_bank.h"
+#include "leveldata/level_codec.h"
+#include "leveldata/level_loader.h"
+#include "leveldata/memory_file_system.h"
+
+namespace morvane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+constexpr std::int64_t kCartridgeBank = 98304;
+
+// An open source file with the level bookkeeping the editor keeps between load and save.
+class Source {
+public:
+    Source(Bytes bytes, LevelLayout layout) : m_layout(layout) {
+        m_data = std::make_shared<MemoryFileData>();
+        m_data->bytes = std::move(bytes);
+        m_file = OpenMemoryFile(m_data, OpenMode::ReadWrite);
+    }
+
+    LoadedLevel load(int index) {
+        auto loaded = LoadLevelFromFile(*m_file, m_layout, index);
+        EXPECT_TRUE(loaded.ok()) << DescribeLevelFailure(loaded.failure());
+        m_index = index;
+        m_level = loaded.value();
+        return m_level;
+    }
+
+    LevelResult<std::uint8_t> save(const LevelMap& map) {
+        auto saved = SaveLevelToFile(*m_file, m_layout, m_index, map, m_level.oldPackedLength,
+                                     m_level.levelOffset);
+        if (saved.ok()) {
+            m_level.oldPackedLength = saved.value();
+        }
+        return saved;
+    }
+
+    const Bytes& bytes() const { return m_data->bytes; }
+    MemoryFileData& data() { return *m_data; }
+    const LoadedLevel& level() const { return m_level; }
+
+    // The maps of all 99 levels as the file now holds them.
+    std::vector<LevelMap> allMaps() {
+        std::vector<LevelMap> maps;
+        for (int index = 0; index < 99; ++index) {
+            auto loaded = LoadLevelFromFile(*m_file, m_layout, index);
+            EXPECT_TRUE(loaded.ok()) << DescribeLevelFailure(loaded.failure());
+            maps.push_back(loaded.ok() ? loaded.value().map : LevelMap());
+        }
+        return maps;
+    }
+
+private:
+    LevelLayout m_layout;
+    std::shared_ptr<MemoryFileData> m_data;
+    std::unique_ptr<ByteFile> m_file;
+    int m_index = 0;
+    LoadedLevel m_level;
+};
+
+LevelPointer EntryOf(const Bytes& bytes, std::size_t base, int index) {
+    return {bytes[base + 2 * std::size_t(index)], bytes[base + 2 * std::size_t(index) + 1]};
+}
+
+// Paints count cells, starting at cell `first`, with tiles that differ from their neighbours,
+// which lengthens a stream of long runs.
+LevelMap Speckled(LevelMap map, int first, int count) {
+    for (int cell = first; cell < first + count; ++cell) {
+        map.setCell(cell, std::uint8_t(10 + cell % 2));
+    }
+    return map;
+}
+
+TEST(SaveLevel, UnchangedLengthRewritesOnlyTheStream) {
+    Source source(demo::MakeDemoBank(), {0, true});
+    const LoadedLevel level = source.load(11);
+    const Bytes before = source.bytes();
+    const auto stream = PackLevel(level.map);
+    ASSERT_EQ(stream.size(), level.oldPackedLength);
+    // Replace one object, which is a run of its own, with another.
+    LevelMap map = level.map;
+    int object = 1;
+    while (map.cell(object) < 5 || map.cell(object - 1) == map.cell(object) ||
+           map.cell(object + 1) == map.cell(object)) {
+        ++object;
+    }
+    map.setCell(object, map.cell(object) == 63 ? 62 : 63);
+    ASSERT_EQ(PackLevel(map).size(), stream.size());
+    ASSERT_TRUE(source.save(map).ok());
+    const std::size_t start = 198 + std::size_t(level.levelOffset);
+    for (std::size_t at = 0; at < before.size(); ++at) {
+        if (at < start || at >= start + stream.size()) {
+            ASSERT_EQ(source.bytes()[at], before[at]) << "bank byte " << at;
+        }
+    }
+    EXPECT_NE(source.bytes(), before);
+    const Bytes once = source.bytes();
+    ASSERT_TRUE(source.save(map).ok());
+    EXPECT_EQ(source.bytes(), once);
+}
+
+TEST(SaveLevel, LongerStreamMovesEveryLaterLevelUp) {
+    for (const int index : {0, 50, 98}) {
+        Source source(demo::MakeDemoBank(), {0, true});
+        const Bytes before = source.bytes();
+        const LoadedLevel level = source.load(index);
+        auto expected = source.allMaps();
+        const LevelMap map = Speckled(level.map, 40, 30);
+        expected[std::size_t(index)] = map;
+        const int delta = int(PackLevel(map).size()) - level.oldPackedLength;
+        ASSERT_GT(delta, 0);
+
+        const auto saved = source.save(map);
+        ASSERT_TRUE(saved.ok()) << DescribeLevelFailure(saved.failure());
+        EXPECT_EQ(saved.value(), level.oldPackedLength + delta);
+        EXPECT_EQ(source.allMaps(), expected);
+        for (int entry = 0; entry < 99; ++entry) {
+            const int shift = entry > index ? delta : 0;
+            EXPECT_EQ(EntryOf(source.bytes(), 0, entry).offset(),
+                      EntryOf(before, 0, entry).offset() + shift)
+                << "entry " << entry;
+        }
+        // The bytes after the old stream moved up by delta; the last delta bytes fell off.
+        const std::size_t oldEnd = 198 + std::size_t(level.levelOffset) + level.oldPackedLength;
+        EXPECT_TRUE(std::equal(before.begin() + std::ptrdiff_t(oldEnd), before.end() - delta,
+                               source.bytes().begin() + std::ptrdiff_t(oldEnd) + delta));
+        EXPECT_EQ(source.bytes().size(), 16384u);
+    }
+}
+
+TEST(SaveLevel, ShorterStreamInACartridgeTakesTheBytesAfterTheBank) {
+    const Bytes rom = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
+    Source source(rom, {kCartridgeBank, true});
+    const LoadedLevel level = source.load(0);
+    auto expected = source.allMaps();
+    LevelMap map;  // all floor: 56 runs of four
+    expected[0] = map;
+    const int delta = 56 - level.oldPackedLength;
+    ASSERT_LT(delta, 0);
+    ASSERT_TRUE(source.save(map).ok());
+    EXPECT_EQ(source.allMaps(), expected);
+    EXPECT_EQ(EntryOf(source.bytes(), kCartridgeBank, 1).offset(),
+              EntryOf(rom, kCartridgeBank, 1).offset() + delta);
+    // The last -delta bytes of the bank are the first bytes of the next 16 KB block.
+    const std::size_t bankEnd = kCartridgeBank + 16384;
+    EXPECT_TRUE(std::equal(rom.begin() + std::ptrdiff_t(bankEnd),
+                           rom.begin() + std::ptrdiff_t(bankEnd) - delta,
+                           source.bytes().begin() + std::ptrdiff_t(bankEnd) + delta));
+    // Nothing outside the bank was written.
+    EXPECT_TRUE(std::equal(rom.begin(), rom.begin() + kCartridgeBank, source.bytes().begin()));
+    EXPECT_TRUE(std::equal(rom.begin() + std::ptrdiff_t(bankEnd), rom.end(),
+                           source.bytes().begin() + std::ptrdiff_t(bankEnd)));
+    for (const auto& [offset, length] : source.data().writes) {
+        EXPECT_EQ(offset, kCartridgeBank);
+        EXPECT_EQ(length, 16384);
+    }
+    EXPECT_GE(*source.data().lowestReadOffset, kCartridgeBank);
+}
+
+TEST(SaveLevel, NonGreedyStreamShrinksByOneWithNothingPainted) {
+    std::vector<Bytes> streams;
+    for (int index = 0; index < 99; ++index) {
+        streams.push_back(PackLevel(demo::MakeDemoLevel(index)));
+    }
+    // Level 5 keeps one run of four as two runs of two.
+    Bytes& stream = streams[4];
+    const auto four = std::find_if(stream.begin(), stream.end(), [](auto b) { return b >> 6 == 3; });
+    ASSERT_NE(four, stream.end());
+    const auto pair = std::uint8_t((*four & 0x3F) | 0x40);
+    *stream.insert(four, pair) = pair;
+    *(std::find(stream.begin(), stream.end(), pair) + 1) = pair;
+    const Bytes bank = demo::AssembleBank(streams);
+    Source source(bank, {0, true});
+    const LoadedLevel level = source.load(4);
+    const auto expected = source.allMaps();
+    ASSERT_TRUE(source.save(level.map).ok());
+    EXPECT_EQ(source.level().oldPackedLength, level.oldPackedLength - 1);
+    EXPECT_EQ(source.allMaps(), expected);
+    for (int entry = 5; entry < 99; ++entry) {
+        EXPECT_EQ(EntryOf(source.bytes(), 0, entry).offset(), EntryOf(bank, 0, entry).offset() - 1);
+    }
+}
+
+TEST(SaveLevel, RefusesAnOverflowAndLeavesTheFileAlone) {
+    // 98 streams of 164 bytes and one of 56 leave 58 bytes free at the end of the bank.
+    LevelMap busy;
+    for (int cell = 0; cell < 224; ++cell) {
+        busy.setCell(cell, std::uint8_t(cell < 144 ? cell % 2 : 2));
+    }
+    std::vector<Bytes> streams(99, PackLevel(busy));
+    ASSERT_EQ(streams[0].size(), 164u);
+    streams[98] = PackLevel(LevelMap());
+    const Bytes bank = demo::AssembleBank(streams, 0xEE);
+    Source source(bank, {0, true});
+    const LoadedLevel level = source.load(30);
+
+    // One cell a run: 224 bytes, 60 more than now.
+    const auto saved = source.save(Speckled(level.map, 0, 224));
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.failure().error, LevelError::BankOverflow);
+    EXPECT_EQ(saved.failure().missingBytes, 2);
+    EXPECT_EQ(DescribeLevelFailure(saved.failure()),
+              "Level 31: the bank's free space is too small: 2 bytes are missing.");
+    EXPECT_EQ(source.bytes(), bank);
+    EXPECT_TRUE(source.data().writes.empty());
+    EXPECT_EQ(source.level().oldPackedLength, level.oldPackedLength);
+
+    // 57 more bytes fit; the free space shrinks to one byte and every level survives.
+    auto expected = source.allMaps();
+    expected[30] = Speckled(level.map, 0, 220);
+    ASSERT_TRUE(source.save(expected[30]).ok());
+    EXPECT_EQ(source.allMaps(), expected);
+    EXPECT_EQ(source.bytes()[16383], 0xEE);
+}
+
+TEST(SaveLevel, UnreadableLastLevelRefusesOnlyLongerStreams) {
+    Bytes bank = demo::MakeDemoBank();
+    bank[196] = 0x00;  // level 99 points before the bank
+    bank[197] = 0x7F;
+    Source source(bank, {0, true});
+    const LoadedLevel level = source.load(20);
+    const auto longer = source.save(Speckled(level.map, 40, 30));
+    ASSERT_FALSE(longer.ok());
+    EXPECT_EQ(longer.failure().error, LevelError::FreeSpaceUnknown);
+    EXPECT_EQ(source.bytes(), bank);
+    const auto shorter = source.save(LevelMap());
+    EXPECT_TRUE(shorter.ok()) << DescribeLevelFailure(shorter.failure());
+}
+
+TEST(SaveLevel, RefusesWhenAnotherLevelWouldReadDifferently) {
+    Bytes bank = demo::MakeDemoBank();
+    // Level 60 shares level 10's stream, out of level order: moving it would break it.
+    bank[2 * 59] = bank[2 * 9];
+    bank[2 * 59 + 1] = bank[2 * 9 + 1];
+    Source source(bank, {0, true});
+    const LoadedLevel level = source.load(9);
+    const auto saved = source.save(Speckled(level.map, 40, 30));
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.failure().error, LevelError::LevelWouldChange);
+    EXPECT_EQ(saved.failure().level, 60);
+    EXPECT_EQ(source.bytes(), bank);
+}
+
+TEST(SaveLevel, FailedFlushPutsTheOldBankBack) {
+    const Bytes rom = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::JRom);
+    Source source(rom, {kCartridgeBank, true});
+    const LoadedLevel level = source.load(3);
+    source.data().failFlush = true;
+    const auto saved = source.save(Speckled(level.map, 40, 30));
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.failure().error, LevelError::WriteFailed);
+    EXPECT_EQ(DescribeLevelFailure(saved.failure()),
+              "Level 4: the operating system refused the write: the file could not be flushed "
+              "to disk (Input/output error).");
+    EXPECT_EQ(source.bytes(), rom);
+    EXPECT_EQ(source.level().oldPackedLength, level.oldPackedLength);
+}
+
+TEST(SaveLevel, PartWrittenBankIsRestoredByteForByte) {
+    const Bytes rom = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::JRom);
+    Source source(rom, {kCartridgeBank, true});
+    const LoadedLevel level = source.load(3);
+    // The write stops after 5000 bytes of the new bank; the restoring write goes through.
+    source.data().partialWrite = MemoryFileData::PartialWrite{0, 5000};
+    const auto saved = source.save(Speckled(level.map, 40, 30));
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.failure().error, LevelError::WriteFailed);
+    EXPECT_EQ(source.bytes(), rom);
+}
+
+TEST(SaveLevel, ShortBankFileGrowsToAWholeBank) {
+    std::vector<Bytes> streams(99, PackLevel(LevelMap()));
+    Bytes bank = demo::AssembleBank(streams);
+    bank.resize(198 + 99 * 56 + 10);
+    Source source(bank, {0, true});
+    const LoadedLevel level = source.load(98);
+    const LevelMap map = Speckled(level.map, 0, 8);
+    ASSERT_TRUE(source.save(map).ok());
+    EXPECT_EQ(source.bytes().size(), 16384u);
+    EXPECT_EQ(source.allMaps()[98], map);
+}
+
+TEST(SaveLevel, RestoresAShortFilesLengthAfterAFailedWrite) {
+    std::vector<Bytes> streams(99, PackLevel(LevelMap()));
+    Bytes bank = demo::AssembleBank(streams);
+    bank.resize(6000);
+    Source source(bank, {0, true});
+    const LoadedLevel level = source.load(40);
+    // The write grows the file by 3000 bytes and then fails.
+    source.data().partialWrite = MemoryFileData::PartialWrite{0, 9000};
+    const auto saved = source.save(Speckled(level.map, 0, 8));
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(source.bytes(), bank);
+}
+
+TEST(SaveLevel, SavingEveryLevelInTurnKeepsAllLevels) {
+    Source source(demo::MakeDemoBank(), {0, true});
+    const auto expected = source.allMaps();
+    for (int index = 0; index < 99; ++index) {
+        const LoadedLevel level = source.load(index);
+        const auto saved = source.save(level.map);
+        ASSERT_TRUE(saved.ok()) << DescribeLevelFailure(saved.failure());
+    }
+    EXPECT_EQ(source.allMaps(), expected);
+    // Every stream is greedy now: each ends where the next begins.
+    for (int index = 0; index + 1 < 99; ++index) {
+        const LoadedLevel level = source.load(index);
+        EXPECT_EQ(level.oldPackedLength, PackLevel(level.map).size());
+        EXPECT_EQ(EntryOf(source.bytes(), 0, index + 1).offset(),
+                  198 + level.levelOffset + level.oldPackedLength);
+    }
+}
+
+TEST(SaveLevel, RefusesSingleMapsAndStaleBookkeeping) {
+    Source map(demo::MakeSingleMap(LevelMap()), {0, false});
+    const LoadedLevel single = map.load(0);
+    EXPECT_EQ(map.save(single.map).failure().error, LevelError::NotABank);
+
+    const Bytes bank = demo::MakeDemoBank();
+    auto data = std::make_shared<MemoryFileData>();
+    data->bytes = bank;
+    auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
+    const auto level = LoadLevelFromFile(*file, {0, true}, 5).value();
+    // A length that no longer matches the stream in the file.
+    const auto saved = SaveLevelToFile(*file, {0, true}, 5, level.map,
+                                       std::uint8_t(level.oldPackedLength + 1), level.levelOffset);
+    EXPECT_EQ(saved.failure().error, LevelError::BadLevelPlace);
+    EXPECT_EQ(data->bytes, bank);
+}
+
+TEST(RebuildBank, MovesPointersWithSixteenBitCarry) {
+    Bytes source(16384 + 400, 0);
+    // Entry 0 at 198 (stream of 57 bytes), entry 1 at 0x00FE.
+    source[0] = 0xC6;
+    source[1] = 0x80;
+    source[2] = 0xFE;
+    source[3] = 0x80;
+    const Bytes stream(60, 0x11);
+    const Bytes bank = RebuildBank(source, 0, 0, 57, stream);
+    EXPECT_EQ(bank.size(), 16384u);
+    EXPECT_EQ(bank[2], 0x01);
+    EXPECT_EQ(bank[3], 0x81);
+    EXPECT_EQ(bank[198], 0x11);
+    EXPECT_EQ(bank[198 + 59], 0x11);
+}
+
+}  // namespace
+}  // namespace morvane
