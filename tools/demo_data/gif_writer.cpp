@@ -1,0 +1,145 @@
+#include "gif_writer.h"
+
+#include <gif_lib.h>
+
+#include <filesystem>
+
+namespace morvane::demo {
+
+namespace {
+
+// Digits 0..9 in a 3 x 5 font, one row per entry, bit 2 is the left column.
+constexpr std::array<std::array<std::uint8_t, 5>, 10> kDigits = {{
+    {7, 5, 5, 5, 7},
+    {2, 6, 2, 2, 7},
+    {7, 1, 7, 4, 7},
+    {7, 1, 7, 1, 7},
+    {5, 5, 7, 1, 1},
+    {7, 4, 7, 1, 7},
+    {7, 4, 7, 5, 7},
+    {7, 1, 1, 1, 1},
+    {7, 5, 7, 5, 7},
+    {7, 5, 7, 1, 7},
+}};
+
+constexpr std::array<std::array<std::uint8_t, 3>, 8> kGroupColours = {{
+    {0x30, 0x30, 0x38},  // tiles 0..7: stone grey
+    {0x20, 0x60, 0xC0},  // blue
+    {0x20, 0xA0, 0x40},  // green
+    {0xC0, 0x40, 0x30},  // red
+    {0xD0, 0xB0, 0x20},  // yellow
+    {0x90, 0x40, 0xB0},  // purple
+    {0x20, 0xA0, 0xA0},  // teal
+    {0xD0, 0x70, 0x20},  // orange
+}};
+
+void DrawDigit(IndexedPicture& picture, int digit, int left, int top, std::uint8_t colour) {
+    for (int row = 0; row < 5; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            if (kDigits[std::size_t(digit)][std::size_t(row)] & (4 >> column)) {
+                picture.pixels[std::size_t((top + row) * picture.width + left + column)] = colour;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool WriteGif(const std::string& path, const IndexedPicture& picture, std::string& error) {
+    int colours = 2;
+    while (colours < int(picture.palette.size())) {
+        colours *= 2;
+    }
+    std::vector<GifColorType> entries(std::size_t(colours), GifColorType{0, 0, 0});
+    for (std::size_t index = 0; index < picture.palette.size(); ++index) {
+        entries[index] = {picture.palette[index][0], picture.palette[index][1],
+                          picture.palette[index][2]};
+    }
+    int status = 0;
+    GifFileType* gif = EGifOpenFileName(path.c_str(), false, &status);
+    if (!gif) {
+        error = path + ": " + GifErrorString(status);
+        return false;
+    }
+    // Transparency needs a graphic control extension, which GIF89a introduced.
+    EGifSetGifVersion(gif, picture.transparentIndex >= 0);
+    ColorMapObject* map = GifMakeMapObject(colours, entries.data());
+    bool written = map && EGifPutScreenDesc(gif, picture.width, picture.height, 8, 0, map) ==
+                              GIF_OK;
+    if (written && picture.transparentIndex >= 0) {
+        // A graphic control extension: no disposal, no delay, transparent colour flag set.
+        GraphicsControlBlock control{};
+        control.DisposalMode = DISPOSAL_UNSPECIFIED;
+        control.TransparentColor = picture.transparentIndex;
+        GifByteType extension[4];
+        EGifGCBToExtension(&control, extension);
+        written = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK;
+    }
+    written = written &&
+              EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, nullptr) == GIF_OK;
+    for (int row = 0; written && row < picture.height; ++row) {
+        auto* line = const_cast<GifPixelType*>(picture.pixels.data() + row * picture.width);
+        written = EGifPutLine(gif, line, picture.width) == GIF_OK;
+    }
+    if (!written) {
+        error = path + ": " + GifErrorString(gif->Error);
+    }
+    GifFreeMapObject(map);
+    if (EGifCloseFile(gif, &status) != GIF_OK && written) {
+        error = path + ": " + GifErrorString(status);
+        written = false;
+    }
+    return written;
+}
+
+IndexedPicture MakeTilePicture(int tile) {
+    IndexedPicture picture;
+    picture.width = 16;
+    picture.height = 16;
+    const auto& base = kGroupColours[std::size_t(tile / 8)];
+    // 0 background, 1 a lighter shade for the pattern, 2 the number's ink, 3 transparent.
+    picture.palette = {base,
+                       {std::uint8_t(std::min(255, base[0] + 0x50)),
+                        std::uint8_t(std::min(255, base[1] + 0x50)),
+                        std::uint8_t(std::min(255, base[2] + 0x50))},
+                       {0xFF, 0xFF, 0xFF},
+                       {0xFF, 0x00, 0xFF}};
+    picture.pixels.assign(16 * 16, 0);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            // Each tile of a group gets its own stripe pattern.
+            const bool lit = (x + y * (tile % 8 + 1)) % 8 < 2 || x == 0 || y == 0;
+            picture.pixels[std::size_t(y * 16 + x)] = lit ? 1 : 0;
+        }
+    }
+    DrawDigit(picture, tile / 10, 4, 6, 2);
+    DrawDigit(picture, tile % 10, 9, 6, 2);
+    if (tile % 4 == 3) {
+        picture.transparentIndex = 3;
+        for (int y = 12; y < 16; ++y) {
+            for (int x = 12; x < 16; ++x) {
+                picture.pixels[std::size_t(y * 16 + x)] = 3;
+            }
+        }
+    }
+    return picture;
+}
+
+bool WriteTilePictures(const std::string& folder, std::string& error) {
+    const auto gifFolder = std::filesystem::path(folder) / "gif";
+    std::error_code created;
+    std::filesystem::create_directories(gifFolder, created);
+    if (created) {
+        error = gifFolder.string() + ": " + created.message();
+        return false;
+    }
+    for (int tile = 0; tile < 64; ++tile) {
+        const auto path = (gifFolder / (std::to_string(tile) + ".gif")).string();
+        if (!WriteGif(path, MakeTilePicture(tile), error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace morvane::demo
