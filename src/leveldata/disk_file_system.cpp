@@ -51,9 +51,9 @@ public:
             return {FileError::ReadFailed, "negative file position"};
         }
         while (bytesRead < buffer.size()) {
-            const ssize_t got = ::pread(m_descriptor, buffer.data() + bytesRead,
-                                        buffer.size() - bytesRead,
-                                        static_cast<off_t>(offset + std::int64_t(bytesRead)));
+            const ssize_t got =
+                ::pread(m_descriptor, buffer.data() + bytesRead, buffer.size() - bytesRead,
+                        static_cast<off_t>(offset + std::int64_t(bytesRead)));
             if (got < 0) {
                 if (errno == EINTR) {
                     continue;

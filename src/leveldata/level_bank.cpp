@@ -41,9 +41,9 @@ LevelResult<BankLevel> LevelBank::readLevel(int index) const {
         case UnpackError::RunPastEnd:
             return LevelFailure{LevelError::RunPastEnd, number, streamStart + unpacked.errorByte};
         case UnpackError::StreamEnded:
-            return LevelFailure{present < kSize ? LevelError::StreamLeavesFile
-                                                : LevelError::StreamLeavesBank,
-                                number, streamStart};
+            return LevelFailure{
+                present < kSize ? LevelError::StreamLeavesFile : LevelError::StreamLeavesBank,
+                number, streamStart};
     }
     level.offset = offset;
     level.length = unpacked.consumed;

@@ -22,6 +22,31 @@ void RestoreBank(ByteFile& file, std::int64_t dataOffset, std::span<const std::u
     file.flush();
 }
 
+// Writes the new bank over the old one, flushes and reads it back. On any failure the old
+// bytes and the file's old length are put back.
+std::optional<LevelFailure> ReplaceBank(ByteFile& file, std::int64_t base,
+                                        std::span<const std::uint8_t> rebuilt,
+                                        std::span<const std::uint8_t> oldBytes,
+                                        std::int64_t oldFileLength) {
+    FileStatus status = file.writeAt(base, rebuilt);
+    if (status.ok()) {
+        status = file.flush();
+    }
+    if (!status.ok()) {
+        RestoreBank(file, base, oldBytes, oldFileLength);
+        return LevelFailure{LevelError::WriteFailed, 0, base, status};
+    }
+    std::vector<std::uint8_t> written(rebuilt.size());
+    std::size_t readBack = 0;
+    status = file.readAt(base, written, readBack);
+    if (!status.ok() || readBack != written.size() ||
+        !std::equal(written.begin(), written.end(), rebuilt.begin())) {
+        RestoreBank(file, base, oldBytes, oldFileLength);
+        return LevelFailure{LevelError::VerifyFailed, 0, base, status};
+    }
+    return std::nullopt;
+}
+
 // Every level readable in the old bank must read the same from the new one, and the saved
 // level must read back as the new map at its old place.
 std::optional<LevelFailure> CheckRebuiltBank(const LevelBank& oldBank, const LevelBank& newBank,
@@ -97,9 +122,9 @@ LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& lay
     if (FileStatus status = ReadZeroPadded(file, base, source, present); !status.ok()) {
         return LevelFailure{LevelError::ReadFailed, number, base, status};
     }
-    const LevelBank oldBank(
-        std::span<const std::uint8_t>(source).first(std::min<std::size_t>(present, LevelBank::kSize)),
-        base);
+    const LevelBank oldBank(std::span<const std::uint8_t>(source).first(
+                                std::min<std::size_t>(present, LevelBank::kSize)),
+                            base);
 
     // The level's own entry must still point where its stream was loaded from.
     const auto oldLevel = oldBank.readLevel(index);
@@ -123,30 +148,36 @@ LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& lay
         }
     }
 
-    const std::vector<std::uint8_t> rebuilt = RebuildBank(source, index, levelOffset, oldLength,
-                                                          stream);
+    const std::vector<std::uint8_t> rebuilt =
+        RebuildBank(source, index, levelOffset, oldLength, stream);
     const LevelBank newBank(rebuilt, base);
     if (auto failure = CheckRebuiltBank(oldBank, newBank, index, map, int(stream.size()))) {
         return *failure;
     }
 
-    const auto oldBytes = oldBank.bytes();
-    FileStatus status = file.writeAt(base, rebuilt);
-    if (status.ok()) {
-        status = file.flush();
-    }
-    if (!status.ok()) {
-        RestoreBank(file, base, oldBytes, oldFileLength);
-        return LevelFailure{LevelError::WriteFailed, number, base, status};
-    }
-    std::vector<std::uint8_t> written(LevelBank::kSize);
-    std::size_t readBack = 0;
-    status = file.readAt(base, written, readBack);
-    if (!status.ok() || readBack != written.size() || written != rebuilt) {
-        RestoreBank(file, base, oldBytes, oldFileLength);
-        return LevelFailure{LevelError::VerifyFailed, number, base, status};
+    if (auto failure = ReplaceBank(file, base, rebuilt, oldBank.bytes(), oldFileLength)) {
+        failure->level = number;
+        return *failure;
     }
     return std::uint8_t(stream.size());
+}
+
+std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOffset,
+                                            std::span<const std::uint8_t> bank) {
+    if (bank.size() != std::size_t(LevelBank::kSize) || dataOffset < 0) {
+        return LevelFailure{LevelError::BadDataOffset};
+    }
+    std::int64_t oldFileLength = 0;
+    if (FileStatus status = file.size(oldFileLength); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, 0, -1, status};
+    }
+    std::vector<std::uint8_t> oldBytes(LevelBank::kSize);
+    std::size_t present = 0;
+    if (FileStatus status = file.readAt(dataOffset, oldBytes, present); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, 0, dataOffset, status};
+    }
+    oldBytes.resize(present);
+    return ReplaceBank(file, dataOffset, bank, oldBytes, oldFileLength);
 }
 
 }  // namespace morvane

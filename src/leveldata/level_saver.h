@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -36,5 +37,11 @@ std::vector<std::uint8_t> RebuildBank(std::span<const std::uint8_t> source, int 
 LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& layout, int index,
                                           const LevelMap& map, std::uint8_t oldPackedLength,
                                           std::int16_t levelOffset);
+
+// Writes a whole 16384-byte bank at dataOffset in one write, flushes it and reads it back. On
+// failure the previous bytes and the file's previous length are put back and the failure is
+// returned; nothing is returned on success.
+std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOffset,
+                                            std::span<const std::uint8_t> bank);
 
 }  // namespace morvane

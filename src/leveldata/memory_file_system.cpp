@@ -37,8 +37,8 @@ public:
         }
         const auto length = std::int64_t(m_data->bytes.size());
         if (offset < length) {
-            bytesRead = std::size_t(std::min<std::int64_t>(std::int64_t(buffer.size()),
-                                                           length - offset));
+            bytesRead =
+                std::size_t(std::min<std::int64_t>(std::int64_t(buffer.size()), length - offset));
             std::copy_n(m_data->bytes.begin() + offset, bytesRead, buffer.begin());
         }
         m_data->bytesRead += std::int64_t(bytesRead);
@@ -112,7 +112,7 @@ private:
 }  // namespace
 
 std::shared_ptr<MemoryFileData> MemoryFileSystem::add(const std::string& path,
-                                                       std::vector<std::uint8_t> bytes) {
+                                                      std::vector<std::uint8_t> bytes) {
     auto data = std::make_shared<MemoryFileData>();
     data->bytes = std::move(bytes);
     m_files[path] = data;

@@ -103,9 +103,8 @@ TEST(UnpackLevel, DecodesRunsAndAnnouncesEveryCellInOrder) {
     stream.push_back(0x02);                   // one cell of tile 2 completes the level
     LevelMap map;
     std::vector<int> announced;
-    const UnpackResult result = UnpackLevel(stream, map, [&](int cell) {
-        announced.push_back(cell);
-    });
+    const UnpackResult result =
+        UnpackLevel(stream, map, [&](int cell) { announced.push_back(cell); });
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.consumed, int(stream.size()));
     EXPECT_EQ(map.cell(0), 63);
@@ -177,8 +176,8 @@ TEST(UnpackLevel, MalformedStreamsLeaveTheMapAndAnnounceNothing) {
     for (const auto& c : cases) {
         LevelMap map = before;
         int announcements = 0;
-        const auto bytes = c.stream ? std::span<const std::uint8_t>(*c.stream)
-                                    : std::span<const std::uint8_t>();
+        const auto bytes =
+            c.stream ? std::span<const std::uint8_t>(*c.stream) : std::span<const std::uint8_t>();
         const UnpackResult result = UnpackLevel(bytes, map, [&](int) { ++announcements; });
         EXPECT_EQ(result.error, c.error) << c.name;
         EXPECT_EQ(result.errorByte, c.errorByte) << c.name;

@@ -170,7 +170,8 @@ TEST(SaveLevel, NonGreedyStreamShrinksByOneWithNothingPainted) {
     }
     // Level 5 keeps one run of four as two runs of two.
     Bytes& stream = streams[4];
-    const auto four = std::find_if(stream.begin(), stream.end(), [](auto b) { return b >> 6 == 3; });
+    const auto four =
+        std::find_if(stream.begin(), stream.end(), [](auto b) { return b >> 6 == 3; });
     ASSERT_NE(four, stream.end());
     const auto pair = std::uint8_t((*four & 0x3F) | 0x40);
     *stream.insert(four, pair) = pair;

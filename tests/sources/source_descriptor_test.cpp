@@ -17,8 +17,8 @@ TEST(SourceDescriptor, FixedTextsPerKind) {
          "2", true},
         {SourceKind::MekaSavestate, "MekaSavestate", "A Meka savestate", "489", "No", "1", "3",
          true},
-        {SourceKind::UncompressedMap, "UncompressedMap", "An uncompressed map", "0", "No", "1",
-         "4", true},
+        {SourceKind::UncompressedMap, "UncompressedMap", "An uncompressed map", "0", "No", "1", "4",
+         true},
         {SourceKind::Unknown, "Unknown", "Unknown", "", "", "", "5", false},
     };
     for (const auto& row : rows) {

@@ -78,7 +78,8 @@ TEST(DetectSourceKind, UnreadableFilesAreUnknownAndClosed) {
 
 TEST(DetectSourceKind, RecognisesTheGeneratedFilesOnDisk) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("morvane-detect-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("morvane-detect-" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     const auto bank = demo::MakeDemoBank();
@@ -96,7 +97,8 @@ TEST(DetectSourceKind, RecognisesTheGeneratedFilesOnDisk) {
     ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
 
     DiskFileSystem files;
-    EXPECT_EQ(DetectSourceKind(files, (folder / "bank.bin").string()), SourceKind::ExtractedMapData);
+    EXPECT_EQ(DetectSourceKind(files, (folder / "bank.bin").string()),
+              SourceKind::ExtractedMapData);
     EXPECT_EQ(DetectSourceKind(files, (folder / "ue.bin").string()), SourceKind::UeRom);
     EXPECT_EQ(DetectSourceKind(files, (folder / "j.bin").string()), SourceKind::JRom);
     EXPECT_EQ(DetectSourceKind(files, (folder / "state.s00").string()), SourceKind::MekaSavestate);

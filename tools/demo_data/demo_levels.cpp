@@ -84,8 +84,8 @@ std::vector<std::uint8_t> MakeDemoBank() {
 std::vector<std::uint8_t> MakeCartridge(const std::vector<std::uint8_t>& bank, SourceKind release) {
     std::vector<std::uint8_t> rom = Filler(131072, 0x5E6A);
     std::copy(bank.begin(), bank.end(), rom.begin() + 98304);
-    const std::uint8_t header[16] = {'T', 'M', 'R', ' ', 'S', 'E', 'G', 'A', 0xFF, 0xFF, 0x3C,
-                                     0x9A, 0, 0, 0, 0};
+    const std::uint8_t header[16] = {'T',  'M',  'R',  ' ',  'S', 'E', 'G', 'A',
+                                     0xFF, 0xFF, 0x3C, 0x9A, 0,   0,   0,   0};
     std::memcpy(rom.data() + 0x7FF0, header, 12);
     const std::uint8_t ue[4] = {0x15, 0x23, 0x00, 0x7F};
     const std::uint8_t j[4] = {0x17, 0x00, 0x60, 0x6F};

@@ -64,8 +64,8 @@ bool WriteGif(const std::string& path, const IndexedPicture& picture, std::strin
     // Transparency needs a graphic control extension, which GIF89a introduced.
     EGifSetGifVersion(gif, picture.transparentIndex >= 0);
     ColorMapObject* map = GifMakeMapObject(colours, entries.data());
-    bool written = map && EGifPutScreenDesc(gif, picture.width, picture.height, 8, 0, map) ==
-                              GIF_OK;
+    bool written =
+        map && EGifPutScreenDesc(gif, picture.width, picture.height, 8, 0, map) == GIF_OK;
     if (written && picture.transparentIndex >= 0) {
         // A graphic control extension: no disposal, no delay, transparent colour flag set.
         GraphicsControlBlock control{};
@@ -98,12 +98,12 @@ IndexedPicture MakeTilePicture(int tile) {
     picture.height = 16;
     const auto& base = kGroupColours[std::size_t(tile / 8)];
     // 0 background, 1 a lighter shade for the pattern, 2 the number's ink, 3 transparent.
-    picture.palette = {base,
-                       {std::uint8_t(std::min(255, base[0] + 0x50)),
-                        std::uint8_t(std::min(255, base[1] + 0x50)),
-                        std::uint8_t(std::min(255, base[2] + 0x50))},
-                       {0xFF, 0xFF, 0xFF},
-                       {0xFF, 0x00, 0xFF}};
+    picture.palette = {
+        base,
+        {std::uint8_t(std::min(255, base[0] + 0x50)), std::uint8_t(std::min(255, base[1] + 0x50)),
+         std::uint8_t(std::min(255, base[2] + 0x50))},
+        {0xFF, 0xFF, 0xFF},
+        {0xFF, 0x00, 0xFF}};
     picture.pixels.assign(16 * 16, 0);
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 16; ++x) {

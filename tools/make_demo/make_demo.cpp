@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
-        std::fprintf(stderr, "morvane-make-demo: %s: %s\n", folder.c_str(), error.message().c_str());
+        std::fprintf(stderr, "morvane-make-demo: %s: %s\n", folder.c_str(),
+                     error.message().c_str());
         return 1;
     }
     const auto bank = demo::MakeDemoBank();
