@@ -1,6 +1,7 @@
 // Writes the demo workspace into the folder named on the command line: an extracted bank, two
 // cartridge-shaped files, a savestate, a single map, a file of no known kind and the 64 tile
-// pictures. The same bytes on every run.
+// pictures. The same bytes on every run. With --fuzz-corpus it writes the fuzzers' seed inputs
+// instead, one folder per fuzzer.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "demo_levels.h"
+#include "fuzz_seeds.h"
 #include "gif_writer.h"
 
 namespace {
@@ -27,17 +29,32 @@ bool WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t
 
 int main(int argc, char** argv) {
     using namespace morvane;
-    if (argc != 2 || std::string(argv[1]) == "--help") {
-        std::fprintf(argc == 2 ? stdout : stderr, "usage: morvane-make-demo FOLDER\n");
+    const bool corpus = argc == 3 && std::string(argv[1]) == "--fuzz-corpus";
+    if ((argc != 2 && !corpus) || std::string(argv[1]) == "--help") {
+        std::fprintf(argc == 2 ? stdout : stderr,
+                     "usage: morvane-make-demo FOLDER\n"
+                     "       morvane-make-demo --fuzz-corpus FOLDER\n");
         return argc == 2 ? 0 : 2;
     }
-    const std::filesystem::path folder = argv[1];
+    const std::filesystem::path folder = argv[argc - 1];
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
         std::fprintf(stderr, "morvane-make-demo: %s: %s\n", folder.c_str(),
                      error.message().c_str());
         return 1;
+    }
+    if (corpus) {
+        for (const auto& [target, seeds] : {std::pair{"unpack", demo::UnpackSeeds()},
+                                            std::pair{"source", demo::SourceSeeds()}}) {
+            std::filesystem::create_directories(folder / target, error);
+            for (const auto& [name, bytes] : seeds) {
+                if (error || !WriteFile(folder / target / name, bytes)) {
+                    return 1;
+                }
+            }
+        }
+        return 0;
     }
     const auto bank = demo::MakeDemoBank();
     const std::string note =

@@ -1,0 +1,56 @@
+#include "fuzz_seeds.h"
+
+#include "bank_builder.h"
+#include "demo_levels.h"
+#include "leveldata/level_codec.h"
+
+namespace morvane::demo {
+
+std::vector<NamedBytes> UnpackSeeds() {
+    std::vector<NamedBytes> seeds;
+    for (int index = 0; index < 99; index += 7) {
+        const LevelMap map = MakeDemoLevel(index);
+        seeds.emplace_back("level-" + std::to_string(index + 1), PackLevel(map));
+        seeds.emplace_back("pairs-" + std::to_string(index + 1), PackInPairs(map));
+    }
+    seeds.emplace_back("plain-map", MakeSingleMap(MakeDemoLevel(5)));
+    std::vector<std::uint8_t> pastEnd(55, 0xC4);
+    pastEnd.push_back(0x44);
+    pastEnd.push_back(0xC4);
+    seeds.emplace_back("run-past-end", pastEnd);
+    seeds.emplace_back("ends-early", std::vector<std::uint8_t>(20, 0x83));
+    return seeds;
+}
+
+std::vector<NamedBytes> SourceSeeds() {
+    const auto bank = MakeDemoBank();
+    std::vector<NamedBytes> seeds = {
+        {"bank.bin", bank},
+        {"cartridge-ue.bin", MakeCartridge(bank, SourceKind::UeRom)},
+        {"cartridge-j.bin", MakeCartridge(bank, SourceKind::JRom)},
+        {"savestate.s00", MakeSavestate(MakeDemoLevel(41))},
+        {"single.map", MakeSingleMap(MakeDemoLevel(77))},
+    };
+
+    LevelMap busy;
+    for (int cell = 0; cell < 224; ++cell) {
+        busy.setCell(cell, std::uint8_t(cell < 144 ? cell % 2 : 2));
+    }
+    std::vector<std::vector<std::uint8_t>> streams(99, PackLevel(busy));
+    streams[98] = PackLevel(LevelMap());
+    seeds.emplace_back("nearly-full.bin", AssembleBank(streams, 0xA5));
+
+    auto broken = bank;
+    broken[2 * 10 + 1] = 0x7F;         // level 11 before the bank
+    broken[2 * 20 + 1] = 0xC0;         // level 21 past the bank
+    broken[2 * 30] = broken[2 * 29];   // level 31 shares level 30's stream
+    broken[2 * 30 + 1] = broken[2 * 29 + 1];
+    seeds.emplace_back("broken-pointers.bin", broken);
+
+    auto cut = bank;
+    cut.resize(5000);
+    seeds.emplace_back("cut-short.bin", cut);
+    return seeds;
+}
+
+}  // namespace morvane::demo

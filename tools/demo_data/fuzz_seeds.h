@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace morvane::demo {
+
+using NamedBytes = std::pair<std::string, std::vector<std::uint8_t>>;
+
+// Seed inputs for the packed-level decoder's fuzzer: the demo levels' streams, greedy and in
+// runs of two, a plain 224-byte map, and streams that end early or run past the last cell.
+std::vector<NamedBytes> UnpackSeeds();
+
+// Seed inputs for the whole-source fuzzer: every kind of demo file, a bank whose free space is
+// nearly gone, banks with broken pointers and streams, and a bank file cut short.
+std::vector<NamedBytes> SourceSeeds();
+
+}  // namespace morvane::demo
