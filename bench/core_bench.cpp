@@ -1,0 +1,64 @@
+// Speed of the core on one level: decode, encode, load from a file and save into a file.
+#include <benchmark/benchmark.h>
+
+#include "demo_levels.h"
+#include "leveldata/level_codec.h"
+#include "leveldata/level_loader.h"
+#include "leveldata/level_saver.h"
+#include "leveldata/memory_file_system.h"
+
+namespace morvane {
+namespace {
+
+void UnpackLevelBench(benchmark::State& state) {
+    const auto stream = PackLevel(demo::MakeDemoLevel(12));
+    LevelMap map;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(UnpackLevel(stream, map));
+    }
+}
+BENCHMARK(UnpackLevelBench);
+
+void PackLevelBench(benchmark::State& state) {
+    const LevelMap map = demo::MakeDemoLevel(12);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(PackLevel(map));
+    }
+}
+BENCHMARK(PackLevelBench);
+
+void LoadLevelFromCartridge(benchmark::State& state) {
+    auto data = std::make_shared<MemoryFileData>();
+    data->bytes = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
+    auto file = OpenMemoryFile(data, OpenMode::ReadOnly);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(LoadLevelFromFile(*file, {98304, true}, 50));
+    }
+}
+BENCHMARK(LoadLevelFromCartridge);
+
+void SaveLevelIntoCartridge(benchmark::State& state) {
+    auto data = std::make_shared<MemoryFileData>();
+    data->bytes = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
+    auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
+    const LevelLayout layout{98304, true};
+    auto level = LoadLevelFromFile(*file, layout, 50).value();
+    LevelMap painted = level.map;
+    // Alternate two tiles in one cell so every save rewrites the bank.
+    for (auto _ : state) {
+        painted.setCell(100, painted.cell(100) == 33 ? 34 : 33);
+        const auto saved = SaveLevelToFile(*file, layout, 50, painted, level.oldPackedLength,
+                                           level.levelOffset);
+        if (!saved.ok()) {
+            state.SkipWithError(DescribeLevelFailure(saved.failure()).c_str());
+            break;
+        }
+        level.oldPackedLength = saved.value();
+    }
+}
+BENCHMARK(SaveLevelIntoCartridge);
+
+}  // namespace
+}  // namespace morvane
+
+BENCHMARK_MAIN();
