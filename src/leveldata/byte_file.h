@@ -52,11 +52,27 @@ public:
     // a device, a directory) is refused with FileError::NotRegularFile.
     virtual std::unique_ptr<ByteFile> open(const std::string& path, OpenMode mode,
                                            FileStatus& status) = 0;
+
+    // Creates path as a new, empty file open for reading and writing. Fails with
+    // FileError::AlreadyExists when anything exists at path; never replaces a file.
+    virtual std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) = 0;
+
+    // Renames from to to in one step, replacing a file at to.
+    virtual FileStatus rename(const std::string& from, const std::string& to) = 0;
+
+    // Removes the file at path.
+    virtual FileStatus remove(const std::string& path) = 0;
 };
 
 // Fills buffer with the bytes at offset; bytes past the end of the file count as zero.
 // bytesPresent tells how many came from the file.
 FileStatus ReadZeroPadded(ByteFile& file, std::int64_t offset, std::span<std::uint8_t> buffer,
                           std::size_t& bytesPresent);
+
+// Replaces the file at path with bytes, or creates it: the bytes go to a new file beside it,
+// which is flushed, closed and then renamed over path. A failure removes the new file and
+// leaves whatever was at path untouched, so path never holds part of the bytes.
+FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
+                               std::span<const std::uint8_t> bytes);
 
 }  // namespace morvane

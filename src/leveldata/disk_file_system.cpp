@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace morvane {
 
@@ -163,6 +164,32 @@ std::unique_ptr<ByteFile> DiskFileSystem::open(const std::string& path, OpenMode
     }
     status = {};
     return file;
+}
+
+std::unique_ptr<ByteFile> DiskFileSystem::create(const std::string& path, FileStatus& status) {
+    const int descriptor =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        status = FileStatus::FromErrno(
+            errno == EEXIST ? FileError::AlreadyExists : FileError::CreateFailed, errno);
+        return nullptr;
+    }
+    status = {};
+    return std::make_unique<DiskFile>(descriptor);
+}
+
+FileStatus DiskFileSystem::rename(const std::string& from, const std::string& to) {
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
+        return FileStatus::FromErrno(FileError::RenameFailed, errno);
+    }
+    return {};
+}
+
+FileStatus DiskFileSystem::remove(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) {
+        return FileStatus::FromErrno(FileError::RemoveFailed, errno);
+    }
+    return {};
 }
 
 }  // namespace morvane

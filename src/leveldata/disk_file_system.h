@@ -9,6 +9,9 @@ class DiskFileSystem : public FileSystem {
 public:
     std::unique_ptr<ByteFile> open(const std::string& path, OpenMode mode,
                                    FileStatus& status) override;
+    std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) override;
+    FileStatus rename(const std::string& from, const std::string& to) override;
+    FileStatus remove(const std::string& path) override;
 };
 
 }  // namespace morvane

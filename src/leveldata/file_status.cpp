@@ -43,6 +43,18 @@ std::string DescribeFileStatus(const FileStatus& status) {
         case FileError::CloseFailed:
             text = "the file could not be closed";
             break;
+        case FileError::AlreadyExists:
+            text = "the file already exists";
+            break;
+        case FileError::CreateFailed:
+            text = "the file could not be created";
+            break;
+        case FileError::RenameFailed:
+            text = "the file could not be renamed";
+            break;
+        case FileError::RemoveFailed:
+            text = "the file could not be removed";
+            break;
     }
     if (!status.reason.empty()) {
         text += " (" + status.reason + ")";

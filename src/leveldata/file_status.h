@@ -18,6 +18,10 @@ enum class FileError {
     FlushFailed,
     TruncateFailed,
     CloseFailed,
+    AlreadyExists,
+    CreateFailed,
+    RenameFailed,
+    RemoveFailed,
 };
 
 struct FileStatus {

@@ -130,6 +130,42 @@ std::unique_ptr<ByteFile> MemoryFileSystem::open(const std::string& path, OpenMo
     return OpenMemoryFile(found->second, mode);
 }
 
+std::shared_ptr<MemoryFileData> MemoryFileSystem::find(const std::string& path) const {
+    const auto found = m_files.find(path);
+    return found == m_files.end() ? nullptr : found->second;
+}
+
+std::unique_ptr<ByteFile> MemoryFileSystem::create(const std::string& path, FileStatus& status) {
+    if (m_files.count(path)) {
+        status = {FileError::AlreadyExists, "File exists"};
+        return nullptr;
+    }
+    auto data = add(path, {});
+    data->failReads = createdFileFaults.failReads;
+    data->failFlush = createdFileFaults.failFlush;
+    data->partialWrite = createdFileFaults.partialWrite;
+    status = {};
+    return OpenMemoryFile(data, OpenMode::ReadWrite);
+}
+
+FileStatus MemoryFileSystem::rename(const std::string& from, const std::string& to) {
+    const auto found = m_files.find(from);
+    if (failRename || found == m_files.end()) {
+        return {FileError::RenameFailed, "No such file or directory"};
+    }
+    auto data = found->second;
+    m_files.erase(found);
+    m_files[to] = std::move(data);
+    return {};
+}
+
+FileStatus MemoryFileSystem::remove(const std::string& path) {
+    if (m_files.erase(path) == 0) {
+        return {FileError::RemoveFailed, "No such file or directory"};
+    }
+    return {};
+}
+
 std::unique_ptr<ByteFile> OpenMemoryFile(std::shared_ptr<MemoryFileData> data, OpenMode mode) {
     return std::make_unique<MemoryFile>(std::move(data), mode);
 }

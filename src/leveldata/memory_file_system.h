@@ -40,8 +40,18 @@ public:
     // Adds or replaces the file at path and returns its data for inspection.
     std::shared_ptr<MemoryFileData> add(const std::string& path, std::vector<std::uint8_t> bytes);
 
+    // The file at path, or nullptr.
+    std::shared_ptr<MemoryFileData> find(const std::string& path) const;
+
     std::unique_ptr<ByteFile> open(const std::string& path, OpenMode mode,
                                    FileStatus& status) override;
+    std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) override;
+    FileStatus rename(const std::string& from, const std::string& to) override;
+    FileStatus remove(const std::string& path) override;
+
+    // Fault injection for files made by create(): their fault switches start as these.
+    MemoryFileData createdFileFaults;
+    bool failRename = false;
 
 private:
     std::map<std::string, std::shared_ptr<MemoryFileData>> m_files;

@@ -127,5 +127,52 @@ TEST(MemoryFiles, RecordUseAndInjectFaults) {
     EXPECT_EQ(status.error, FileError::NotFound);
 }
 
+TEST(ReplaceFileContents, NeverLeavesPartOfTheBytesAtThePath) {
+    const std::vector<std::uint8_t> old = {1, 2, 3};
+    const std::vector<std::uint8_t> bytes(1000, 0xAB);
+    const struct {
+        const char* name;
+        bool partialWrite, failFlush, failRename;
+    } cases[] = {{"short write", true, false, false},
+                 {"flush fails", false, true, false},
+                 {"rename fails", false, false, true}};
+    for (const auto& c : cases) {
+        MemoryFileSystem files;
+        files.add("Level12.raw", old);
+        if (c.partialWrite) {
+            files.createdFileFaults.partialWrite = MemoryFileData::PartialWrite{0, 400};
+        }
+        files.createdFileFaults.failFlush = c.failFlush;
+        files.failRename = c.failRename;
+        EXPECT_FALSE(ReplaceFileContents(files, "Level12.raw", bytes).ok()) << c.name;
+        EXPECT_EQ(files.find("Level12.raw")->bytes, old) << c.name;
+        EXPECT_FALSE(files.find("Level12.raw.part")) << c.name << ": part file left behind";
+    }
+
+    MemoryFileSystem files;
+    files.add("Level12.raw", old);
+    files.add("Level12.raw.part", {9});  // left over from an interrupted run
+    ASSERT_TRUE(ReplaceFileContents(files, "Level12.raw", bytes).ok());
+    EXPECT_EQ(files.find("Level12.raw")->bytes, bytes);
+    EXPECT_EQ(files.find("Level12.raw.part")->bytes, std::vector<std::uint8_t>{9});
+    EXPECT_FALSE(files.find("Level12.raw.part1"));
+}
+
+TEST_F(DiskFiles, ReplacesAFileInOneStep) {
+    const auto path = write("Level1.raw", "old contents");
+    const std::vector<std::uint8_t> bytes(172032, 0x5A);
+    ASSERT_TRUE(ReplaceFileContents(m_files, path, bytes).ok());
+    EXPECT_EQ(fs::file_size(path), bytes.size());
+    ASSERT_TRUE(ReplaceFileContents(m_files, path, bytes).ok());
+    EXPECT_EQ(fs::file_size(path), bytes.size());
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), 1);
+
+    const FileStatus missingFolder =
+        ReplaceFileContents(m_files, (m_folder / "absent" / "Level1.raw").string(), bytes);
+    EXPECT_EQ(missingFolder.error, FileError::CreateFailed);
+    EXPECT_EQ(DescribeFileStatus(missingFolder),
+              "the file could not be created (No such file or directory)");
+}
+
 }  // namespace
 }  // namespace morvane
