@@ -1,0 +1,358 @@
+#include "ui/editor/editor_window.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+
+#include "leveldata/disk_file_system.h"
+#include "ui/editor/level_document.h"
+#include "ui/editor/level_grid.h"
+#include "ui/editor/message_boxes.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr int kClientWidth = 1033;
+constexpr int kClientHeight = 261;
+constexpr int kGridLeft = 4;
+constexpr int kGridTop = 4;
+constexpr int kRowTop = 236;
+constexpr int kRowHeight = 21;
+// The previews sit two pixels lower than the row: at their own 16 pixels they are centred
+// on the 21-pixel controls.
+constexpr int kPreviewTop = 238;
+constexpr int kPreviewSize = 16;
+// Each brush's label, list and preview repeat 148 pixels to the right of the previous ones.
+constexpr int kBrushStep = 148;
+
+constexpr std::array<const char*, 3> kBrushCaptions = {"Left Button:", "Wheel:", "Right Button:"};
+
+const char* const kLoadPrompt =
+    "You edited the level you're currently viewing. Do you want to save the changes before you "
+    "load another level?";
+const char* const kQuitPrompt = "There are unsaved edits, do you want to save them now?";
+const char* const kSaved = "Map saved!";
+
+// The about text: five lines, the third empty, broken with CR LF and not ended by one.
+const char* const kAbout =
+    "Morvane Level Editor, written by the Morvane level editing community\r\n"
+    "Released 20261206\r\n"
+    "\r\n"
+    "Morvane and its levels belong to the holders of the game's rights\r\n"
+    "This editor is free and must not be used for commercial purposes";
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
+                  Qt::Alignment alignment) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int width) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(x, kRowTop, width, kRowHeight);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QComboBox* MakeList(QWidget* parent, const char* name, int x, int first, int count) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setGeometry(x, kRowTop, 45, kRowHeight);
+    for (int item = first; item < first + count; ++item) {
+        combo->addItem(QString::number(item));
+    }
+    // Adding the first item selects it; the lists start with nothing selected.
+    combo->setCurrentIndex(-1);
+    return combo;
+}
+
+}  // namespace
+
+EditorWindow::EditorWindow(const SourceSelection& selection, MessageBoxes& messages,
+                           QWidget* parent)
+    : QWidget(parent),
+      m_messages(messages),
+      m_document(new LevelDocument(selection, this)),
+      m_tiles(QDir::currentPath()) {
+    setObjectName(QStringLiteral("Form1"));
+    // No close button and no maximize: the editor is left only through Quit. Minimize stays.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowMinimizeButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kClientWidth, kClientHeight);
+    setMouseTracking(true);
+    buildControls();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    connect(m_document, &LevelDocument::captionChanged, this, &QWidget::setWindowTitle);
+    startEditor();
+}
+
+EditorWindow::~EditorWindow() = default;
+
+void EditorWindow::buildControls() {
+    m_grid = new LevelGrid(*m_document, m_tiles, this);
+    m_grid->move(kGridLeft, kGridTop);
+    connect(m_grid, &LevelGrid::cellPressed, this, &EditorWindow::cellPressed);
+    connect(m_grid, &LevelGrid::cellHovered, this, &EditorWindow::showCursorTile);
+
+    const Qt::Alignment right = Qt::AlignRight;
+    m_levelLabel = MakeLabel(this, "Label1", QStringLiteral("Level number:"),
+                             QRect(4, kRowTop, 77, kRowHeight), right);
+    m_levelCombo = MakeList(this, "Combo1", 84, 1, 99);
+    m_loadButton = MakeButton(this, "Command1", "&Load", 132, 45);
+    m_saveButton = MakeButton(this, "Command5", "&Save", 180, 45);
+    m_saveButton->setEnabled(false);
+    m_exportButton = MakeButton(this, "Command3", "&Export as picture", 228, 93);
+    m_exportButton->setEnabled(false);
+    m_cursorCaption = MakeLabel(this, "Label2", QStringLiteral("Tile under cursor:"),
+                                QRect(348, kRowTop, 89, kRowHeight), right);
+    m_cursorTile =
+        MakeLabel(this, "Label3", QString(), QRect(440, kRowTop, 25, kRowHeight), Qt::AlignHCenter);
+    m_cursorTile->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    for (int slot = 0; slot < int(m_brushes.size()); ++slot) {
+        BrushControls& brush = m_brushes[std::size_t(slot)];
+        const int shift = kBrushStep * slot;
+        brush.label = MakeLabel(this, "Label4", QString::fromLatin1(kBrushCaptions[slot]),
+                                QRect(476 + shift, kRowTop, 69, kRowHeight), right);
+        brush.tiles = MakeList(this, "Combo2", 548 + shift, 0, LevelMap::kTileCount);
+        brush.preview = new QLabel(this);
+        brush.preview->setObjectName(QStringLiteral("Image2"));
+        brush.preview->setGeometry(596 + shift, kPreviewTop, kPreviewSize, kPreviewSize);
+        for (QWidget* control :
+             {static_cast<QWidget*>(brush.label), static_cast<QWidget*>(brush.tiles),
+              static_cast<QWidget*>(brush.preview)}) {
+            control->setProperty("index", slot);
+            control->hide();
+        }
+        connect(brush.tiles, &QComboBox::activated, this, [this, slot] { showBrushTile(slot); });
+    }
+    m_aboutButton = MakeButton(this, "Command4", "&?", 936, 45);
+    m_quitButton = MakeButton(this, "Command2", "&Quit", 984, 45);
+
+    QWidget::setTabOrder(m_levelCombo, m_loadButton);
+    QWidget::setTabOrder(m_loadButton, m_quitButton);
+    QWidget::setTabOrder(m_quitButton, m_exportButton);
+    QWidget::setTabOrder(m_exportButton, m_aboutButton);
+    QWidget::setTabOrder(m_aboutButton, m_saveButton);
+    QWidget::setTabOrder(m_saveButton, m_brushes[0].tiles);
+    QWidget::setTabOrder(m_brushes[0].tiles, m_brushes[1].tiles);
+    QWidget::setTabOrder(m_brushes[1].tiles, m_brushes[2].tiles);
+
+    // activated() is raised by user picks only; the program's own selection changes call
+    // levelComboClicked() themselves, so every change runs exactly one load or adoption.
+    connect(m_levelCombo, &QComboBox::activated, this, &EditorWindow::levelComboClicked);
+    connect(m_loadButton, &QPushButton::clicked, this, &EditorWindow::loadLevel);
+    connect(m_saveButton, &QPushButton::clicked, this, &EditorWindow::saveLevel);
+    connect(m_aboutButton, &QPushButton::clicked, this, &EditorWindow::showAbout);
+    connect(m_quitButton, &QPushButton::clicked, this, &EditorWindow::quitEditor);
+}
+
+void EditorWindow::startEditor() {
+    setWindowTitle(m_document->title());
+    DiskFileSystem disk;
+    const FileStatus status = m_document->open(disk);
+    if (!status.ok()) {
+        message(QStringLiteral("The file %1 cannot be opened for reading and writing: %2.")
+                    .arg(QString::fromStdString(m_document->selection().fileName),
+                         QString::fromStdString(DescribeFileStatus(status))),
+                QMessageBox::Warning);
+        return;
+    }
+    m_exportButton->setEnabled(false);
+    if (!m_document->holdsManyLevels()) {
+        m_levelCombo->clear();
+        m_levelCombo->addItem(QStringLiteral("N/A"));
+        m_levelCombo->setEnabled(false);
+        m_loadButton->setEnabled(false);
+        m_levelLabel->setEnabled(false);
+    }
+    m_levelCombo->setCurrentIndex(0);
+    levelComboClicked();
+    m_started = true;
+}
+
+void EditorWindow::levelComboClicked() {
+    if (m_document->levelState() == LevelDocument::kAdopt) {
+        // Putting the list back after a cancelled load: take the selection over, load nothing.
+        m_document->setLevelState(std::uint8_t(m_levelCombo->currentIndex()) |
+                                  LevelDocument::kDirtyBit);
+        return;
+    }
+    loadLevel();
+}
+
+void EditorWindow::loadLevel() {
+    if (!confirmLeavingLevel()) {
+        return;
+    }
+    if (const auto failure = m_document->load(m_levelCombo->currentIndex())) {
+        message(QStringLiteral("The level was not loaded.\n") +
+                    QString::fromStdString(DescribeLevelFailure(*failure)),
+                QMessageBox::Warning);
+        m_levelCombo->setCurrentIndex(m_document->shownLevel());
+        return;
+    }
+    m_exportButton->setEnabled(true);
+    if (m_document->holdsManyLevels() && m_brushes[0].label->isHidden()) {
+        showBrushes();
+    }
+}
+
+bool EditorWindow::confirmLeavingLevel() {
+    if (!m_document->isDirty()) {
+        return true;
+    }
+    switch (message(QString::fromLatin1(kLoadPrompt), QMessageBox::Question,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    QMessageBox::Cancel)) {
+        case QMessageBox::Yes:
+            if (saveLevel()) {
+                return true;
+            }
+            break;
+        case QMessageBox::No:
+            return true;
+        default:
+            break;
+    }
+    putLevelComboBack();
+    return false;
+}
+
+void EditorWindow::putLevelComboBack() {
+    const int shown = m_document->shownLevel();
+    m_document->setLevelState(LevelDocument::kAdopt);
+    if (m_levelCombo->currentIndex() != shown) {
+        m_levelCombo->setCurrentIndex(shown);
+    }
+    levelComboClicked();
+}
+
+bool EditorWindow::saveLevel() {
+    if (const auto failure = m_document->save()) {
+        message(QStringLiteral("The level was not saved.\n") +
+                    QString::fromStdString(DescribeLevelFailure(*failure)),
+                QMessageBox::Warning);
+        return false;
+    }
+    message(QString::fromLatin1(kSaved), QMessageBox::Information);
+    return true;
+}
+
+void EditorWindow::quitEditor() {
+    if (m_document->isDirty()) {
+        const auto answer =
+            message(QString::fromLatin1(kQuitPrompt), QMessageBox::Question,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+        if (answer == QMessageBox::Yes) {
+            if (!saveLevel()) {
+                return;
+            }
+        } else if (answer != QMessageBox::No) {
+            return;
+        }
+    }
+    m_document->setLevelState(LevelDocument::kQuitting);
+    m_document->close();
+    emit quitting();
+    close();
+}
+
+void EditorWindow::showAbout() {
+    message(QString::fromLatin1(kAbout), QMessageBox::Information);
+}
+
+void EditorWindow::showBrushes() {
+    for (int slot = 0; slot < int(m_brushes.size()); ++slot) {
+        BrushControls& brush = m_brushes[std::size_t(slot)];
+        brush.label->show();
+        brush.tiles->show();
+        brush.preview->show();
+        setBrushTile(slot, 0);
+    }
+    m_saveButton->setEnabled(true);
+}
+
+void EditorWindow::showBrushTile(int slot) {
+    BrushControls& brush = m_brushes[std::size_t(slot)];
+    const QImage picture = m_tiles.tile(brush.tiles->currentIndex());
+    // A preview shows its picture at the picture's own size, growing from its top-left corner.
+    brush.preview->setPixmap(QPixmap::fromImage(picture));
+    brush.preview->resize(picture.size());
+}
+
+void EditorWindow::setBrushTile(int slot, int tile) {
+    m_brushes[std::size_t(slot)].tiles->setCurrentIndex(tile);
+    showBrushTile(slot);
+}
+
+void EditorWindow::cellPressed(int cell, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+    // A source of one level cannot be saved, so it is not painted either.
+    if (!m_levelLabel->isEnabled() || !m_document->hasLevel()) {
+        return;
+    }
+    int slot = 0;
+    switch (button) {
+        case Qt::LeftButton:
+            slot = 0;
+            break;
+        case Qt::MiddleButton:
+            slot = 1;
+            break;
+        case Qt::RightButton:
+            slot = 2;
+            break;
+        default:
+            return;
+    }
+    const auto held = modifiers & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (held == Qt::ControlModifier) {
+        setBrushTile(slot, m_document->map().cell(cell));
+        return;
+    }
+    m_document->paint(cell, std::uint8_t(m_brushes[std::size_t(slot)].tiles->currentIndex()));
+}
+
+void EditorWindow::showCursorTile(int cell) {
+    if (m_exportButton->isEnabled()) {
+        m_cursorTile->setText(QString::number(m_document->map().cell(cell)));
+    }
+}
+
+void EditorWindow::mouseMoveEvent(QMouseEvent* event) {
+    // Moves over controls that do not track the pointer arrive here too; only the window's own
+    // background empties the display.
+    if (!childAt(event->position().toPoint())) {
+        m_cursorTile->clear();
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (m_document->levelState() == LevelDocument::kQuitting) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+QMessageBox::StandardButton EditorWindow::message(const QString& text, QMessageBox::Icon icon,
+                                                  QMessageBox::StandardButtons buttons,
+                                                  QMessageBox::StandardButton defaultButton) {
+    return m_messages.show(this, text, QString::fromStdString(m_document->selection().caption),
+                           icon, buttons, defaultButton);
+}
+
+}  // namespace morvane

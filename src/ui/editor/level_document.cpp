@@ -1,0 +1,117 @@
+#include "ui/editor/level_document.h"
+
+#include <QDir>
+#include <utility>
+
+#include "leveldata/level_loader.h"
+#include "leveldata/level_saver.h"
+#include "sources/source_descriptor.h"
+#include "sources/source_kind.h"
+
+namespace morvane {
+
+QString ComposeLevelTitle(const SourceSelection& selection, int levelNumber) {
+    QString path = QDir::toNativeSeparators(QString::fromStdString(selection.directory));
+    // A root directory already ends with the separator.
+    if (!path.isEmpty() && !path.endsWith(QDir::separator())) {
+        path += QDir::separator();
+    }
+    path += QString::fromStdString(selection.fileName);
+    QString title = QString::fromStdString(selection.caption) + QStringLiteral(" [") + path;
+    if (levelNumber > 0) {
+        title += QStringLiteral(" - Level ") + QString::number(levelNumber);
+    }
+    return title + QStringLiteral("]");
+}
+
+LevelDocument::LevelDocument(SourceSelection selection, QObject* parent)
+    : QObject(parent), m_selection(std::move(selection)) {}
+
+LevelDocument::~LevelDocument() = default;
+
+bool LevelDocument::holdsManyLevels() const {
+    return m_selection.numMaps != "1";
+}
+
+FileStatus LevelDocument::open(FileSystem& files) {
+    FileStatus status;
+    m_file = files.open(m_selection.fileName, OpenMode::ReadWrite, status);
+    if (!m_file) {
+        return status.ok() ? FileStatus{FileError::OpenFailed, {}} : status;
+    }
+    return status;
+}
+
+void LevelDocument::close() {
+    if (m_file) {
+        m_file->close();
+        m_file.reset();
+    }
+}
+
+std::optional<LevelLayout> LevelDocument::layout() const {
+    bool parsed = false;
+    const int value = QString::fromStdString(m_selection.tag).toInt(&parsed);
+    const auto kind = parsed ? SourceKindFromValue(value) : std::nullopt;
+    if (!kind) {
+        return std::nullopt;
+    }
+    return LayoutFor(*kind, m_selection.dataOffset);
+}
+
+std::optional<LevelFailure> LevelDocument::load(int index) {
+    const auto where = layout();
+    if (!where) {
+        return LevelFailure{LevelError::BadDataOffset, index + 1};
+    }
+    if (!m_file) {
+        return LevelFailure{LevelError::ReadFailed, index + 1, -1, {FileError::Closed, {}}};
+    }
+    auto loaded = LoadLevelFromFile(*m_file, *where, index);
+    if (!loaded.ok()) {
+        return loaded.failure();
+    }
+    m_map = loaded.value().map;
+    m_hasLevel = true;
+    m_oldPackedLength = loaded.value().oldPackedLength;
+    m_levelOffset = loaded.value().levelOffset;
+    m_levelState = std::uint8_t(index);
+    m_title = ComposeLevelTitle(m_selection, holdsManyLevels() ? index + 1 : 0);
+    emit levelLoaded();
+    emit captionChanged(caption());
+    return std::nullopt;
+}
+
+std::optional<LevelFailure> LevelDocument::save() {
+    const int index = shownLevel();
+    const auto where = layout();
+    if (!where) {
+        return LevelFailure{LevelError::BadDataOffset, index + 1};
+    }
+    if (!m_file) {
+        return LevelFailure{LevelError::WriteFailed, index + 1, -1, {FileError::Closed, {}}};
+    }
+    const auto saved =
+        SaveLevelToFile(*m_file, *where, index, m_map, m_oldPackedLength, m_levelOffset);
+    if (!saved.ok()) {
+        return saved.failure();
+    }
+    // The unsaved mark goes only now that the file holds the level.
+    m_levelState = std::uint8_t(index);
+    m_oldPackedLength = saved.value();
+    emit captionChanged(caption());
+    return std::nullopt;
+}
+
+void LevelDocument::paint(int cell, std::uint8_t tile) {
+    m_levelState |= kDirtyBit;
+    emit captionChanged(caption());
+    m_map.setCell(cell, tile);
+    emit cellChanged(cell);
+}
+
+QString LevelDocument::caption() const {
+    return isDirty() ? m_title + QStringLiteral("*") : m_title;
+}
+
+}  // namespace morvane

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "leveldata/byte_file.h"
+#include "leveldata/level_failure.h"
+#include "leveldata/level_layout.h"
+#include "leveldata/level_map.h"
+#include "sources/source_selection.h"
+
+namespace morvane {
+
+// The caption of a shown level: the dialog's caption, then in brackets the source's path with
+// the platform's separator and, for a source of many levels, " - Level " and levelNumber.
+// levelNumber 0 leaves the level out (a source of one level).
+QString ComposeLevelTitle(const SourceSelection& selection, int levelNumber);
+
+// The editor's working state for one open source: the shown level's map, its state byte, where
+// its stream lies in the file, and the caption. Loading and saving go through the level core on
+// the source file, which the document holds open from open() to close(). Views listen to the
+// signals; the document knows no widget.
+//
+// The state byte: 0..98 the index of the shown level, no unsaved edits; the same with bit 7 set
+// (128..226) when a cell has been painted since the level was loaded or saved; kAdopt while the
+// level combo box is being put back after a cancelled load; kQuitting once the editor may close.
+class LevelDocument : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr std::uint8_t kDirtyBit = 0x80;
+    static constexpr std::uint8_t kLevelMask = 0x7F;
+    static constexpr std::uint8_t kQuitting = 254;
+    static constexpr std::uint8_t kAdopt = 255;
+
+    explicit LevelDocument(SourceSelection selection, QObject* parent = nullptr);
+    ~LevelDocument() override;
+
+    const SourceSelection& selection() const { return m_selection; }
+
+    // True unless the source holds exactly one level ("1" in the dialog's level count).
+    bool holdsManyLevels() const;
+
+    // Opens the selected file, by its bare name against the current directory, for reading and
+    // writing. On failure the status says why and no file is open.
+    FileStatus open(FileSystem& files);
+    // Closes the source file; nothing is loaded or saved afterwards.
+    void close();
+    bool isOpen() const { return m_file != nullptr; }
+
+    // Reads level index from the file. Only a level read completely is taken: it replaces the
+    // map, the stream's place and length, the state (clean, index) and the title, and then
+    // levelLoaded() and captionChanged() are emitted. On failure nothing changes.
+    std::optional<LevelFailure> load(int index);
+
+    // Saves the shown level (index from the state byte) into the file. On success the level is
+    // clean, the stream's new length is kept and captionChanged() is emitted; on failure the
+    // file is left as the core leaves it (unchanged) and so is every field here, the unsaved
+    // mark included.
+    std::optional<LevelFailure> save();
+
+    // Paints cell with tile: marks the level dirty, announces the caption, then changes the
+    // cell and announces it. Done even when the cell already holds tile.
+    void paint(int cell, std::uint8_t tile);
+
+    bool hasLevel() const { return m_hasLevel; }
+    const LevelMap& map() const { return m_map; }
+    std::uint8_t levelState() const { return m_levelState; }
+    void setLevelState(std::uint8_t state) { m_levelState = state; }
+    bool isDirty() const { return (m_levelState & kDirtyBit) != 0 && m_levelState < kQuitting; }
+    int shownLevel() const { return m_levelState & kLevelMask; }
+    std::uint8_t oldPackedLength() const { return m_oldPackedLength; }
+    std::int16_t levelOffset() const { return m_levelOffset; }
+    const QString& title() const { return m_title; }
+    // The window caption: the title, with "*" appended while there are unsaved edits.
+    QString caption() const;
+
+signals:
+    // A level has been read; every cell of the map is new.
+    void levelLoaded();
+    // Cell 0..223 of the map has been painted.
+    void cellChanged(int cell);
+    // The caption is to be shown again (it may be the same text).
+    void captionChanged(const QString& caption);
+
+private:
+    std::optional<LevelLayout> layout() const;
+
+    SourceSelection m_selection;
+    std::unique_ptr<ByteFile> m_file;
+    LevelMap m_map;
+    bool m_hasLevel = false;
+    std::uint8_t m_levelState = 0;
+    std::uint8_t m_oldPackedLength = 0;
+    std::int16_t m_levelOffset = 0;
+    QString m_title;
+};
+
+}  // namespace morvane

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+
+#include "leveldata/level_map.h"
+#include "ui/editor/tile_images.h"
+
+namespace morvane {
+
+// The colour behind the tile pictures: transparent pixels of a tile show it, and so does a
+// grid with no level loaded. The grid on screen and every picture made of a level use it.
+inline constexpr QRgb kLevelBackground = 0xFF000000 | 0x2C3A4A;
+
+// The level as the grid shows it: 32 x 7 cells of TileImages::kCellSize pixels.
+inline constexpr int kLevelPictureWidth = LevelMap::kColumns * TileImages::kCellSize;
+inline constexpr int kLevelPictureHeight = LevelMap::kRows * TileImages::kCellSize;
+
+// Where cell 0..223 lies in the level picture: cell 0 at the top right, cells running right
+// to left within a row, rows downward.
+QRect LevelCellRect(int cell);
+
+// The cell at point of the level picture, or -1 outside it.
+int LevelCellAt(QPoint point);
+
+// Paints one cell at target (a kCellSize square): the background colour, then picture (already
+// scaled to the cell) over it. A null picture leaves the cell empty, showing the background.
+void DrawLevelCell(QPainter& painter, const QRect& target, const QImage& picture);
+
+// The whole level as one opaque picture of kLevelPictureWidth x kLevelPictureHeight pixels,
+// painted cell by cell exactly as the grid paints it.
+QImage RenderLevelPicture(const LevelMap& map, TileImages& tiles);
+
+}  // namespace morvane
