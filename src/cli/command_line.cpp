@@ -1,5 +1,10 @@
 #include "cli/command_line.h"
 
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <charconv>
 #include <cstdio>
 #include <istream>
@@ -16,6 +21,8 @@
 #include "leveldata/level_saver.h"
 #include "sources/source_descriptor.h"
 #include "sources/source_detector.h"
+#include "ui/editor/level_export.h"
+#include "ui/editor/tile_images.h"
 
 namespace morvane {
 
@@ -34,6 +41,7 @@ constexpr const char* kHelp =
     "  dump FILE [LEVEL]         a level's 224 tile numbers as 7 lines of 32\n"
     "  set FILE LEVEL MAPFILE    save a level from text in dump's layout (- reads stdin)\n"
     "  repack FILE               re-save every level packed tightly, reclaiming bytes\n"
+    "  export FILE [LEVEL]       the level's picture as the editor exports it\n"
     "\n"
     "Run 'morvane-levels COMMAND --help' for a command's details.\n"
     "Exit status: 0 success, 1 refused or failed, 2 usage error.\n";
@@ -68,6 +76,18 @@ constexpr const char* kRepackHelp =
     "Saves every level 1..99 of the bank in FILE with its own tiles, in order, which packs\n"
     "every level tightly and reclaims bytes, and prints the free bytes before and after. The\n"
     "file is written once, and only when every level could be read and saved.\n";
+
+constexpr const char* kExportHelp =
+    "usage: morvane-levels export FILE [LEVEL] [--tiles DIR] [--format raw|png] [-o OUT]\n"
+    "       morvane-levels export FILE --all [--tiles DIR] [--format raw|png] [-o FOLDER]\n"
+    "\n"
+    "Writes the picture of level LEVEL (default 1) exactly as the editor's export does: the\n"
+    "level at half the grid's size, 512 x 112 pixels. RAW is three bytes a pixel (blue, green,\n"
+    "red) with no header; PNG holds the same pixels. The tile pictures come from DIR, by\n"
+    "default the \"gif\" folder beside FILE. The file is named as the editor names it\n"
+    "(Level12.raw, or FILE's name plus .raw for a single map; .png for PNG) and written beside\n"
+    "FILE, or to OUT. --all writes every level of a bank, into FOLDER when -o is given.\n"
+    "An existing file is replaced whole; a failed export leaves no partial picture.\n";
 
 struct Source {
     SourceKind kind = SourceKind::Unknown;
@@ -168,6 +188,9 @@ int CommandLine::run(const std::vector<std::string>& arguments) {
     }
     if (command == "repack") {
         return repack(rest);
+    }
+    if (command == "export") {
+        return exportPictures(rest);
     }
     return usage("unknown command '" + command + "'");
 }
@@ -501,6 +524,104 @@ int CommandLine::repack(const std::vector<std::string>& arguments) {
     }
     m_out << "Free bytes before: " << repacked.value().freeBefore << "\n"
           << "Free bytes after:  " << repacked.value().freeAfter << "\n";
+    return 0;
+}
+
+int CommandLine::exportPictures(const std::vector<std::string>& arguments) {
+    if (WantsHelp(arguments)) {
+        m_out << kExportHelp;
+        return 0;
+    }
+    std::vector<std::string> positional;
+    std::optional<std::string> tilesFolder;
+    std::optional<std::string> output;
+    std::string format = "raw";
+    bool all = false;
+    for (std::size_t at = 0; at < arguments.size(); ++at) {
+        const std::string& argument = arguments[at];
+        const bool takesValue = argument == "--tiles" || argument == "--format" || argument == "-o";
+        if (takesValue && at + 1 == arguments.size()) {
+            return usage("export: " + argument + " needs a value");
+        }
+        if (argument == "--tiles") {
+            tilesFolder = arguments[++at];
+        } else if (argument == "--format") {
+            format = arguments[++at];
+        } else if (argument == "-o") {
+            output = arguments[++at];
+        } else if (argument == "--all") {
+            all = true;
+        } else if (argument.starts_with("-") && argument != "-") {
+            return usage("export: unknown option '" + argument + "'");
+        } else {
+            positional.push_back(argument);
+        }
+    }
+    if (format != "raw" && format != "png") {
+        return usage("export: --format is raw or png, not '" + format + "'");
+    }
+    if (positional.empty() || positional.size() > 2 || (all && positional.size() == 2)) {
+        return usage("export takes FILE and an optional LEVEL, or FILE --all");
+    }
+    const std::string& path = positional[0];
+    int first = 1;
+    if (positional.size() == 2) {
+        const auto parsed = ParseNumber(positional[1]);
+        if (!parsed || *parsed < 1 || *parsed > LevelBank::kLevelCount) {
+            return usage("export: LEVEL must be a level number 1..99, not '" + positional[1] + "'");
+        }
+        first = *parsed;
+    }
+
+    Source source;
+    if (auto problem = OpenSource(m_files, path, OpenMode::ReadOnly, source)) {
+        return fail(path, *problem);
+    }
+    if (!source.layout) {
+        return fail(path, kNotRecognised);
+    }
+    const QFileInfo sourceInfo(QFile::decodeName(path.c_str()));
+    TileImages tiles = tilesFolder
+                           ? TileImages::FromTileFolder(QFile::decodeName(tilesFolder->c_str()))
+                           : TileImages(sourceInfo.absolutePath());
+    SourceSelection selection;
+    selection.fileName = QFile::encodeName(sourceInfo.fileName()).toStdString();
+    selection.numMaps = std::string(source.descriptor.numMaps);
+
+    if (all && output && !QDir().mkpath(QFile::decodeName(output->c_str()))) {
+        return fail(*output, "the folder cannot be created");
+    }
+    const int last = all ? source.layout->levelCount() : first;
+    for (int number = first; number <= last; ++number) {
+        const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
+        if (!level.ok()) {
+            return fail(path, DescribeLevelFailure(level.failure()));
+        }
+        const QImage picture = ExportLevelPicture(level.value().map, tiles);
+        QString name = ExportFileName(selection, number);
+        std::vector<std::uint8_t> bytes;
+        if (format == "png") {
+            name.replace(name.size() - 4, 4, QStringLiteral(".png"));
+            QBuffer encoded;
+            encoded.open(QIODevice::WriteOnly);
+            picture.save(&encoded, "PNG");
+            bytes.assign(encoded.data().begin(), encoded.data().end());
+        } else {
+            bytes = RawPictureBytes(picture);
+        }
+        // The editor writes beside the source; -o names the file, or the folder for --all.
+        QString target = QDir::cleanPath(sourceInfo.dir().filePath(name));
+        if (output) {
+            const QString given = QFile::decodeName(output->c_str());
+            target = all ? QDir(given).filePath(name) : given;
+        }
+        const std::string targetPath = QFile::encodeName(target).toStdString();
+        if (const FileStatus status = ReplaceFileContents(m_files, targetPath, bytes);
+            !status.ok()) {
+            return fail(targetPath, DescribeFileStatus(status));
+        }
+        m_out << targetPath << "\n";
+    }
     return 0;
 }
 

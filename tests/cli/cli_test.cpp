@@ -7,6 +7,7 @@
 
 #include "bank_builder.h"
 #include "demo_levels.h"
+#include "gif_writer.h"
 #include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
@@ -282,6 +283,43 @@ TEST_F(LevelsTool, RepackKeepsEveryLevelAndReclaimsSpace) {
     EXPECT_EQ(read("broken.bin"), broken);
 }
 
+TEST_F(LevelsTool, ExportWritesPicturesBesideTheSource) {
+    write("bank.bin", demo::MakeDemoBank());
+    write("one.map", demo::MakeSingleMap(demo::MakeDemoLevel(3)));
+    std::string error;
+    ASSERT_TRUE(demo::WriteTilePictures(m_folder.string(), error)) << error;
+    fs::create_directories(m_folder / "work");
+
+    // Run from another folder: the picture still lands beside the source.
+    const auto one = test::RunTool(MORVANE_LEVELS_TOOL, {"export", "../bank.bin", "12"},
+                                   (m_folder / "work").string());
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    EXPECT_EQ(one.out, "../Level12.raw\n");
+    EXPECT_EQ(fs::file_size(m_folder / "Level12.raw"), 172032u);
+
+    const auto single = run({"export", "one.map"});
+    EXPECT_EQ(single.exitCode, 0) << single.err;
+    EXPECT_EQ(fs::file_size(m_folder / "one.map.raw"), 172032u);
+
+    const auto all = run({"export", "bank.bin", "--all", "-o", "pictures", "--format", "png"});
+    ASSERT_EQ(all.exitCode, 0) << all.err;
+    EXPECT_EQ(Lines(all.out), 99);
+    EXPECT_TRUE(fs::exists(m_folder / "pictures" / "Level99.png"));
+
+    // Without tile pictures every cell shows a numbered placeholder; the picture is still whole.
+    const auto placeholders = run({"export", "bank.bin", "2", "--tiles", "nowhere", "-o", "p.raw"});
+    EXPECT_EQ(placeholders.exitCode, 0);
+    EXPECT_EQ(fs::file_size(m_folder / "p.raw"), 172032u);
+    EXPECT_NE(read("p.raw"), read("Level12.raw"));
+
+    EXPECT_EQ(run({"export", "bank.bin", "--format", "bmp"}).exitCode, 2);
+    EXPECT_EQ(run({"export", "bank.bin", "3", "--all"}).exitCode, 2);
+    EXPECT_EQ(run({"export", "bank.bin", "-o"}).exitCode, 2);
+    const auto unknown = run({"export", "one.map.raw"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.err.find("not a recognised source file"), std::string::npos);
+}
+
 TEST_F(LevelsTool, UsageErrorsExitWithTwo) {
     write("bank.bin", demo::MakeDemoBank());
     EXPECT_EQ(run({}).exitCode, 2);
@@ -293,7 +331,7 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwo) {
     const auto help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("usage: morvane-levels COMMAND"), std::string::npos);
-    for (const char* command : {"info", "dump", "set", "repack"}) {
+    for (const char* command : {"info", "dump", "set", "repack", "export"}) {
         const auto commandHelp = run({command, "--help"});
         EXPECT_EQ(commandHelp.exitCode, 0) << command;
         EXPECT_EQ(commandHelp.out.rfind(std::string("usage: morvane-levels ") + command, 0), 0u);

@@ -41,9 +41,9 @@ std::vector<NamedBytes> SourceSeeds() {
     seeds.emplace_back("nearly-full.bin", AssembleBank(streams, 0xA5));
 
     auto broken = bank;
-    broken[2 * 10 + 1] = 0x7F;         // level 11 before the bank
-    broken[2 * 20 + 1] = 0xC0;         // level 21 past the bank
-    broken[2 * 30] = broken[2 * 29];   // level 31 shares level 30's stream
+    broken[2 * 10 + 1] = 0x7F;        // level 11 before the bank
+    broken[2 * 20 + 1] = 0xC0;        // level 21 past the bank
+    broken[2 * 30] = broken[2 * 29];  // level 31 shares level 30's stream
     broken[2 * 30 + 1] = broken[2 * 29 + 1];
     seeds.emplace_back("broken-pointers.bin", broken);
 

@@ -96,19 +96,32 @@ IndexedPicture MakeTilePicture(int tile) {
     IndexedPicture picture;
     picture.width = 16;
     picture.height = 16;
-    const auto& base = kGroupColours[std::size_t(tile / 8)];
+    // Floor and wall, the demo levels' commonest tiles, get colours of their own so that the
+    // rooms read at a glance.
+    std::array<std::uint8_t, 3> base = kGroupColours[std::size_t(tile / 8)];
+    if (tile == 0) {
+        base = {0x14, 0x16, 0x1C};
+    } else if (tile == 1) {
+        base = {0x78, 0x48, 0x38};
+    }
     // 0 background, 1 a lighter shade for the pattern, 2 the number's ink, 3 transparent.
     picture.palette = {
         base,
-        {std::uint8_t(std::min(255, base[0] + 0x50)), std::uint8_t(std::min(255, base[1] + 0x50)),
-         std::uint8_t(std::min(255, base[2] + 0x50))},
+        {std::uint8_t(std::min(255, base[0] + 0x30)), std::uint8_t(std::min(255, base[1] + 0x30)),
+         std::uint8_t(std::min(255, base[2] + 0x30))},
         {0xFF, 0xFF, 0xFF},
         {0xFF, 0x00, 0xFF}};
     picture.pixels.assign(16 * 16, 0);
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 16; ++x) {
-            // Each tile of a group gets its own stripe pattern.
-            const bool lit = (x + y * (tile % 8 + 1)) % 8 < 2 || x == 0 || y == 0;
+            bool lit = false;
+            if (tile == 1) {
+                // Bricks: mortar every fourth row, joints staggered from row to row.
+                lit = y % 4 == 3 || (x + (y / 4 % 2) * 4) % 8 == 7;
+            } else if (tile != 0) {
+                // Each tile of a group gets its own stripe pattern.
+                lit = (x + y * (tile % 8 + 1)) % 8 < 2 || x == 0 || y == 0;
+            }
             picture.pixels[std::size_t(y * 16 + x)] = lit ? 1 : 0;
         }
     }

@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (corpus) {
-        for (const auto& [target, seeds] : {std::pair{"unpack", demo::UnpackSeeds()},
-                                            std::pair{"source", demo::SourceSeeds()}}) {
+        for (const auto& [target, seeds] :
+             {std::pair{"unpack", demo::UnpackSeeds()}, std::pair{"source", demo::SourceSeeds()}}) {
             std::filesystem::create_directories(folder / target, error);
             for (const auto& [name, bytes] : seeds) {
                 if (error || !WriteFile(folder / target / name, bytes)) {

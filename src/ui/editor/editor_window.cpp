@@ -1,8 +1,10 @@
 #include "ui/editor/editor_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -10,9 +12,12 @@
 #include <QScreen>
 
 #include "leveldata/disk_file_system.h"
+#include "ui/editor/caption_fitting.h"
 #include "ui/editor/level_document.h"
+#include "ui/editor/level_export.h"
 #include "ui/editor/level_grid.h"
 #include "ui/editor/message_boxes.h"
+#include "ui/editor/paint_command.h"
 
 namespace morvane {
 
@@ -38,6 +43,8 @@ const char* const kLoadPrompt =
     "load another level?";
 const char* const kQuitPrompt = "There are unsaved edits, do you want to save them now?";
 const char* const kSaved = "Map saved!";
+const char* const kExported =
+    "This level map has been successfully saved as an image in RAW format!";
 
 // The about text: five lines, the third empty, broken with CR LF and not ended by one.
 const char* const kAbout =
@@ -91,6 +98,8 @@ EditorWindow::EditorWindow(const SourceSelection& selection, MessageBoxes& messa
     setFixedSize(kClientWidth, kClientHeight);
     setMouseTracking(true);
     buildControls();
+    FitFontToCaptions(*this);
+    addHistoryShortcuts();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
@@ -155,8 +164,25 @@ void EditorWindow::buildControls() {
     connect(m_levelCombo, &QComboBox::activated, this, &EditorWindow::levelComboClicked);
     connect(m_loadButton, &QPushButton::clicked, this, &EditorWindow::loadLevel);
     connect(m_saveButton, &QPushButton::clicked, this, &EditorWindow::saveLevel);
+    connect(m_exportButton, &QPushButton::clicked, this, &EditorWindow::exportPicture);
     connect(m_aboutButton, &QPushButton::clicked, this, &EditorWindow::showAbout);
     connect(m_quitButton, &QPushButton::clicked, this, &EditorWindow::quitEditor);
+}
+
+void EditorWindow::addHistoryShortcuts() {
+    // Undo and redo have keys only, no menu entry or button, and work wherever the focus is in
+    // the window. The actions follow the history: with nothing to undo or redo, the key does
+    // nothing.
+    QUndoStack& history = m_document->history();
+    QAction* undo = history.createUndoAction(this);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setShortcutContext(Qt::WindowShortcut);
+    addAction(undo);
+    QAction* redo = history.createRedoAction(this);
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redo->setShortcutContext(Qt::WindowShortcut);
+    addAction(redo);
 }
 
 void EditorWindow::startEditor() {
@@ -270,6 +296,24 @@ void EditorWindow::quitEditor() {
     close();
 }
 
+void EditorWindow::exportPicture() {
+    // The picture is made from the tile pictures, not read back from the screen, so a covered
+    // or minimised window exports the same. It lands in the current directory, the source's
+    // folder, written whole or not at all.
+    const QString name = ExportFileName(m_document->selection(), m_levelCombo->currentIndex() + 1);
+    const auto bytes = RawPictureBytes(ExportLevelPicture(m_document->map(), m_tiles));
+    DiskFileSystem disk;
+    const FileStatus status =
+        ReplaceFileContents(disk, QFile::encodeName(name).toStdString(), bytes);
+    if (!status.ok()) {
+        message(QStringLiteral("The picture was not saved.\n%1: %2.")
+                    .arg(name, QString::fromStdString(DescribeFileStatus(status))),
+                QMessageBox::Warning);
+        return;
+    }
+    message(QString::fromLatin1(kExported), QMessageBox::Information);
+}
+
 void EditorWindow::showAbout() {
     message(QString::fromLatin1(kAbout), QMessageBox::Information);
 }
@@ -322,7 +366,9 @@ void EditorWindow::cellPressed(int cell, Qt::MouseButton button, Qt::KeyboardMod
         setBrushTile(slot, m_document->map().cell(cell));
         return;
     }
-    m_document->paint(cell, std::uint8_t(m_brushes[std::size_t(slot)].tiles->currentIndex()));
+    // Pushing the paint onto the history paints the cell, once.
+    m_document->history().push(new PaintCommand(
+        *m_document, cell, std::uint8_t(m_brushes[std::size_t(slot)].tiles->currentIndex())));
 }
 
 void EditorWindow::showCursorTile(int cell) {

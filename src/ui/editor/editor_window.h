@@ -53,6 +53,7 @@ private:
     };
 
     void buildControls();
+    void addHistoryShortcuts();
     void startEditor();
 
     void levelComboClicked();
@@ -61,6 +62,7 @@ private:
     void putLevelComboBack();
     bool saveLevel();
     void quitEditor();
+    void exportPicture();
     void showAbout();
 
     void showBrushes();

@@ -77,6 +77,9 @@ std::optional<LevelFailure> LevelDocument::load(int index) {
     m_levelOffset = loaded.value().levelOffset;
     m_levelState = std::uint8_t(index);
     m_title = ComposeLevelTitle(m_selection, holdsManyLevels() ? index + 1 : 0);
+    // The paints in the history belong to the map just replaced, even when the same level was
+    // read again.
+    m_history.clear();
     emit levelLoaded();
     emit captionChanged(caption());
     return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUndoStack>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -27,6 +28,9 @@ QString ComposeLevelTitle(const SourceSelection& selection, int levelNumber);
 // The state byte: 0..98 the index of the shown level, no unsaved edits; the same with bit 7 set
 // (128..226) when a cell has been painted since the level was loaded or saved; kAdopt while the
 // level combo box is being put back after a cancelled load; kQuitting once the editor may close.
+//
+// The history holds the paints of the shown level (PaintCommand), so that they can be undone
+// and redone. It starts empty with every level read completely; saving keeps it.
 class LevelDocument : public QObject {
     Q_OBJECT
 
@@ -52,8 +56,9 @@ public:
     bool isOpen() const { return m_file != nullptr; }
 
     // Reads level index from the file. Only a level read completely is taken: it replaces the
-    // map, the stream's place and length, the state (clean, index) and the title, and then
-    // levelLoaded() and captionChanged() are emitted. On failure nothing changes.
+    // map, the stream's place and length, the state (clean, index) and the title, empties the
+    // history, and then levelLoaded() and captionChanged() are emitted. On failure nothing
+    // changes, the history included.
     std::optional<LevelFailure> load(int index);
 
     // Saves the shown level (index from the state byte) into the file. On success the level is
@@ -63,8 +68,13 @@ public:
     std::optional<LevelFailure> save();
 
     // Paints cell with tile: marks the level dirty, announces the caption, then changes the
-    // cell and announces it. Done even when the cell already holds tile.
+    // cell and announces it. Done even when the cell already holds tile. This is the step that
+    // painting, undo and redo share; it does not enter the history itself.
     void paint(int cell, std::uint8_t tile);
+
+    // The undo history of the shown level. A paint the user makes is pushed onto it as a
+    // PaintCommand, which paints the cell as it is pushed.
+    QUndoStack& history() { return m_history; }
 
     bool hasLevel() const { return m_hasLevel; }
     const LevelMap& map() const { return m_map; }
@@ -97,6 +107,7 @@ private:
     std::uint8_t m_oldPackedLength = 0;
     std::int16_t m_levelOffset = 0;
     QString m_title;
+    QUndoStack m_history;
 };
 
 }  // namespace morvane

@@ -60,8 +60,17 @@ QImage ScaleToCell(const QImage& picture) {
 
 TileImages::TileImages(QString directory) : m_directory(std::move(directory)) {}
 
+TileImages TileImages::FromTileFolder(QString tileFolder) {
+    TileImages tiles(QFileInfo(tileFolder).path());
+    tiles.m_tileFolder = std::move(tileFolder);
+    return tiles;
+}
+
 QString TileImages::picturePath(int tile) const {
-    const QString folder = FindIgnoringCase(QDir(m_directory), QStringLiteral("gif"), QDir::Dirs);
+    const QString folder =
+        m_tileFolder.isEmpty()
+            ? FindIgnoringCase(QDir(m_directory), QStringLiteral("gif"), QDir::Dirs)
+            : m_tileFolder;
     if (folder.isEmpty()) {
         return {};
     }

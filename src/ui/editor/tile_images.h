@@ -25,6 +25,10 @@ public:
     // directory: the folder that holds (or should hold) the "gif" folder.
     explicit TileImages(QString directory);
 
+    // Pictures taken from tileFolder itself ("<n>.gif", any letter case), for tools that are
+    // told where the pictures are.
+    static TileImages FromTileFolder(QString tileFolder);
+
     const QString& directory() const { return m_directory; }
 
     // The file that holds tile's picture, or an empty string when there is none.
@@ -56,6 +60,8 @@ private:
     const Entry* entryFor(int tile);
 
     QString m_directory;
+    // Set when the pictures lie in this folder rather than in "gif" of m_directory.
+    QString m_tileFolder;
     QHash<QString, Entry> m_cache;
     int m_decodes = 0;
 };

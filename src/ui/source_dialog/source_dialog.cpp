@@ -3,18 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QStyle>
-#include <algorithm>
 
 #include "leveldata/disk_file_system.h"
 #include "sources/source_descriptor.h"
 #include "sources/source_detector.h"
+#include "ui/editor/caption_fitting.h"
 #include "ui/source_dialog/directory_list.h"
 #include "ui/source_dialog/file_list.h"
 #include "ui/source_dialog/kind_option_button.h"
@@ -26,8 +23,6 @@ namespace {
 constexpr int kClientWidth = 457;
 constexpr int kClientHeight = 409;
 const char* const kCaption = "Morvane Level Editor v1.1";
-// Below this a caption is no longer readable; it is clipped rather than made smaller.
-constexpr int kSmallestFontPixels = 9;
 
 QString FromView(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -47,29 +42,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
     return label;
 }
 
-// The width a control's caption takes: its text, and an option button's indicator before it.
-int CaptionWidth(const QWidget& control) {
-    const QFontMetrics metrics = control.fontMetrics();
-    if (const auto* option = qobject_cast<const QRadioButton*>(&control)) {
-        return option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, option) +
-               option->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, option) +
-               metrics.horizontalAdvance(option->text());
-    }
-    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
-        return metrics.horizontalAdvance(label->text());
-    }
-    return 0;
-}
-
-// True when every caption in container fits its control's width and height.
-bool CaptionsFit(const QWidget& container) {
-    const QList<QWidget*> controls = container.findChildren<QWidget*>();
-    return std::all_of(controls.begin(), controls.end(), [](const QWidget* control) {
-        return CaptionWidth(*control) <= control->width() &&
-               control->fontMetrics().height() <= control->height();
-    });
-}
-
 }  // namespace
 
 SourceDialog::SourceDialog(Opener opener, QWidget* parent)
@@ -83,7 +55,7 @@ SourceDialog::SourceDialog(Opener opener, DriveList::Source drives, QWidget* par
     setWindowTitle(QString::fromLatin1(kCaption));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls(std::move(drives));
-    fitFontToCaptions();
+    FitFontToCaptions(*this);
 
     // The lists start on the directory the program was started in.
     const QString start = QDir::currentPath();
@@ -165,18 +137,6 @@ void SourceDialog::buildControls(DriveList::Source drives) {
     connect(m_files, &QListWidget::itemDoubleClicked, this, &SourceDialog::openDoubleClicked);
     connect(m_openButton, &QPushButton::clicked, this, &SourceDialog::open);
     connect(m_quitButton, &QPushButton::clicked, this, &QWidget::close);
-}
-
-void SourceDialog::fitFontToCaptions() {
-    // The controls keep their fixed pixel places whatever font the desktop uses. A font wider
-    // than the one the layout was drawn for would clip the captions of the option buttons and
-    // labels, so the dialog's font is made smaller, pixel by pixel, until each caption fits.
-    QFont font = this->font();
-    for (int pixels = QFontInfo(font).pixelSize() - 1;
-         !CaptionsFit(*m_frame2) && pixels >= kSmallestFontPixels; --pixels) {
-        font.setPixelSize(pixels);
-        setFont(font);
-    }
 }
 
 SourceSelection SourceDialog::selection() const {

@@ -57,7 +57,6 @@ protected:
 
 private:
     void buildControls(DriveList::Source drives);
-    void fitFontToCaptions();
     void chooseDrive(const QString& root);
     void changeDirectory(const QString& requested);
     void classifySelectedFile();
