@@ -47,8 +47,8 @@ void SaveLevelIntoCartridge(benchmark::State& state) {
     // Alternate two tiles in one cell so every save rewrites the bank.
     for (auto _ : state) {
         painted.setCell(100, painted.cell(100) == 33 ? 34 : 33);
-        const auto saved = SaveLevelToFile(*file, layout, 50, painted, level.oldPackedLength,
-                                           level.levelOffset);
+        const auto saved =
+            SaveLevelToFile(*file, layout, 50, painted, level.oldPackedLength, level.levelOffset);
         if (!saved.ok()) {
             state.SkipWithError(DescribeLevelFailure(saved.failure()).c_str());
             break;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -740,6 +741,54 @@ TEST_F(SourceDialogTest, PickingADriveGoesToItsRememberedDirectory) {
     EXPECT_EQ(drives->currentText(), "/");
     drives->hidePopup();
     ExpectInDirectory(*dialog, m_root);
+}
+
+TEST_F(SourceDialogTest, HostileFolderNeitherHangsNorCrashes) {
+    WriteOneOfEachKind(m_root);
+    const Bytes bank = demo::MakeDemoBank();
+    for (const char* name :
+         {"with space.bin", "n\u00e4me \u30de\u30c3\u30d7.bin", "new\nline.bin", "gone.bin"}) {
+        WriteFile(m_root + "/" + QString::fromUtf8(name), bank);
+    }
+    const QByteArray root = QFile::encodeName(m_root);
+    ASSERT_EQ(::symlink("self", (root + "/self").constData()), 0);
+    ASSERT_EQ(::symlink("ping", (root + "/pong").constData()), 0);
+    ASSERT_EQ(::symlink("pong", (root + "/ping").constData()), 0);
+    // Six gigabytes that begin like a bank, sparse so that they take no disk space.
+    WriteFile(m_root + "/huge.bin", Bytes{0xC6, 0x80});
+    ASSERT_EQ(::truncate((root + "/huge.bin").constData(), 6LL << 30), 0);
+    const bool madeDevice =
+        ::mknod((root + "/null").constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+
+    const auto dialog = ShowDialog();
+    ASSERT_TRUE(QFile::remove(m_root + "/gone.bin"));  // listed, then removed before selection
+    const struct {
+        QString name;
+        int kind;
+    } entries[] = {
+        {"with space.bin", 2}, {QString::fromUtf8("n\u00e4me \u30de\u30c3\u30d7.bin"), 2},
+        {"new\nline.bin", 2},  {"huge.bin", 2},
+        {"self", 5},           {"ping", 5},
+        {"gone.bin", 5},       {"null", 5},
+    };
+    for (const auto& entry : entries) {
+        if (entry.name == "null" && !madeDevice) {
+            continue;
+        }
+        SCOPED_TRACE(entry.name.toStdString());
+        ClickFile(*dialog, "ue.gg");
+        QElapsedTimer clock;
+        clock.start();
+        ClickFile(*dialog, entry.name);
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(SelectedFiles(*dialog), QStringList({entry.name}));
+        EXPECT_EQ(dialog->tag(), QString::number(entry.kind));
+        EXPECT_EQ(CheckedOption(*dialog), entry.kind);
+    }
+    // A recognised file with an awkward name opens under that very name.
+    DoubleClickFile(*dialog, "new\nline.bin");
+    ASSERT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_opened[0].fileName, "new\nline.bin");
 }
 
 }  // namespace
