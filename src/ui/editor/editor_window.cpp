@@ -54,6 +54,12 @@ const char* const kAbout =
     "Morvane and its levels belong to the holders of the game's rights\r\n"
     "This editor is free and must not be used for commercial purposes";
 
+// The operating system's files; the file system keeps no state, so one serves every window.
+FileSystem& DiskFiles() {
+    static DiskFileSystem disk;
+    return disk;
+}
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
                   Qt::Alignment alignment) {
     auto* label = new QLabel(text, parent);
@@ -87,8 +93,13 @@ QComboBox* MakeList(QWidget* parent, const char* name, int x, int first, int cou
 
 EditorWindow::EditorWindow(const SourceSelection& selection, MessageBoxes& messages,
                            QWidget* parent)
+    : EditorWindow(selection, messages, DiskFiles(), parent) {}
+
+EditorWindow::EditorWindow(const SourceSelection& selection, MessageBoxes& messages,
+                           FileSystem& files, QWidget* parent)
     : QWidget(parent),
       m_messages(messages),
+      m_files(files),
       m_document(new LevelDocument(selection, this)),
       m_tiles(QDir::currentPath()) {
     setObjectName(QStringLiteral("Form1"));
@@ -187,8 +198,7 @@ void EditorWindow::addHistoryShortcuts() {
 
 void EditorWindow::startEditor() {
     setWindowTitle(m_document->title());
-    DiskFileSystem disk;
-    const FileStatus status = m_document->open(disk);
+    const FileStatus status = m_document->open(m_files);
     if (!status.ok()) {
         message(QStringLiteral("The file %1 cannot be opened for reading and writing: %2.")
                     .arg(QString::fromStdString(m_document->selection().fileName),
@@ -302,9 +312,8 @@ void EditorWindow::exportPicture() {
     // folder, written whole or not at all.
     const QString name = ExportFileName(m_document->selection(), m_levelCombo->currentIndex() + 1);
     const auto bytes = RawPictureBytes(ExportLevelPicture(m_document->map(), m_tiles));
-    DiskFileSystem disk;
     const FileStatus status =
-        ReplaceFileContents(disk, QFile::encodeName(name).toStdString(), bytes);
+        ReplaceFileContents(m_files, QFile::encodeName(name).toStdString(), bytes);
     if (!status.ok()) {
         message(QStringLiteral("The picture was not saved.\n%1: %2.")
                     .arg(name, QString::fromStdString(DescribeFileStatus(status))),

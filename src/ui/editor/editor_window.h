@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 
+#include "leveldata/byte_file.h"
 #include "sources/source_selection.h"
 #include "ui/editor/tile_images.h"
 
@@ -30,6 +31,10 @@ public:
     // cannot be opened it shows a warning with the reason and started() is false: no file is
     // left open and the caller deletes the window. messages must outlive the window.
     EditorWindow(const SourceSelection& selection, MessageBoxes& messages,
+                 QWidget* parent = nullptr);
+    // The same with the files taken from files instead of the disk; tests use it to make file
+    // operations fail. files must outlive the window.
+    EditorWindow(const SourceSelection& selection, MessageBoxes& messages, FileSystem& files,
                  QWidget* parent = nullptr);
     ~EditorWindow() override;
 
@@ -77,6 +82,7 @@ private:
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
     MessageBoxes& m_messages;
+    FileSystem& m_files;
     LevelDocument* m_document;
     TileImages m_tiles;
     bool m_started = false;
