@@ -91,7 +91,7 @@ void SwitchLevels(benchmark::State& state, bool cached) {
     }
     auto* levels = window.findChild<QComboBox*>(QStringLiteral("Combo1"));
     auto* load = window.findChild<QPushButton*>(QStringLiteral("Command1"));
-    auto* grid = window.findChild<QWidget*>(QStringLiteral("Image1Grid"));
+    auto* grid = window.findChild<QWidget*>(QStringLiteral("Image1"));
     int level = 0;
     for (auto _ : state) {
         if (!cached) {

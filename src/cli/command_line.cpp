@@ -616,6 +616,9 @@ int CommandLine::exportPictures(const std::vector<std::string>& arguments) {
             target = all ? QDir(given).filePath(name) : given;
         }
         const std::string targetPath = QFile::encodeName(target).toStdString();
+        if (IsSameFile(target, sourceInfo.filePath())) {
+            return fail(targetPath, "this is the source file; the picture would replace it");
+        }
         if (const FileStatus status = ReplaceFileContents(m_files, targetPath, bytes);
             !status.ok()) {
             return fail(targetPath, DescribeFileStatus(status));

@@ -312,6 +312,12 @@ TEST_F(LevelsTool, ExportWritesPicturesBesideTheSource) {
     EXPECT_EQ(fs::file_size(m_folder / "p.raw"), 172032u);
     EXPECT_NE(read("p.raw"), read("Level12.raw"));
 
+    const Bytes bank = read("bank.bin");
+    const auto overSource = run({"export", "bank.bin", "-o", "bank.bin"});
+    EXPECT_EQ(overSource.exitCode, 1);
+    EXPECT_NE(overSource.err.find("the picture would replace it"), std::string::npos);
+    EXPECT_EQ(read("bank.bin"), bank);
+
     EXPECT_EQ(run({"export", "bank.bin", "--format", "bmp"}).exitCode, 2);
     EXPECT_EQ(run({"export", "bank.bin", "3", "--all"}).exitCode, 2);
     EXPECT_EQ(run({"export", "bank.bin", "-o"}).exitCode, 2);

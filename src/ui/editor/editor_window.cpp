@@ -311,6 +311,11 @@ void EditorWindow::exportPicture() {
     // or minimised window exports the same. It lands in the current directory, the source's
     // folder, written whole or not at all.
     const QString name = ExportFileName(m_document->selection(), m_levelCombo->currentIndex() + 1);
+    if (IsSameFile(name, QFile::decodeName(m_document->selection().fileName.c_str()))) {
+        message(QStringLiteral("The picture was not saved.\n%1 is the open source file.").arg(name),
+                QMessageBox::Warning);
+        return;
+    }
     const auto bytes = RawPictureBytes(ExportLevelPicture(m_document->map(), m_tiles));
     const FileStatus status =
         ReplaceFileContents(m_files, QFile::encodeName(name).toStdString(), bytes);

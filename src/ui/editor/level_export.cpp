@@ -1,5 +1,8 @@
 #include "ui/editor/level_export.h"
 
+#include <QFile>
+#include <filesystem>
+
 #include "ui/editor/level_picture.h"
 
 namespace morvane {
@@ -37,6 +40,13 @@ QString ExportFileName(const SourceSelection& selection, int levelNumber) {
         return QString::fromStdString(selection.fileName) + QStringLiteral(".raw");
     }
     return QStringLiteral("Level%1.raw").arg(levelNumber);
+}
+
+bool IsSameFile(const QString& path, const QString& sourcePath) {
+    std::error_code error;
+    return std::filesystem::equivalent(QFile::encodeName(path).toStdString(),
+                                       QFile::encodeName(sourcePath).toStdString(), error) &&
+           !error;
 }
 
 }  // namespace morvane

@@ -31,4 +31,8 @@ std::vector<std::uint8_t> RawPictureBytes(const QImage& picture);
 // plus ".raw" (map.bin.raw), otherwise "Level" and the level number plus ".raw" (Level12.raw).
 QString ExportFileName(const SourceSelection& selection, int levelNumber);
 
+// True when path and sourcePath name one existing file, through links too: writing the picture
+// there would replace the source it was made from.
+bool IsSameFile(const QString& path, const QString& sourcePath);
+
 }  // namespace morvane

@@ -11,7 +11,8 @@ namespace morvane {
 LevelGrid::LevelGrid(const LevelDocument& document, TileImages& tiles, QWidget* parent)
     : QWidget(parent), m_document(document), m_images(tiles) {
     m_tiles.fill(-1);
-    setObjectName(QStringLiteral("Image1Grid"));
+    // The grid stands for the 224 cells; cell k is addressed by its index.
+    setObjectName(QStringLiteral("Image1"));
     setFixedSize(kLevelPictureWidth, kLevelPictureHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -66,6 +67,12 @@ void LevelGrid::mousePressEvent(QMouseEvent* event) {
     if (cell >= 0) {
         emit cellPressed(cell, event->button(), event->modifiers());
     }
+}
+
+void LevelGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double-click arrives as this event; only presses paint or pick, and
+    // a double-click is one press followed by a click, not two presses.
+    event->accept();
 }
 
 void LevelGrid::mouseMoveEvent(QMouseEvent* event) {

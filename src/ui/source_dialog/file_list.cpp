@@ -22,6 +22,15 @@ void FileList::setPath(const QString& path) {
     addItems(names);
 }
 
+QItemSelectionModel::SelectionFlags FileList::selectionCommand(const QModelIndex& index,
+                                                               const QEvent* event) const {
+    const auto command = QListWidget::selectionCommand(index, event);
+    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return command;
+}
+
 QString FileList::selectedName() const {
     const QList<QListWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? QString() : selected.front()->text();

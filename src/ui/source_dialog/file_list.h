@@ -24,6 +24,12 @@ public:
     // The bare name of the selected file, or an empty text when none is selected.
     QString selectedName() const;
 
+protected:
+    // Once a file is selected, one stays selected: a Ctrl+click on it does not take it away, so
+    // the kind shown always belongs to a selected file.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+
 private:
     QString m_path;
 };

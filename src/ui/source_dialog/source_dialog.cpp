@@ -226,7 +226,8 @@ void SourceDialog::openDoubleClicked(QListWidgetItem* item) {
 }
 
 void SourceDialog::open() {
-    if (m_opening || m_handedOver || !m_opener || tag().toInt() == int(SourceKind::Unknown)) {
+    if (m_opening || m_handedOver || !m_opener || tag().toInt() == int(SourceKind::Unknown) ||
+        m_files->selectedName().isEmpty()) {
         return;
     }
     const SourceSelection chosen = selection();

@@ -183,7 +183,7 @@ LevelDocument& DocumentOf(const EditorWindow& window) {
 }
 
 LevelGrid& GridOf(const EditorWindow& window) {
-    auto* grid = window.findChild<LevelGrid*>("Image1Grid");
+    auto* grid = window.findChild<LevelGrid*>("Image1");
     EXPECT_NE(grid, nullptr);
     return *grid;
 }

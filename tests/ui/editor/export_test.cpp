@@ -166,6 +166,29 @@ TEST_F(ExportTest, APlaceThatCannotBeWrittenWarnsAndLeavesNoFile) {
     EXPECT_EQ(QDir(workspace.path()).entryList(QDir::Files), QStringList({"cart.bin"}));
 }
 
+TEST_F(ExportTest, NeverReplacesTheOpenSource) {
+    // A bank whose own name is the one the export of level 1 would take.
+    const Bytes bank = MakeTestBank();
+    workspace.write("Level1.raw", bank);
+    auto window = open("Level1.raw", SourceKind::ExtractedMapData);
+    messages.answer(QMessageBox::Ok);
+    ClickExport(*window);
+    ASSERT_EQ(messages.calls().size(), 1u);
+    EXPECT_EQ(messages.calls()[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(messages.calls()[0].text,
+              "The picture was not saved.\nLevel1.raw is the open source file.");
+    EXPECT_EQ(workspace.read("Level1.raw"), bank);
+
+    // Saving afterwards still writes into the bank on disk.
+    LevelGrid& grid = GridOf(*window);
+    Click(grid, grid.cellRect(5).center(), Qt::LeftButton);
+    messages.answer(QMessageBox::Ok);
+    QTest::mouseClick(Control<QPushButton>(*window, "Command5"), Qt::LeftButton);
+    EXPECT_EQ(messages.calls().back().text, "Map saved!");
+    EXPECT_EQ(workspace.read("Level1.raw"),
+              SavedByCore(bank, LevelLayout{0, true}, 0, DocumentOf(*window).map()));
+}
+
 TEST_F(ExportTest, CommandLineWritesTheWindowsBytes) {
     auto window = openCartridge();
     PickItem(*Control<QComboBox>(*window, "Combo1"), 6);

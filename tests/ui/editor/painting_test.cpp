@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -151,6 +152,25 @@ TEST_F(PaintingTest, PaintingTheTileACellHoldsStillMarksTheLevel) {
     Click(GridOf(*window), GridOf(*window).cellRect(cell).center(), Qt::LeftButton);
     EXPECT_EQ(captions.count(), 2);
     EXPECT_EQ(window->windowTitle(), document.title() + "*");
+}
+
+TEST_F(PaintingTest, ADoubleClickIsOnePress) {
+    auto window = openCartridge();
+    LevelDocument& document = DocumentOf(*window);
+    QSignalSpy cells(&document, &LevelDocument::cellChanged);
+    LevelGrid& grid = GridOf(*window);
+    // What the window system sends for a double-click: press, release, double-click, release.
+    const QPointF point(grid.cellRect(20).center());
+    const QPointF global(grid.mapToGlobal(point));
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        const bool down = type != QEvent::MouseButtonRelease;
+        QMouseEvent event(type, point, global, Qt::LeftButton, down ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&grid, &event);
+    }
+    EXPECT_EQ(cells.count(), 1);
+    EXPECT_EQ(document.history().count(), 1);
 }
 
 TEST_F(PaintingTest, CtrlPicksTheCellsTileIntoTheButtonsBrush) {

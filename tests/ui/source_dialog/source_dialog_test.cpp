@@ -743,6 +743,19 @@ TEST_F(SourceDialogTest, PickingADriveGoesToItsRememberedDirectory) {
     ExpectInDirectory(*dialog, m_root);
 }
 
+TEST_F(SourceDialogTest, ASelectedFileStaysSelectedUnderCtrlClick) {
+    WriteOneOfEachKind(m_root);
+    const auto dialog = ShowDialog();
+    ClickFile(*dialog, "map.bin");
+    auto* list = Control<QListWidget>(*dialog, "File1");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      FileEntry(*dialog, "map.bin"));
+    EXPECT_EQ(SelectedFiles(*dialog), QStringList({"map.bin"}));
+    QTest::mouseClick(Control<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
+    ASSERT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_opened[0].fileName, "map.bin");
+}
+
 TEST_F(SourceDialogTest, HostileFolderNeitherHangsNorCrashes) {
     WriteOneOfEachKind(m_root);
     const Bytes bank = demo::MakeDemoBank();
