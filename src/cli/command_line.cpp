@@ -114,6 +114,15 @@ std::optional<int> ParseNumber(const std::string& text) {
     return value;
 }
 
+// A level number 1..99 as the user typed it.
+std::optional<int> ParseLevelNumber(const std::string& text) {
+    const auto number = ParseNumber(text);
+    if (!number || *number < 1 || *number > LevelBank::kLevelCount) {
+        return std::nullopt;
+    }
+    return number;
+}
+
 std::string JsonString(const std::string& text) {
     std::string quoted = "\"";
     for (const char c : text) {
@@ -211,7 +220,7 @@ constexpr const char* kNotRecognised =
     "not a recognised source file (a cartridge dump, level bank, MEKA savestate or 224-byte map)";
 
 // Opens path and classifies it. Returns the problem in words when the file cannot be opened;
-// an unrecognised file opens fine and has no layout.
+// an unrecognised file opens fine and has no layout (OpenKnownSource refuses it).
 std::optional<std::string> OpenSource(FileSystem& files, const std::string& path, OpenMode mode,
                                       Source& source) {
     FileStatus status;
@@ -222,6 +231,17 @@ std::optional<std::string> OpenSource(FileSystem& files, const std::string& path
     source.kind = DetectSourceKind(*source.file);
     source.descriptor = DescriptorFor(source.kind);
     source.layout = LayoutFor(source.kind, source.descriptor.dataOffset);
+    return std::nullopt;
+}
+
+std::optional<std::string> OpenKnownSource(FileSystem& files, const std::string& path,
+                                           OpenMode mode, Source& source) {
+    if (auto problem = OpenSource(files, path, mode, source)) {
+        return problem;
+    }
+    if (!source.layout) {
+        return kNotRecognised;
+    }
     return std::nullopt;
 }
 
@@ -364,18 +384,15 @@ int CommandLine::dump(const std::vector<std::string>& arguments) {
     const std::string& path = arguments[0];
     int number = 1;
     if (arguments.size() == 2) {
-        const auto parsed = ParseNumber(arguments[1]);
-        if (!parsed || *parsed < 1 || *parsed > LevelBank::kLevelCount) {
+        const auto parsed = ParseLevelNumber(arguments[1]);
+        if (!parsed) {
             return usage("dump: LEVEL must be a level number 1..99, not '" + arguments[1] + "'");
         }
         number = *parsed;
     }
     Source source;
-    if (auto problem = OpenSource(m_files, path, OpenMode::ReadOnly, source)) {
+    if (auto problem = OpenKnownSource(m_files, path, OpenMode::ReadOnly, source)) {
         return fail(path, *problem);
-    }
-    if (!source.layout) {
-        return fail(path, kNotRecognised);
     }
     const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
     if (!level.ok()) {
@@ -458,8 +475,8 @@ int CommandLine::set(const std::vector<std::string>& arguments) {
         return usage("set takes FILE LEVEL MAPFILE");
     }
     const std::string& path = arguments[0];
-    const auto number = ParseNumber(arguments[1]);
-    if (!number || *number < 1 || *number > LevelBank::kLevelCount) {
+    const auto number = ParseLevelNumber(arguments[1]);
+    if (!number) {
         return usage("set: LEVEL must be a level number 1..99, not '" + arguments[1] + "'");
     }
     const std::string& mapPath = arguments[2];
@@ -475,11 +492,8 @@ int CommandLine::set(const std::vector<std::string>& arguments) {
     }
 
     Source source;
-    if (auto problem = OpenSource(m_files, path, OpenMode::ReadWrite, source)) {
+    if (auto problem = OpenKnownSource(m_files, path, OpenMode::ReadWrite, source)) {
         return fail(path, *problem);
-    }
-    if (!source.layout) {
-        return fail(path, kNotRecognised);
     }
     if (!source.layout->hasBank) {
         return fail(path, DescribeLevelFailure(LevelFailure{LevelError::NotABank}));
@@ -509,11 +523,8 @@ int CommandLine::repack(const std::vector<std::string>& arguments) {
     }
     const std::string& path = arguments[0];
     Source source;
-    if (auto problem = OpenSource(m_files, path, OpenMode::ReadWrite, source)) {
+    if (auto problem = OpenKnownSource(m_files, path, OpenMode::ReadWrite, source)) {
         return fail(path, *problem);
-    }
-    if (!source.layout) {
-        return fail(path, kNotRecognised);
     }
     const auto repacked = RepackBankInFile(*source.file, *source.layout);
     if (!repacked.ok()) {
@@ -566,19 +577,16 @@ int CommandLine::exportPictures(const std::vector<std::string>& arguments) {
     const std::string& path = positional[0];
     int first = 1;
     if (positional.size() == 2) {
-        const auto parsed = ParseNumber(positional[1]);
-        if (!parsed || *parsed < 1 || *parsed > LevelBank::kLevelCount) {
+        const auto parsed = ParseLevelNumber(positional[1]);
+        if (!parsed) {
             return usage("export: LEVEL must be a level number 1..99, not '" + positional[1] + "'");
         }
         first = *parsed;
     }
 
     Source source;
-    if (auto problem = OpenSource(m_files, path, OpenMode::ReadOnly, source)) {
+    if (auto problem = OpenKnownSource(m_files, path, OpenMode::ReadOnly, source)) {
         return fail(path, *problem);
-    }
-    if (!source.layout) {
-        return fail(path, kNotRecognised);
     }
     const QFileInfo sourceInfo(QFile::decodeName(path.c_str()));
     TileImages tiles = tilesFolder
