@@ -27,8 +27,15 @@ void Check(bool promise) {
 
 std::vector<std::optional<LevelMap>> ReadAll(ByteFile& file, const LevelLayout& layout) {
     std::vector<std::optional<LevelMap>> maps;
+    if (!layout.hasBank) {
+        const auto level = LoadLevelFromFile(file, layout, 0);
+        maps.push_back(level.ok() ? std::optional(level.value().map) : std::nullopt);
+        return maps;
+    }
+    // The bank is read once and every level decoded from it, as each load would.
+    const auto bank = ReadBankFromFile(file, layout.dataOffset);
     for (int index = 0; index < layout.levelCount(); ++index) {
-        const auto level = LoadLevelFromFile(file, layout, index);
+        const auto level = bank.ok() ? bank.value().readLevel(index) : bank.failure();
         maps.push_back(level.ok() ? std::optional(level.value().map) : std::nullopt);
     }
     return maps;
