@@ -4,23 +4,11 @@
 
 #include <filesystem>
 
+#include "ui/editor/digit_font.h"
+
 namespace morvane::demo {
 
 namespace {
-
-// Digits 0..9 in a 3 x 5 font, one row per entry, bit 2 is the left column.
-constexpr std::array<std::array<std::uint8_t, 5>, 10> kDigits = {{
-    {7, 5, 5, 5, 7},
-    {2, 6, 2, 2, 7},
-    {7, 1, 7, 4, 7},
-    {7, 1, 7, 1, 7},
-    {5, 5, 7, 1, 1},
-    {7, 4, 7, 1, 7},
-    {7, 4, 7, 5, 7},
-    {7, 1, 1, 1, 1},
-    {7, 5, 7, 5, 7},
-    {7, 5, 7, 1, 7},
-}};
 
 constexpr std::array<std::array<std::uint8_t, 3>, 8> kGroupColours = {{
     {0x30, 0x30, 0x38},  // tiles 0..7: stone grey
@@ -32,16 +20,6 @@ constexpr std::array<std::array<std::uint8_t, 3>, 8> kGroupColours = {{
     {0x20, 0xA0, 0xA0},  // teal
     {0xD0, 0x70, 0x20},  // orange
 }};
-
-void DrawDigit(IndexedPicture& picture, int digit, int left, int top, std::uint8_t colour) {
-    for (int row = 0; row < 5; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            if (kDigits[std::size_t(digit)][std::size_t(row)] & (4 >> column)) {
-                picture.pixels[std::size_t((top + row) * picture.width + left + column)] = colour;
-            }
-        }
-    }
-}
 
 }  // namespace
 
@@ -125,8 +103,9 @@ IndexedPicture MakeTilePicture(int tile) {
             picture.pixels[std::size_t(y * 16 + x)] = lit ? 1 : 0;
         }
     }
-    DrawDigit(picture, tile / 10, 4, 6, 2);
-    DrawDigit(picture, tile % 10, 9, 6, 2);
+    const auto ink = [&](int x, int y) { picture.pixels[std::size_t(y * 16 + x)] = 2; };
+    DrawDigit(tile / 10, 4, 6, ink);
+    DrawDigit(tile % 10, 9, 6, ink);
     if (tile % 4 == 3) {
         picture.transparentIndex = 3;
         for (int y = 12; y < 16; ++y) {

@@ -5,37 +5,11 @@
 #include <array>
 #include <utility>
 
+#include "ui/editor/digit_font.h"
+
 namespace morvane {
 
 namespace {
-
-// Digits 0..9 in a 3 x 5 font, one row per entry, bit 2 the left column. The placeholder draws
-// its number with these so that it needs no font and looks the same everywhere.
-constexpr std::array<std::array<std::uint8_t, 5>, 10> kDigits = {{
-    {7, 5, 5, 5, 7},
-    {2, 6, 2, 2, 7},
-    {7, 1, 7, 4, 7},
-    {7, 1, 7, 1, 7},
-    {5, 5, 7, 1, 1},
-    {7, 4, 7, 1, 7},
-    {7, 4, 7, 5, 7},
-    {7, 1, 1, 1, 1},
-    {7, 5, 7, 5, 7},
-    {7, 5, 7, 1, 7},
-}};
-
-constexpr int kDigitWidth = 3;
-constexpr int kDigitHeight = 5;
-
-void DrawDigit(QImage& image, int digit, int left, int top) {
-    for (int row = 0; row < kDigitHeight; ++row) {
-        for (int column = 0; column < kDigitWidth; ++column) {
-            if (kDigits[std::size_t(digit)][std::size_t(row)] & (4 >> column)) {
-                image.setPixel(left + column, top + row, TileImages::kPlaceholderInk);
-            }
-        }
-    }
-}
 
 // The entry of dir whose name equals name apart from letter case, preferring the exact name.
 QString FindIgnoringCase(const QDir& dir, const QString& name, QDir::Filters filters) {
@@ -122,7 +96,8 @@ QImage TileImages::Placeholder(int tile) {
     const int top = (kPlaceholderSize - kDigitHeight) / 2;
     for (const QChar digit : digits) {
         if (digit.isDigit()) {
-            DrawDigit(image, digit.digitValue(), left, top);
+            DrawDigit(digit.digitValue(), left, top,
+                      [&](int x, int y) { image.setPixel(x, y, kPlaceholderInk); });
         }
         left += kDigitWidth + 1;
     }
