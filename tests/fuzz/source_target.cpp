@@ -83,9 +83,9 @@ void FuzzSource(std::span<const std::uint8_t> input) {
         const std::vector<std::uint8_t> before = data->bytes;
         data->lowestReadOffset.reset();
         data->writes.clear();
-        const auto saved = SaveLevelToFile(*file, *layout, index, painted,
-                                           level.value().oldPackedLength,
-                                           level.value().levelOffset);
+        const auto saved =
+            SaveLevelToFile(*file, *layout, index, painted, level.value().oldPackedLength,
+                            level.value().levelOffset);
         Check(!data->lowestReadOffset || *data->lowestReadOffset >= bankStart);
         if (!saved.ok()) {
             Check(data->bytes == before);
@@ -95,7 +95,8 @@ void FuzzSource(std::span<const std::uint8_t> input) {
             Check(offset >= bankStart && offset + length <= bankEnd);
         }
         const auto& after = data->bytes;
-        Check(std::int64_t(after.size()) == std::max<std::int64_t>(std::int64_t(before.size()), bankEnd));
+        Check(std::int64_t(after.size()) ==
+              std::max<std::int64_t>(std::int64_t(before.size()), bankEnd));
         Check(std::equal(before.begin(), before.begin() + bankStart, after.begin()));
         if (std::int64_t(before.size()) > bankEnd) {
             Check(std::equal(before.begin() + bankEnd, before.end(), after.begin() + bankEnd));

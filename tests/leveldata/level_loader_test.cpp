@@ -38,20 +38,6 @@ TEST(LoadLevel, ReadsEveryLevelOfAnExtractedBank) {
     }
 }
 
-TEST(LoadLevel, FirstLevelOfABankStartsRightAfterTheTable) {
-    const LevelMap map = demo::MakeDemoLevel(4);
-    std::vector<std::vector<std::uint8_t>> streams(99, PackLevel(LevelMap()));
-    streams[0] = PackLevel(map);
-    auto source = Open(demo::AssembleBank(streams));
-    ASSERT_EQ(source.data->bytes[0], 0xC6);
-    ASSERT_EQ(source.data->bytes[1], 0x80);
-    const auto loaded = LoadLevelFromFile(*source.file, {0, true}, 0);
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(loaded.value().map, map);
-    EXPECT_EQ(loaded.value().levelOffset, 0);
-    EXPECT_EQ(loaded.value().oldPackedLength, PackLevel(map).size());
-}
-
 TEST(LoadLevel, CartridgeBankIsReadAtItsOffsetAndNeverBefore) {
     const auto bank = demo::MakeDemoBank();
     auto source = Open(demo::MakeCartridge(bank, SourceKind::UeRom));
@@ -62,22 +48,6 @@ TEST(LoadLevel, CartridgeBankIsReadAtItsOffsetAndNeverBefore) {
     EXPECT_EQ(loaded.value().levelOffset, entry.offset() - 198);
     ASSERT_TRUE(source.data->lowestReadOffset);
     EXPECT_GE(*source.data->lowestReadOffset, kCartridgeBank);
-}
-
-TEST(LoadLevel, LastLevelReadsItsEntryFromBytes196And197) {
-    std::vector<std::vector<std::uint8_t>> streams(99, PackLevel(LevelMap()));
-    auto bytes = demo::AssembleBank(streams);
-    // Point level 99 at level 1's stream, which holds a different map.
-    const LevelMap map = demo::MakeDemoLevel(0);
-    const auto stream = PackLevel(map);
-    std::copy(stream.begin(), stream.end(), bytes.begin() + 8000);
-    const auto entry = LevelPointer::FromOffset(8000);
-    SetPointer(bytes, 0, 98, entry.low, entry.high);
-    auto source = Open(bytes);
-    const auto loaded = LoadLevelFromFile(*source.file, {0, true}, 98);
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(loaded.value().map, map);
-    EXPECT_EQ(loaded.value().levelOffset, 8000 - 198);
 }
 
 TEST(LoadLevel, SingleMapsAreOneStreamWithoutTable) {
@@ -134,30 +104,6 @@ TEST(LoadLevel, RefusesLevelsOutsideTheFormatAndNamesThem) {
         const std::string text = DescribeLevelFailure(loaded.failure());
         EXPECT_EQ(text.rfind("Level " + std::to_string(c.index + 1) + ": ", 0), 0u) << text;
     }
-}
-
-TEST(LoadLevel, MalformedRunIsReportedAtItsFileByte) {
-    std::vector<std::vector<std::uint8_t>> streams(99, PackLevel(LevelMap()));
-    std::vector<std::uint8_t> bad(55, 0xC4);  // 220 cells
-    bad.push_back(0x44);                      // 222 cells
-    bad.push_back(0xC4);                      // would reach 226
-    streams[1] = bad;
-    auto source = Open(demo::MakeCartridge(demo::AssembleBank(streams), SourceKind::JRom));
-    const auto loaded = LoadLevelFromFile(*source.file, {kCartridgeBank, true}, 1);
-    ASSERT_FALSE(loaded.ok());
-    EXPECT_EQ(loaded.failure().error, LevelError::RunPastEnd);
-    EXPECT_EQ(loaded.failure().fileByte, kCartridgeBank + 198 + 56 + 56);
-    EXPECT_EQ(DescribeLevelFailure(loaded.failure()),
-              "Level 2: the run at file byte 98614 would pass the level's last cell.");
-}
-
-TEST(LoadLevel, ReportsAFileThatCannotBeRead) {
-    auto source = Open(demo::MakeDemoBank());
-    source.data->failReads = true;
-    const auto loaded = LoadLevelFromFile(*source.file, {0, true}, 3);
-    ASSERT_FALSE(loaded.ok());
-    EXPECT_EQ(loaded.failure().error, LevelError::ReadFailed);
-    EXPECT_EQ(loaded.failure().level, 4);
 }
 
 }  // namespace

@@ -248,33 +248,6 @@ TEST(SaveLevel, RefusesWhenAnotherLevelWouldReadDifferently) {
     EXPECT_EQ(source.bytes(), bank);
 }
 
-TEST(SaveLevel, FailedFlushPutsTheOldBankBack) {
-    const Bytes rom = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::JRom);
-    Source source(rom, {kCartridgeBank, true});
-    const LoadedLevel level = source.load(3);
-    source.data().failFlush = true;
-    const auto saved = source.save(Speckled(level.map, 40, 30));
-    ASSERT_FALSE(saved.ok());
-    EXPECT_EQ(saved.failure().error, LevelError::WriteFailed);
-    EXPECT_EQ(DescribeLevelFailure(saved.failure()),
-              "Level 4: the operating system refused the write: the file could not be flushed "
-              "to disk (Input/output error).");
-    EXPECT_EQ(source.bytes(), rom);
-    EXPECT_EQ(source.level().oldPackedLength, level.oldPackedLength);
-}
-
-TEST(SaveLevel, PartWrittenBankIsRestoredByteForByte) {
-    const Bytes rom = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::JRom);
-    Source source(rom, {kCartridgeBank, true});
-    const LoadedLevel level = source.load(3);
-    // The write stops after 5000 bytes of the new bank; the restoring write goes through.
-    source.data().partialWrite = MemoryFileData::PartialWrite{0, 5000};
-    const auto saved = source.save(Speckled(level.map, 40, 30));
-    ASSERT_FALSE(saved.ok());
-    EXPECT_EQ(saved.failure().error, LevelError::WriteFailed);
-    EXPECT_EQ(source.bytes(), rom);
-}
-
 TEST(SaveLevel, ShortBankFileGrowsToAWholeBank) {
     std::vector<Bytes> streams(99, PackLevel(LevelMap()));
     Bytes bank = demo::AssembleBank(streams);
@@ -300,24 +273,6 @@ TEST(SaveLevel, RestoresAShortFilesLengthAfterAFailedWrite) {
     EXPECT_EQ(source.bytes(), bank);
 }
 
-TEST(SaveLevel, SavingEveryLevelInTurnKeepsAllLevels) {
-    Source source(demo::MakeDemoBank(), {0, true});
-    const auto expected = source.allMaps();
-    for (int index = 0; index < 99; ++index) {
-        const LoadedLevel level = source.load(index);
-        const auto saved = source.save(level.map);
-        ASSERT_TRUE(saved.ok()) << DescribeLevelFailure(saved.failure());
-    }
-    EXPECT_EQ(source.allMaps(), expected);
-    // Every stream is greedy now: each ends where the next begins.
-    for (int index = 0; index + 1 < 99; ++index) {
-        const LoadedLevel level = source.load(index);
-        EXPECT_EQ(level.oldPackedLength, PackLevel(level.map).size());
-        EXPECT_EQ(EntryOf(source.bytes(), 0, index + 1).offset(),
-                  198 + level.levelOffset + level.oldPackedLength);
-    }
-}
-
 TEST(SaveLevel, RefusesSingleMapsAndStaleBookkeeping) {
     Source map(demo::MakeSingleMap(LevelMap()), {0, false});
     const LoadedLevel single = map.load(0);
@@ -333,22 +288,6 @@ TEST(SaveLevel, RefusesSingleMapsAndStaleBookkeeping) {
                                        std::uint8_t(level.oldPackedLength + 1), level.levelOffset);
     EXPECT_EQ(saved.failure().error, LevelError::BadLevelPlace);
     EXPECT_EQ(data->bytes, bank);
-}
-
-TEST(RebuildBank, MovesPointersWithSixteenBitCarry) {
-    Bytes source(16384 + 400, 0);
-    // Entry 0 at 198 (stream of 57 bytes), entry 1 at 0x00FE.
-    source[0] = 0xC6;
-    source[1] = 0x80;
-    source[2] = 0xFE;
-    source[3] = 0x80;
-    const Bytes stream(60, 0x11);
-    const Bytes bank = RebuildBank(source, 0, 0, 57, stream);
-    EXPECT_EQ(bank.size(), 16384u);
-    EXPECT_EQ(bank[2], 0x01);
-    EXPECT_EQ(bank[3], 0x81);
-    EXPECT_EQ(bank[198], 0x11);
-    EXPECT_EQ(bank[198 + 59], 0x11);
 }
 
 }  // namespace

@@ -1,14 +1,9 @@
 #include "sources/source_detector.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
 
-#include "demo_levels.h"
-#include "leveldata/disk_file_system.h"
 #include "leveldata/memory_file_system.h"
 
 namespace morvane {
@@ -65,48 +60,6 @@ TEST(DetectSourceKind, ClassifiesByLengthAndSignature) {
         EXPECT_EQ(data->bytes, c.bytes) << c.name << ": changed";
         EXPECT_TRUE(data->writes.empty()) << c.name;
     }
-}
-
-TEST(DetectSourceKind, UnreadableFilesAreUnknownAndClosed) {
-    MemoryFileSystem files;
-    auto data = files.add("rom", Cartridge("TMR SEGA", {0x15, 0x23, 0x00, 0x7F}));
-    data->failReads = true;
-    EXPECT_EQ(DetectSourceKind(files, "rom"), SourceKind::Unknown);
-    EXPECT_EQ(data->openFiles, 0);
-    EXPECT_EQ(DetectSourceKind(files, "missing"), SourceKind::Unknown);
-}
-
-TEST(DetectSourceKind, RecognisesTheGeneratedFilesOnDisk) {
-    namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() / ("morvane-detect-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    const auto bank = demo::MakeDemoBank();
-    const auto write = [&](const char* name, const Bytes& bytes) {
-        FILE* out = std::fopen((folder / name).c_str(), "wb");
-        ASSERT_TRUE(out);
-        std::fwrite(bytes.data(), 1, bytes.size(), out);
-        std::fclose(out);
-    };
-    write("bank.bin", bank);
-    write("ue.bin", demo::MakeCartridge(bank, SourceKind::UeRom));
-    write("j.bin", demo::MakeCartridge(bank, SourceKind::JRom));
-    write("state.s00", demo::MakeSavestate(demo::MakeDemoLevel(0)));
-    write("one.map", demo::MakeSingleMap(demo::MakeDemoLevel(0)));
-    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
-
-    DiskFileSystem files;
-    EXPECT_EQ(DetectSourceKind(files, (folder / "bank.bin").string()),
-              SourceKind::ExtractedMapData);
-    EXPECT_EQ(DetectSourceKind(files, (folder / "ue.bin").string()), SourceKind::UeRom);
-    EXPECT_EQ(DetectSourceKind(files, (folder / "j.bin").string()), SourceKind::JRom);
-    EXPECT_EQ(DetectSourceKind(files, (folder / "state.s00").string()), SourceKind::MekaSavestate);
-    EXPECT_EQ(DetectSourceKind(files, (folder / "one.map").string()), SourceKind::UncompressedMap);
-    // A FIFO without a writer would block a plain open; it must come back at once as Unknown.
-    EXPECT_EQ(DetectSourceKind(files, (folder / "pipe").string()), SourceKind::Unknown);
-    EXPECT_EQ(DetectSourceKind(files, folder.string()), SourceKind::Unknown);
-    fs::remove_all(folder);
 }
 
 }  // namespace
