@@ -37,18 +37,11 @@ void LevelGrid::showCell(int cell) {
 }
 
 void LevelGrid::showLevel() {
-    // Cells take their pictures in ascending order, as the level was read. Each tile's picture
-    // is asked for once per level: a level uses few tiles, and every request looks at the file.
-    std::array<QImage, LevelMap::kTileCount> pictures;
+    const LevelMap& map = m_document.map();
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
-        const int tile = m_document.map().cell(cell);
-        QImage& picture = pictures[std::size_t(tile)];
-        if (picture.isNull()) {
-            picture = m_images.scaledTile(tile);
-        }
-        m_tiles[std::size_t(cell)] = tile;
-        m_pictures[std::size_t(cell)] = picture;
+        m_tiles[std::size_t(cell)] = map.cell(cell);
     }
+    m_pictures = LevelCellPictures(map, m_images);
     update();
 }
 

@@ -23,11 +23,25 @@ void DrawLevelCell(QPainter& painter, const QRect& target, const QImage& picture
     }
 }
 
+std::array<QImage, LevelMap::kCellCount> LevelCellPictures(const LevelMap& map, TileImages& tiles) {
+    std::array<QImage, LevelMap::kTileCount> byTile;
+    std::array<QImage, LevelMap::kCellCount> cells;
+    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+        QImage& picture = byTile[map.cell(cell)];
+        if (picture.isNull()) {
+            picture = tiles.scaledTile(map.cell(cell));
+        }
+        cells[std::size_t(cell)] = picture;
+    }
+    return cells;
+}
+
 QImage RenderLevelPicture(const LevelMap& map, TileImages& tiles) {
     QImage picture(kLevelPictureWidth, kLevelPictureHeight, QImage::Format_RGB32);
     QPainter painter(&picture);
+    const auto cells = LevelCellPictures(map, tiles);
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
-        DrawLevelCell(painter, LevelCellRect(cell), tiles.scaledTile(map.cell(cell)));
+        DrawLevelCell(painter, LevelCellRect(cell), cells[std::size_t(cell)]);
     }
     return picture;
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRect>
+#include <array>
 
 #include "leveldata/level_map.h"
 #include "ui/editor/tile_images.h"
@@ -27,6 +28,10 @@ int LevelCellAt(QPoint point);
 // Paints one cell at target (a kCellSize square): the background colour, then picture (already
 // scaled to the cell) over it. A null picture leaves the cell empty, showing the background.
 void DrawLevelCell(QPainter& painter, const QRect& target, const QImage& picture);
+
+// The picture of every cell of map, scaled to the cell. Each tile's picture is asked for once:
+// a level uses few tiles, and every request looks at the tile's file.
+std::array<QImage, LevelMap::kCellCount> LevelCellPictures(const LevelMap& map, TileImages& tiles);
 
 // The whole level as one opaque picture of kLevelPictureWidth x kLevelPictureHeight pixels,
 // painted cell by cell exactly as the grid paints it.
