@@ -23,7 +23,8 @@ LevelResult<int> FreeBytes(ByteFile& file) {
 
 }  // namespace
 
-LevelResult<RepackResult> RepackBankInFile(ByteFile& file, const LevelLayout& layout) {
+LevelResult<RepackResult> RepackBankInFile(ByteFile& file, const LevelLayout& layout,
+                                           const BankWriteNote& note) {
     if (!layout.hasBank) {
         return LevelFailure{LevelError::NotABank};
     }
@@ -63,7 +64,7 @@ LevelResult<RepackResult> RepackBankInFile(ByteFile& file, const LevelLayout& la
         return freeAfter.failure();
     }
     const std::span<const std::uint8_t> bank(copy->bytes.data(), LevelBank::kSize);
-    if (auto failure = WriteBankToFile(file, layout.dataOffset, bank)) {
+    if (auto failure = WriteBankToFile(file, layout.dataOffset, bank, note)) {
         return *failure;
     }
     return RepackResult{freeBefore.value(), freeAfter.value()};

@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "leveldata/file_status.h"
 
@@ -62,6 +63,14 @@ public:
 
     // Removes the file at path.
     virtual FileStatus remove(const std::string& path) = 0;
+
+    // Makes the folder path; a folder already there is fine. Fails with
+    // FileError::NotADirectory when something else stands at path.
+    virtual FileStatus makeDirectory(const std::string& path) = 0;
+
+    // The names of the entries in folder path, in no particular order. A missing folder fails
+    // with FileError::NotFound.
+    virtual FileStatus listDirectory(const std::string& path, std::vector<std::string>& names) = 0;
 };
 
 // Fills buffer with the bytes at offset; bytes past the end of the file count as zero.

@@ -1,5 +1,6 @@
 #include "leveldata/disk_file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -189,6 +190,37 @@ FileStatus DiskFileSystem::remove(const std::string& path) {
     if (::unlink(path.c_str()) != 0) {
         return FileStatus::FromErrno(FileError::RemoveFailed, errno);
     }
+    return {};
+}
+
+FileStatus DiskFileSystem::makeDirectory(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0) {
+        return {};
+    }
+    const int error = errno;
+    struct stat info {};
+    if (error == EEXIST && ::stat(path.c_str(), &info) == 0) {
+        return S_ISDIR(info.st_mode) ? FileStatus{} : FileStatus{FileError::NotADirectory, {}};
+    }
+    return FileStatus::FromErrno(error == EACCES || error == EPERM || error == EROFS
+                                     ? FileError::AccessDenied
+                                     : FileError::CreateFailed,
+                                 error);
+}
+
+FileStatus DiskFileSystem::listDirectory(const std::string& path, std::vector<std::string>& names) {
+    names.clear();
+    DIR* folder = ::opendir(path.c_str());
+    if (!folder) {
+        return FileStatus::FromErrno(OpenErrorFor(errno), errno);
+    }
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    ::closedir(folder);
     return {};
 }
 

@@ -22,6 +22,7 @@ enum class FileError {
     CreateFailed,
     RenameFailed,
     RemoveFailed,
+    NotADirectory,
 };
 
 struct FileStatus {

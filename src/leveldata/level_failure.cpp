@@ -46,6 +46,17 @@ std::string Problem(const LevelFailure& failure) {
             return "the operating system refused the write: " + DescribeFileStatus(failure.file);
         case LevelError::VerifyFailed:
             return "the bank read back after writing differs from what was written";
+        case LevelError::HistoryFailed:
+            return "no restore point could be made in " + failure.detail + ", so nothing was " +
+                   "written: " + DescribeFileStatus(failure.file);
+        case LevelError::NoSuchPoint:
+            return "there is no restore point " + failure.detail;
+        case LevelError::PointDamaged:
+            return "restore point " + failure.detail +
+                   " is damaged: its bytes do not match its checksum";
+        case LevelError::PointOfOtherFile:
+            return "restore point " + failure.detail +
+                   " was taken from a file of another kind or size";
     }
     return "unknown failure";
 }

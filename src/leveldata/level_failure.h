@@ -43,6 +43,14 @@ enum class LevelError {
     WriteFailed,
     // The bank read back after writing differs from what was written.
     VerifyFailed,
+    // The restore point that must precede a write could not be made; nothing was written.
+    HistoryFailed,
+    // The history holds no restore point with that id.
+    NoSuchPoint,
+    // A restore point cannot be read or its checksum does not match its bytes.
+    PointDamaged,
+    // A restore point was taken from a file of another kind or size.
+    PointOfOtherFile,
 };
 
 // A failure with the facts that make its message useful. Fields that do not apply to the error
@@ -59,8 +67,10 @@ struct LevelFailure {
     std::int64_t fileByte;
     // For BankOverflow: how many bytes are missing.
     int missingBytes = 0;
-    // For ReadFailed and WriteFailed: what the file layer said.
+    // For ReadFailed, WriteFailed and HistoryFailed: what the file layer said.
     FileStatus file;
+    // For HistoryFailed: the history folder; for the point errors: the point's id.
+    std::string detail;
 };
 
 // Words a failure for a user, in one sentence, the same in every window and command.

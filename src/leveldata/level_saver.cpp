@@ -22,13 +22,20 @@ void RestoreBank(ByteFile& file, std::int64_t dataOffset, std::span<const std::u
     file.flush();
 }
 
-// Writes the new bank over the old one, flushes and reads it back. On any failure the old
-// bytes and the file's old length are put back.
+// Writes the new bank over the old one, cuts the file to newLength when that ends inside the
+// bank, flushes and reads the bank back. On any failure the old bytes and the file's old length
+// are put back.
 std::optional<LevelFailure> ReplaceBank(ByteFile& file, std::int64_t base,
                                         std::span<const std::uint8_t> rebuilt,
                                         std::span<const std::uint8_t> oldBytes,
-                                        std::int64_t oldFileLength) {
+                                        std::int64_t oldFileLength,
+                                        std::optional<std::int64_t> newLength) {
+    const std::int64_t bankEnd = base + std::int64_t(rebuilt.size());
+    const bool cut = newLength && *newLength >= base && *newLength < bankEnd;
     FileStatus status = file.writeAt(base, rebuilt);
+    if (status.ok() && cut) {
+        status = file.truncate(*newLength);
+    }
     if (status.ok()) {
         status = file.flush();
     }
@@ -36,15 +43,30 @@ std::optional<LevelFailure> ReplaceBank(ByteFile& file, std::int64_t base,
         RestoreBank(file, base, oldBytes, oldFileLength);
         return LevelFailure{LevelError::WriteFailed, 0, base, status};
     }
-    std::vector<std::uint8_t> written(rebuilt.size());
+    const auto kept = rebuilt.first(cut ? std::size_t(*newLength - base) : rebuilt.size());
+    std::vector<std::uint8_t> written(kept.size());
     std::size_t readBack = 0;
     status = file.readAt(base, written, readBack);
     if (!status.ok() || readBack != written.size() ||
-        !std::equal(written.begin(), written.end(), rebuilt.begin())) {
+        !std::equal(written.begin(), written.end(), kept.begin())) {
         RestoreBank(file, base, oldBytes, oldFileLength);
         return LevelFailure{LevelError::VerifyFailed, 0, base, status};
     }
     return std::nullopt;
+}
+
+// The restore point, then the write: oldBytes are the bank's bytes the file holds now.
+std::optional<LevelFailure> WriteBank(ByteFile& file, std::int64_t base,
+                                      std::span<const std::uint8_t> rebuilt,
+                                      std::span<const std::uint8_t> oldBytes,
+                                      std::int64_t oldFileLength, const BankWriteNote& note,
+                                      std::optional<std::int64_t> newLength) {
+    if (note.history) {
+        if (auto failure = note.history->record(oldBytes, base, oldFileLength, note.what)) {
+            return failure;
+        }
+    }
+    return ReplaceBank(file, base, rebuilt, oldBytes, oldFileLength, newLength);
 }
 
 // Every level readable in the old bank must read the same from the new one, and the saved
@@ -96,7 +118,7 @@ std::vector<std::uint8_t> RebuildBank(std::span<const std::uint8_t> source, int 
 
 LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& layout, int index,
                                           const LevelMap& map, std::uint8_t oldPackedLength,
-                                          std::int16_t levelOffset) {
+                                          std::int16_t levelOffset, const BankWriteNote& note) {
     const int number = index + 1;
     if (!layout.hasBank) {
         return LevelFailure{LevelError::NotABank, 0};
@@ -155,7 +177,8 @@ LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& lay
         return *failure;
     }
 
-    if (auto failure = ReplaceBank(file, base, rebuilt, oldBank.bytes(), oldFileLength)) {
+    if (auto failure =
+            WriteBank(file, base, rebuilt, oldBank.bytes(), oldFileLength, note, std::nullopt)) {
         failure->level = number;
         return *failure;
     }
@@ -163,7 +186,9 @@ LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& lay
 }
 
 std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOffset,
-                                            std::span<const std::uint8_t> bank) {
+                                            std::span<const std::uint8_t> bank,
+                                            const BankWriteNote& note,
+                                            std::optional<std::int64_t> fileLength) {
     if (bank.size() != std::size_t(LevelBank::kSize) || dataOffset < 0) {
         return LevelFailure{LevelError::BadDataOffset};
     }
@@ -177,7 +202,7 @@ std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOff
         return LevelFailure{LevelError::ReadFailed, 0, dataOffset, status};
     }
     oldBytes.resize(present);
-    return ReplaceBank(file, dataOffset, bank, oldBytes, oldFileLength);
+    return WriteBank(file, dataOffset, bank, oldBytes, oldFileLength, note, fileLength);
 }
 
 }  // namespace morvane

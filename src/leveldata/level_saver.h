@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "leveldata/bank_history.h"
 #include "leveldata/byte_file.h"
 #include "leveldata/level_failure.h"
 #include "leveldata/level_layout.h"
@@ -29,19 +30,22 @@ std::vector<std::uint8_t> RebuildBank(std::span<const std::uint8_t> source, int 
 //
 // The file is written only when the save can succeed: a save that would overflow the bank or
 // change how any readable level reads is refused with the file untouched. All reads happen
-// before the single 16384-byte write at the bank's start; success is reported only after the
-// write, the flush to disk and a read-back compare succeeded. If any of those fail, the bank's
-// previous bytes (and the file's previous length) are written back before the failure is
-// reported. Bytes outside the bank are never written; bytes past the end of the file read as
-// zero.
+// before the single 16384-byte write at the bank's start, which goes through WriteBankToFile's
+// steps: the restore point of note first, then the write, the flush and the read-back. Bytes
+// outside the bank are never written; bytes past the end of the file read as zero.
 LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& layout, int index,
                                           const LevelMap& map, std::uint8_t oldPackedLength,
-                                          std::int16_t levelOffset);
+                                          std::int16_t levelOffset, const BankWriteNote& note = {});
 
-// Writes a whole 16384-byte bank at dataOffset in one write, flushes it and reads it back. On
-// failure the previous bytes and the file's previous length are put back and the failure is
-// returned; nothing is returned on success.
+// The one way a bank is written. Makes note's restore point of the bank as it stands (a failure
+// there is returned as HistoryFailed with nothing written), then writes the 16384-byte bank at
+// dataOffset in one write, cuts the file to fileLength when that is given and ends inside the
+// bank (a restored short bank file), flushes and reads the bank back. If the write, the flush
+// or the read-back fails, the previous bytes and the file's previous length are put back and
+// the failure is returned; nothing is returned on success.
 std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOffset,
-                                            std::span<const std::uint8_t> bank);
+                                            std::span<const std::uint8_t> bank,
+                                            const BankWriteNote& note = {},
+                                            std::optional<std::int64_t> fileLength = {});
 
 }  // namespace morvane

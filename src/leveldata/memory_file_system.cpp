@@ -166,6 +166,32 @@ FileStatus MemoryFileSystem::remove(const std::string& path) {
     return {};
 }
 
+FileStatus MemoryFileSystem::makeDirectory(const std::string& path) {
+    if (m_files.count(path)) {
+        return {FileError::NotADirectory, "File exists"};
+    }
+    if (failMakeDirectory) {
+        return {FileError::AccessDenied, "Permission denied"};
+    }
+    m_folders.insert(path);
+    return {};
+}
+
+FileStatus MemoryFileSystem::listDirectory(const std::string& path,
+                                           std::vector<std::string>& names) {
+    names.clear();
+    if (!m_folders.count(path)) {
+        return {FileError::NotFound, "No such file or directory"};
+    }
+    const std::string prefix = path + "/";
+    for (const auto& [name, data] : m_files) {
+        if (name.starts_with(prefix) && name.find('/', prefix.size()) == std::string::npos) {
+            names.push_back(name.substr(prefix.size()));
+        }
+    }
+    return {};
+}
+
 std::unique_ptr<ByteFile> OpenMemoryFile(std::shared_ptr<MemoryFileData> data, OpenMode mode) {
     return std::make_unique<MemoryFile>(std::move(data), mode);
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,13 +49,17 @@ public:
     std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) override;
     FileStatus rename(const std::string& from, const std::string& to) override;
     FileStatus remove(const std::string& path) override;
+    FileStatus makeDirectory(const std::string& path) override;
+    FileStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
 
     // Fault injection for files made by create(): their fault switches start as these.
     MemoryFileData createdFileFaults;
     bool failRename = false;
+    bool failMakeDirectory = false;
 
 private:
     std::map<std::string, std::shared_ptr<MemoryFileData>> m_files;
+    std::set<std::string> m_folders;
 };
 
 // Opens an in-memory file directly over data, for tests that need no file system.

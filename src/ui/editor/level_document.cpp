@@ -39,6 +39,9 @@ FileStatus LevelDocument::open(FileSystem& files) {
     if (!m_file) {
         return status.ok() ? FileStatus{FileError::OpenFailed, {}} : status;
     }
+    // The tag holds the source kind's value; saves are only offered for a known kind.
+    const int kind = QString::fromStdString(m_selection.tag).toInt();
+    m_restorePoints = std::make_unique<BankHistory>(files, m_selection.fileName, kind);
     return status;
 }
 
@@ -46,6 +49,7 @@ void LevelDocument::close() {
     if (m_file) {
         m_file->close();
         m_file.reset();
+        m_restorePoints.reset();
     }
 }
 
@@ -94,8 +98,9 @@ std::optional<LevelFailure> LevelDocument::save() {
     if (!m_file) {
         return LevelFailure{LevelError::WriteFailed, index + 1, -1, {FileError::Closed, {}}};
     }
+    const BankWriteNote note{m_restorePoints.get(), "save level " + std::to_string(index + 1)};
     const auto saved =
-        SaveLevelToFile(*m_file, *where, index, m_map, m_oldPackedLength, m_levelOffset);
+        SaveLevelToFile(*m_file, *where, index, m_map, m_oldPackedLength, m_levelOffset, note);
     if (!saved.ok()) {
         return saved.failure();
     }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "leveldata/bank_history.h"
 #include "leveldata/byte_file.h"
 #include "leveldata/level_failure.h"
 #include "leveldata/level_layout.h"
@@ -49,7 +50,8 @@ public:
     bool holdsManyLevels() const;
 
     // Opens the selected file, by its bare name against the current directory, for reading and
-    // writing. On failure the status says why and no file is open.
+    // writing. On failure the status says why and no file is open. files must outlive the
+    // document: saves keep their restore points through it.
     FileStatus open(FileSystem& files);
     // Closes the source file; nothing is loaded or saved afterwards.
     void close();
@@ -61,10 +63,11 @@ public:
     // changes, the history included.
     std::optional<LevelFailure> load(int index);
 
-    // Saves the shown level (index from the state byte) into the file. On success the level is
-    // clean, the stream's new length is kept and captionChanged() is emitted; on failure the
-    // file is left as the core leaves it (unchanged) and so is every field here, the unsaved
-    // mark included.
+    // Saves the shown level (index from the state byte) into the file, keeping the bank as it
+    // was as a restore point beside the file first. On success the level is clean, the stream's
+    // new length is kept and captionChanged() is emitted; on failure (the restore point
+    // included) the file is left as the core leaves it (unchanged) and so is every field here,
+    // the unsaved mark included.
     std::optional<LevelFailure> save();
 
     // Paints cell with tile: marks the level dirty, announces the caption, then changes the
@@ -101,6 +104,7 @@ private:
 
     SourceSelection m_selection;
     std::unique_ptr<ByteFile> m_file;
+    std::unique_ptr<BankHistory> m_restorePoints;
     LevelMap m_map;
     bool m_hasLevel = false;
     std::uint8_t m_levelState = 0;

@@ -96,14 +96,19 @@ TEST_F(ExportTest, NeverReplacesTheOpenSource) {
 // Saves and exports whose writes fail at once, part-way or at the flush: the source holds the
 // whole old bank, no picture is left, the level keeps its mark and the user is told why.
 TEST_F(ExportTest, FailedWritesLeaveTheOldFilesAndTheMark) {
+    const char* refused = "the operating system refused the write";
     const struct {
         std::optional<MemoryFileData::PartialWrite> partial;
         bool failFlush;
-    } faults[] = {{MemoryFileData::PartialWrite{0, 0}, false},
-                  {MemoryFileData::PartialWrite{0, 6000}, false},
-                  {std::nullopt, true}};
+        bool failHistory;
+        const char* saveProblem;
+    } faults[] = {{MemoryFileData::PartialWrite{0, 0}, false, false, refused},
+                  {MemoryFileData::PartialWrite{0, 6000}, false, false, refused},
+                  {std::nullopt, true, false, refused},
+                  {std::nullopt, true, true, "no restore point could be made in cart.bin.history"}};
     for (const auto& fault : faults) {
         MemoryFileSystem files;
+        files.failMakeDirectory = fault.failHistory;
         auto cartridge =
             files.add("cart.bin", demo::MakeCartridge(MakeTestBank(), SourceKind::UeRom));
         const Bytes original = cartridge->bytes;
@@ -112,15 +117,17 @@ TEST_F(ExportTest, FailedWritesLeaveTheOldFilesAndTheMark) {
         const QString caption = window.windowTitle();
         cartridge->partialWrite = fault.partial;
         cartridge->failFlush = fault.failFlush;
-        files.createdFileFaults.partialWrite = fault.partial;
-        files.createdFileFaults.failFlush = fault.failFlush;
         messages.calls.clear();
         messages.answer(QMessageBox::Ok);
         ClickButton(window, "Command5");
+        // The save's restore point is made before the faults reach new files.
+        files.createdFileFaults.partialWrite = fault.partial;
+        files.createdFileFaults.failFlush = fault.failFlush;
         messages.answer(QMessageBox::Ok);
         ClickButton(window, "Command3");
         ASSERT_EQ(messages.calls.size(), 2u);
-        EXPECT_TRUE(messages.calls[0].text.contains("the operating system refused the write"));
+        EXPECT_TRUE(messages.calls[0].text.startsWith("The level was not saved."));
+        EXPECT_TRUE(messages.calls[0].text.contains(fault.saveProblem));
         EXPECT_TRUE(messages.calls[1].text.startsWith("The picture was not saved.\nLevel1.raw: "));
         EXPECT_EQ(cartridge->bytes, original);
         EXPECT_FALSE(files.find("Level1.raw"));
