@@ -1,7 +1,11 @@
-// Speed of the core on one level: decode, encode, load from a file and save into a file.
+// Speed of the core on one level: decode, encode, load from a file and save into a file, with
+// and without the restore point each save keeps.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+
 #include "demo_levels.h"
+#include "leveldata/disk_file_system.h"
 #include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
@@ -37,7 +41,17 @@ void LoadLevelFromCartridge(benchmark::State& state) {
 }
 BENCHMARK(LoadLevelFromCartridge);
 
+// Argument 0: no restore point; 1: points kept in memory, which costs what a point costs
+// besides the flush; 2: points kept on disk, flushed.
 void SaveLevelIntoCartridge(benchmark::State& state) {
+    MemoryFileSystem memoryFiles;
+    DiskFileSystem diskFiles;
+    const auto folder = std::filesystem::temp_directory_path() / "morvane-core-bench";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    FileSystem& files = state.range(0) == 2 ? static_cast<FileSystem&>(diskFiles) : memoryFiles;
+    BankHistory history(files, (folder / "cart.bin").string(), 0);
+    const BankWriteNote note{state.range(0) ? &history : nullptr, "save level 51"};
     auto data = std::make_shared<MemoryFileData>();
     data->bytes = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
     auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
@@ -47,16 +61,17 @@ void SaveLevelIntoCartridge(benchmark::State& state) {
     // Alternate two tiles in one cell so every save rewrites the bank.
     for (auto _ : state) {
         painted.setCell(100, painted.cell(100) == 33 ? 34 : 33);
-        const auto saved =
-            SaveLevelToFile(*file, layout, 50, painted, level.oldPackedLength, level.levelOffset);
+        const auto saved = SaveLevelToFile(*file, layout, 50, painted, level.oldPackedLength,
+                                           level.levelOffset, note);
         if (!saved.ok()) {
             state.SkipWithError(DescribeLevelFailure(saved.failure()).c_str());
             break;
         }
         level.oldPackedLength = saved.value();
     }
+    std::filesystem::remove_all(folder);
 }
-BENCHMARK(SaveLevelIntoCartridge);
+BENCHMARK(SaveLevelIntoCartridge)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace morvane
