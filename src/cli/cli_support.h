@@ -1,0 +1,108 @@
+#pragma once
+
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "leveldata/byte_file.h"
+#include "leveldata/level_layout.h"
+#include "sources/source_descriptor.h"
+
+namespace morvane {
+
+// What a command works with: the file layer, its input and output streams and the error
+// stream for its one-line messages. The caller owns all of them.
+struct CommandContext {
+    FileSystem& files;
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+
+    // Writes a usage error naming problem and returns exit code 2.
+    int usage(const std::string& problem) const;
+    // Writes "file: problem" as a refused or failed operation and returns exit code 1.
+    int fail(const std::string& file, const std::string& problem) const;
+};
+
+// True when any argument asks for help (--help or -h).
+bool WantsHelp(const std::vector<std::string>& arguments);
+
+// The options a command accepts: flags stand alone, value options take the next argument.
+// A lone "-" is refused as an option unless dashIsPositional (a name for standard input).
+struct AcceptedOptions {
+    std::vector<std::string_view> flags;
+    std::vector<std::string_view> valueOptions;
+    bool dashIsPositional = false;
+};
+
+// The arguments ParseOptions sorted: positional ones in order, the flags given and each value
+// option's last value.
+struct ParsedOptions {
+    std::vector<std::string> positional;
+    std::set<std::string, std::less<>> flags;
+    std::map<std::string, std::string, std::less<>> values;
+
+    // The value given for option, if any.
+    std::optional<std::string> value(std::string_view option) const;
+};
+
+// Sorts arguments into positional ones, flags and option values. Returns the usage problem,
+// prefixed with command, for an unknown option or a value option at the end.
+std::optional<std::string> ParseOptions(std::string_view command,
+                                        const std::vector<std::string>& arguments,
+                                        const AcceptedOptions& accepted, ParsedOptions& parsed);
+
+// A whole non-negative decimal number, or nothing.
+std::optional<int> ParseNumber(const std::string& text);
+
+// Parses text as a level number 1..99 into number; returns the usage problem, prefixed with
+// command, when it is not one.
+std::optional<std::string> ParseLevelArgument(std::string_view command, const std::string& text,
+                                              int& number);
+
+// text as a JSON string literal, quotes included.
+std::string JsonString(const std::string& text);
+
+// value as JSON: null when absent, else a string, true/false or a number.
+template <typename T>
+std::string JsonOr(const std::optional<T>& value) {
+    if (!value) {
+        return "null";
+    }
+    if constexpr (std::is_same_v<T, std::string>) {
+        return JsonString(*value);
+    } else if constexpr (std::is_same_v<T, bool>) {
+        return *value ? "true" : "false";
+    } else {
+        return std::to_string(*value);
+    }
+}
+
+// Reads the text at path into text, or all of the context's input when path is "-". A file
+// goes through the file layer, which refuses FIFOs and devices, and is refused when larger than
+// 1 MiB, the problem then saying it is too large to be what. Returns the problem in words.
+std::optional<std::string> ReadTextInput(const CommandContext& context, const std::string& path,
+                                         std::string_view what, std::string& text);
+
+// An open source file with its kind; layout is empty when the kind is not recognised.
+struct Source {
+    SourceKind kind = SourceKind::Unknown;
+    SourceDescriptor descriptor;
+    std::optional<LevelLayout> layout;
+    std::unique_ptr<ByteFile> file;
+};
+
+// Opens path and classifies it. Returns the problem in words when the file cannot be opened;
+// an unrecognised file opens fine and has no layout (OpenKnownSource refuses it).
+std::optional<std::string> OpenSource(FileSystem& files, const std::string& path, OpenMode mode,
+                                      Source& source);
+std::optional<std::string> OpenKnownSource(FileSystem& files, const std::string& path,
+                                           OpenMode mode, Source& source);
+
+}  // namespace morvane

@@ -1,0 +1,61 @@
+#include "cli/command_table.h"
+
+#include <algorithm>
+
+#include "cli/dump_command.h"
+#include "cli/export_command.h"
+#include "cli/info_command.h"
+#include "cli/repack_command.h"
+#include "cli/set_command.h"
+
+namespace morvane {
+
+namespace {
+
+// Every command, in the order the top-level help lists them.
+constexpr CommandEntry kCommands[] = {
+    {"info", "FILE [--json]", "the kind of FILE, its levels and the bank's free space",
+     RunInfoCommand, kInfoCommandHelp},
+    {"dump", "FILE [LEVEL]", "a level's 224 tile numbers as 7 lines of 32", RunDumpCommand,
+     kDumpCommandHelp},
+    {"set", "FILE LEVEL MAPFILE", "save a level from text in dump's layout (- reads stdin)",
+     RunSetCommand, kSetCommandHelp},
+    {"repack", "FILE", "re-save every level packed tightly, reclaiming bytes", RunRepackCommand,
+     kRepackCommandHelp},
+    {"export", "FILE [LEVEL]", "the level's picture as the editor exports it", RunExportCommand,
+     kExportCommandHelp},
+};
+
+// Column where the summaries start in the top-level help; a longer command line puts its
+// summary on the next line, indented to this column.
+constexpr std::size_t kSummaryColumn = 28;
+
+}  // namespace
+
+const CommandEntry* FindCommand(std::string_view name) {
+    const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const CommandEntry& entry) { return entry.name == name; });
+    return found == std::end(kCommands) ? nullptr : found;
+}
+
+std::string TopLevelHelp() {
+    std::string help =
+        "usage: morvane-levels COMMAND [ARGUMENTS]\n"
+        "\n"
+        "Reads and writes the levels of Morvane cartridge dumps, extracted level banks,\n"
+        "MEKA savestates and bare 224-byte maps.\n"
+        "\n"
+        "commands:\n";
+    for (const CommandEntry& entry : kCommands) {
+        std::string line = std::string("  ") + entry.name + " " + entry.arguments;
+        line += line.size() + 2 > kSummaryColumn ? "\n" + std::string(kSummaryColumn, ' ')
+                                                 : std::string(kSummaryColumn - line.size(), ' ');
+        help += line + entry.summary + "\n";
+    }
+    return help +
+           "\n"
+           "Run 'morvane-levels COMMAND --help' for a command's details.\n"
+           "Exit status: 0 success, 1 refused or failed, 2 usage error.\n";
+}
+
+}  // namespace morvane

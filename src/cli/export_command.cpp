@@ -1,0 +1,106 @@
+#include "cli/export_command.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <ostream>
+
+#include "leveldata/level_loader.h"
+#include "ui/editor/level_export.h"
+#include "ui/editor/tile_images.h"
+
+namespace morvane {
+
+const char kExportCommandHelp[] =
+    "usage: morvane-levels export FILE [LEVEL] [--tiles DIR] [--format raw|png] [-o OUT]\n"
+    "       morvane-levels export FILE --all [--tiles DIR] [--format raw|png] [-o FOLDER]\n"
+    "\n"
+    "Writes the picture of level LEVEL (default 1) exactly as the editor's export does: the\n"
+    "level at half the grid's size, 512 x 112 pixels. RAW is three bytes a pixel (blue, green,\n"
+    "red) with no header; PNG holds the same pixels. The tile pictures come from DIR, by\n"
+    "default the \"gif\" folder beside FILE. The file is named as the editor names it\n"
+    "(Level12.raw, or FILE's name plus .raw for a single map; .png for PNG) and written beside\n"
+    "FILE, or to OUT. --all writes every level of a bank, into FOLDER when -o is given.\n"
+    "An existing file is replaced whole; a failed export leaves no partial picture.\n";
+
+int RunExportCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
+    ParsedOptions options;
+    if (auto problem = ParseOptions("export", arguments,
+                                    {{"--all"}, {"--tiles", "--format", "-o"}, true}, options)) {
+        return context.usage(*problem);
+    }
+    const std::vector<std::string>& positional = options.positional;
+    const auto tilesFolder = options.value("--tiles");
+    const auto output = options.value("-o");
+    const std::string format = options.value("--format").value_or("raw");
+    const bool all = options.flags.contains("--all");
+    if (format != "raw" && format != "png") {
+        return context.usage("export: --format is raw or png, not '" + format + "'");
+    }
+    if (positional.empty() || positional.size() > 2 || (all && positional.size() == 2)) {
+        return context.usage("export takes FILE and an optional LEVEL, or FILE --all");
+    }
+    const std::string& path = positional[0];
+    int first = 1;
+    if (positional.size() == 2) {
+        if (auto problem = ParseLevelArgument("export", positional[1], first)) {
+            return context.usage(*problem);
+        }
+    }
+
+    Source source;
+    if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
+        return context.fail(path, *problem);
+    }
+    const QFileInfo sourceInfo(QFile::decodeName(path.c_str()));
+    TileImages tiles = tilesFolder
+                           ? TileImages::FromTileFolder(QFile::decodeName(tilesFolder->c_str()))
+                           : TileImages(sourceInfo.absolutePath());
+    SourceSelection selection;
+    selection.fileName = QFile::encodeName(sourceInfo.fileName()).toStdString();
+    selection.numMaps = std::string(source.descriptor.numMaps);
+
+    if (all && output && !QDir().mkpath(QFile::decodeName(output->c_str()))) {
+        return context.fail(*output, "the folder cannot be created");
+    }
+    const int last = all ? source.layout->levelCount() : first;
+    for (int number = first; number <= last; ++number) {
+        const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
+        if (!level.ok()) {
+            return context.fail(path, DescribeLevelFailure(level.failure()));
+        }
+        const QImage picture = ExportLevelPicture(level.value().map, tiles);
+        QString name = ExportFileName(selection, number);
+        std::vector<std::uint8_t> bytes;
+        if (format == "png") {
+            name.replace(name.size() - 4, 4, QStringLiteral(".png"));
+            QBuffer encoded;
+            encoded.open(QIODevice::WriteOnly);
+            picture.save(&encoded, "PNG");
+            bytes.assign(encoded.data().begin(), encoded.data().end());
+        } else {
+            bytes = RawPictureBytes(picture);
+        }
+        // The editor writes beside the source; -o names the file, or the folder for --all.
+        QString target = QDir::cleanPath(sourceInfo.dir().filePath(name));
+        if (output) {
+            const QString given = QFile::decodeName(output->c_str());
+            target = all ? QDir(given).filePath(name) : given;
+        }
+        const std::string targetPath = QFile::encodeName(target).toStdString();
+        if (IsSameFile(target, sourceInfo.filePath())) {
+            return context.fail(targetPath,
+                                "this is the source file; the picture would replace it");
+        }
+        if (const FileStatus status = ReplaceFileContents(context.files, targetPath, bytes);
+            !status.ok()) {
+            return context.fail(targetPath, DescribeFileStatus(status));
+        }
+        context.out << targetPath << "\n";
+    }
+    return 0;
+}
+
+}  // namespace morvane
