@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "leveldata/level_bank.h"
+#include "leveldata/level_failure.h"
 #include "sources/source_detector.h"
 
 namespace morvane {
@@ -168,6 +169,29 @@ std::optional<std::string> OpenKnownSource(FileSystem& files, const std::string&
                "224-byte map)";
     }
     return std::nullopt;
+}
+
+std::optional<std::string> OpenBankSource(FileSystem& files, const std::string& path,
+                                          Source& source) {
+    if (auto problem = OpenKnownSource(files, path, OpenMode::ReadWrite, source)) {
+        return problem;
+    }
+    if (!source.layout->hasBank) {
+        return DescribeLevelFailure(LevelFailure{LevelError::NotABank});
+    }
+    return std::nullopt;
+}
+
+BankHistory HistoryOf(const CommandContext& context, const std::string& path,
+                      const Source& source) {
+    return BankHistory(context.files, path, int(source.kind));
+}
+
+BankWriteNote WriteNote(BankHistory& history, const ParsedOptions& options, std::string what) {
+    if (options.flags.count(kNoHistory)) {
+        return {};
+    }
+    return {&history, std::move(what)};
 }
 
 }  // namespace morvane

@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "leveldata/bank_history.h"
 #include "leveldata/byte_file.h"
 #include "leveldata/level_layout.h"
 #include "sources/source_descriptor.h"
@@ -104,5 +105,20 @@ std::optional<std::string> OpenSource(FileSystem& files, const std::string& path
                                       Source& source);
 std::optional<std::string> OpenKnownSource(FileSystem& files, const std::string& path,
                                            OpenMode mode, Source& source);
+
+// Opens path for reading and writing as a recognised source that holds a bank; a single map is
+// refused, since it is never written. Returns the problem in words.
+std::optional<std::string> OpenBankSource(FileSystem& files, const std::string& path,
+                                          Source& source);
+
+// The option every command that writes a bank accepts: it keeps no restore point.
+inline constexpr std::string_view kNoHistory = "--no-history";
+
+// The restore points of the source opened from path.
+BankHistory HistoryOf(const CommandContext& context, const std::string& path, const Source& source);
+
+// What a write keeps before it starts: a point in history described by what, or none when the
+// user gave --no-history.
+BankWriteNote WriteNote(BankHistory& history, const ParsedOptions& options, std::string what);
 
 }  // namespace morvane

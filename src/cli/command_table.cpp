@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include "cli/diff_command.h"
 #include "cli/dump_command.h"
 #include "cli/export_command.h"
+#include "cli/history_command.h"
 #include "cli/info_command.h"
 #include "cli/repack_command.h"
+#include "cli/restore_command.h"
 #include "cli/set_command.h"
 
 namespace morvane {
@@ -24,6 +27,12 @@ constexpr CommandEntry kCommands[] = {
      kRepackCommandHelp},
     {"export", "FILE [LEVEL]", "the level's picture as the editor exports it", RunExportCommand,
      kExportCommandHelp},
+    {"history", "FILE [--json]", "the restore points kept before each write of FILE",
+     RunHistoryCommand, kHistoryCommandHelp},
+    {"restore", "FILE ID", "write restore point ID back into FILE", RunRestoreCommand,
+     kRestoreCommandHelp},
+    {"diff", "A B [--json]", "the levels whose maps differ between two files", RunDiffCommand,
+     kDiffCommandHelp},
 };
 
 // Column where the summaries start in the top-level help; a longer command line puts its

@@ -7,22 +7,29 @@
 namespace morvane {
 
 const char kRepackCommandHelp[] =
-    "usage: morvane-levels repack FILE\n"
+    "usage: morvane-levels repack FILE [--no-history]\n"
     "\n"
     "Saves every level 1..99 of the bank in FILE with its own tiles, in order, which packs\n"
     "every level tightly and reclaims bytes, and prints the free bytes before and after. The\n"
-    "file is written once, and only when every level could be read and saved.\n";
+    "file is written once, and only when every level could be read and saved, after keeping\n"
+    "the bank as it was as a restore point (see history) unless --no-history is given.\n";
 
 int RunRepackCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
-    if (arguments.size() != 1) {
+    ParsedOptions options;
+    if (auto problem = ParseOptions("repack", arguments, {{kNoHistory}, {}}, options)) {
+        return context.usage(*problem);
+    }
+    if (options.positional.size() != 1) {
         return context.usage("repack takes one FILE");
     }
-    const std::string& path = arguments[0];
+    const std::string& path = options.positional[0];
     Source source;
     if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadWrite, source)) {
         return context.fail(path, *problem);
     }
-    const auto repacked = RepackBankInFile(*source.file, *source.layout);
+    BankHistory history = HistoryOf(context, path, source);
+    const auto repacked =
+        RepackBankInFile(*source.file, *source.layout, WriteNote(history, options, "repack"));
     if (!repacked.ok()) {
         return context.fail(path, DescribeLevelFailure(repacked.failure()));
     }

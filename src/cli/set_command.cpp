@@ -8,13 +8,14 @@
 namespace morvane {
 
 const char kSetCommandHelp[] =
-    "usage: morvane-levels set FILE LEVEL MAPFILE\n"
+    "usage: morvane-levels set FILE LEVEL MAPFILE [--no-history]\n"
     "\n"
     "Reads 224 tile numbers (0..63) in the layout dump prints from MAPFILE, or from standard\n"
     "input when MAPFILE is -, and saves them as level LEVEL of the bank in FILE exactly as the\n"
     "editor's Save does, moving every later level and pointer. The file is left untouched when\n"
     "the text is bad, the source holds a single map, the level cannot be read or the new level\n"
-    "does not fit the bank.\n";
+    "does not fit the bank. The bank as it was is kept as a restore point first (see history),\n"
+    "unless --no-history is given.\n";
 
 namespace {
 
@@ -49,15 +50,20 @@ std::optional<std::string> ParseMapText(const std::string& text, LevelMap& map) 
 }  // namespace
 
 int RunSetCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
-    if (arguments.size() != 3) {
-        return context.usage("set takes FILE LEVEL MAPFILE");
-    }
-    const std::string& path = arguments[0];
-    int number = 0;
-    if (auto problem = ParseLevelArgument("set", arguments[1], number)) {
+    ParsedOptions options;
+    if (auto problem = ParseOptions("set", arguments, {{kNoHistory}, {}, true}, options)) {
         return context.usage(*problem);
     }
-    const std::string& mapPath = arguments[2];
+    const auto& positional = options.positional;
+    if (positional.size() != 3) {
+        return context.usage("set takes FILE LEVEL MAPFILE");
+    }
+    const std::string& path = positional[0];
+    int number = 0;
+    if (auto problem = ParseLevelArgument("set", positional[1], number)) {
+        return context.usage(*problem);
+    }
+    const std::string& mapPath = positional[2];
     std::string text;
     if (auto problem = ReadTextInput(context, mapPath, "a map", text)) {
         return context.fail(mapPath, *problem);
@@ -68,18 +74,18 @@ int RunSetCommand(const CommandContext& context, const std::vector<std::string>&
     }
 
     Source source;
-    if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadWrite, source)) {
+    if (auto problem = OpenBankSource(context.files, path, source)) {
         return context.fail(path, *problem);
-    }
-    if (!source.layout->hasBank) {
-        return context.fail(path, DescribeLevelFailure(LevelFailure{LevelError::NotABank}));
     }
     const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
     if (!level.ok()) {
         return context.fail(path, DescribeLevelFailure(level.failure()));
     }
-    const auto saved = SaveLevelToFile(*source.file, *source.layout, number - 1, map,
-                                       level.value().oldPackedLength, level.value().levelOffset);
+    BankHistory history = HistoryOf(context, path, source);
+    const auto saved =
+        SaveLevelToFile(*source.file, *source.layout, number - 1, map,
+                        level.value().oldPackedLength, level.value().levelOffset,
+                        WriteNote(history, options, "set level " + std::to_string(number)));
     if (!saved.ok()) {
         return context.fail(path, DescribeLevelFailure(saved.failure()));
     }

@@ -126,6 +126,73 @@ TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
     EXPECT_EQ(run({"dump", "cart.bin", "22"}).out, DumpText(demo::MakeDemoLevel(21)));
 }
 
+TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
+    const Bytes original = demo::MakeDemoBank();
+    write("bank.bin", original);
+    const std::string level5 = DumpText(demo::MakeDemoLevel(4));
+    ASSERT_EQ(run({"set", "bank.bin", "4", "-"}, level5).exitCode, 0);
+    const Bytes afterFirstSet = read("bank.bin");
+    ASSERT_EQ(run({"set", "bank.bin", "7", "-"}, level5).exitCode, 0);
+    ASSERT_EQ(run({"repack", "bank.bin"}).exitCode, 0);
+    ASSERT_EQ(run({"set", "bank.bin", "9", "-", "--no-history"}, level5).exitCode, 0);
+
+    const auto json = run({"history", "bank.bin", "--json"});
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_NE(json.out.find("{\"id\": 1, \"time\": \"20"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"what\": \"set level 4\", \"levels_changed\": [4, 7, 9], "
+                            "\"damaged\": false}"),
+              std::string::npos);
+    EXPECT_NE(json.out.find("{\"id\": 3,"), std::string::npos);
+    EXPECT_EQ(json.out.find("{\"id\": 4,"), std::string::npos);  // --no-history kept none
+
+    ASSERT_EQ(run({"restore", "bank.bin", "1"}).exitCode, 0);
+    EXPECT_EQ(read("bank.bin"), original);
+    ASSERT_EQ(run({"restore", "bank.bin", "2"}).exitCode, 0);
+    EXPECT_EQ(read("bank.bin"), afterFirstSet);
+    ASSERT_EQ(run({"restore", "bank.bin", "5"}).exitCode, 0);  // the point restore 2 made
+    EXPECT_EQ(read("bank.bin"), original);
+
+    // A damaged point, an unknown id and a point of another file are refused untouched.
+    Bytes damaged = read("bank.bin.history/3.point");
+    damaged[damaged.size() - 100] ^= 0x40;
+    write("bank.bin.history/3.point", damaged);
+    fs::copy(m_folder / "bank.bin.history", m_folder / "cart.bin.history");
+    write("cart.bin", demo::MakeCartridge(original, SourceKind::UeRom));
+    const struct {
+        std::vector<std::string> arguments;
+        std::string error;
+    } refusals[] = {
+        {{"restore", "bank.bin", "3"}, "Restore point 3 is damaged"},
+        {{"restore", "bank.bin", "99"}, "There is no restore point 99"},
+        {{"restore", "cart.bin", "1"}, "Restore point 1 was taken from a file of another kind"},
+    };
+    for (const auto& refusal : refusals) {
+        const Bytes before = read(refusal.arguments[1]);
+        const auto result = run(refusal.arguments);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_NE(result.err.find(refusal.error), std::string::npos) << result.err;
+        EXPECT_EQ(read(refusal.arguments[1]), before);
+    }
+    EXPECT_NE(run({"history", "bank.bin"}).out.find("    3  damaged"), std::string::npos);
+
+    // diff compares a cartridge with an extracted bank level by level.
+    ASSERT_EQ(run({"set", "bank.bin", "12", "-"}, level5).exitCode, 0);
+    Bytes broken = read("bank.bin");
+    broken[2 * 29 + 1] = 0x7F;  // level 30's pointer leaves the bank
+    write("broken.bin", broken);
+    int cells = 0;
+    for (int cell = 0; cell < 224; ++cell) {
+        cells += demo::MakeDemoLevel(4).cell(cell) != demo::MakeDemoLevel(11).cell(cell);
+    }
+    const auto diff = run({"diff", "cart.bin", "broken.bin", "--json"});
+    EXPECT_EQ(diff.exitCode, 0);
+    EXPECT_EQ(diff.out, "{\"levels\": [{\"number\": 12, \"cells\": " + std::to_string(cells) +
+                            ", \"unreadable\": false}, {\"number\": 30, \"cells\": null, "
+                            "\"unreadable\": true}]}\n");
+    EXPECT_EQ(run({"diff", "cart.bin", "cart.bin"}).out, "No level differs.\n");
+    EXPECT_EQ(run({"diff", "cart.bin", "absent.bin"}).exitCode, 1);
+}
+
 TEST_F(LevelsTool, SetRefusesAndLeavesTheFileUntouched) {
     // 98 streams of 164 bytes and one of 56 leave 58 bytes free.
     LevelMap busy;

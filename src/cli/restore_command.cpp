@@ -1,0 +1,48 @@
+#include "cli/restore_command.h"
+
+#include <ostream>
+
+#include "leveldata/bank_restorer.h"
+
+namespace morvane {
+
+const char kRestoreCommandHelp[] =
+    "usage: morvane-levels restore FILE ID [--no-history]\n"
+    "\n"
+    "Writes restore point ID (see history) back as the bank of FILE, in one write. The bank it\n"
+    "replaces is kept as a new point first, so a restore can be restored in turn, unless\n"
+    "--no-history is given. Refused with FILE untouched when there is no such point, the\n"
+    "point's bytes do not match its checksum, or it was taken from a file of another kind or\n"
+    "size.\n";
+
+int RunRestoreCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
+    ParsedOptions options;
+    if (auto problem = ParseOptions("restore", arguments, {{kNoHistory}, {}}, options)) {
+        return context.usage(*problem);
+    }
+    if (options.positional.size() != 2) {
+        return context.usage("restore takes FILE and ID");
+    }
+    const std::string& path = options.positional[0];
+    const auto id = ParseNumber(options.positional[1]);
+    if (!id || *id < 1) {
+        return context.usage("restore: ID must be a restore point's number, not '" +
+                             options.positional[1] + "'");
+    }
+    Source source;
+    if (auto problem = OpenBankSource(context.files, path, source)) {
+        return context.fail(path, *problem);
+    }
+    BankHistory history = HistoryOf(context, path, source);
+    if (auto failure = RestoreBankFromHistory(*source.file, *source.layout, history, *id,
+                                              !options.flags.count(kNoHistory))) {
+        return context.fail(path, DescribeLevelFailure(*failure));
+    }
+    if (FileStatus closed = source.file->close(); !closed.ok()) {
+        return context.fail(path, DescribeFileStatus(closed));
+    }
+    context.out << "Restored point " << *id << ".\n";
+    return 0;
+}
+
+}  // namespace morvane
