@@ -194,4 +194,19 @@ BankWriteNote WriteNote(BankHistory& history, const ParsedOptions& options, std:
     return {&history, std::move(what)};
 }
 
+int SaveLevelChanges(const CommandContext& context, const std::string& path, Source& source,
+                     const ParsedOptions& options, std::vector<LevelChange> changes,
+                     const std::string& what) {
+    BankHistory history = HistoryOf(context, path, source);
+    const auto saved = SaveLevelsInFile(*source.file, *source.layout, std::move(changes),
+                                        WriteNote(history, options, what));
+    if (!saved.ok()) {
+        return context.fail(path, DescribeLevelFailure(saved.failure()));
+    }
+    if (FileStatus closed = source.file->close(); !closed.ok()) {
+        return context.fail(path, DescribeFileStatus(closed));
+    }
+    return 0;
+}
+
 }  // namespace morvane

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "leveldata/bank_history.h"
+#include "leveldata/batch_save.h"
 #include "leveldata/byte_file.h"
 #include "leveldata/level_layout.h"
 #include "sources/source_descriptor.h"
@@ -120,5 +121,12 @@ BankHistory HistoryOf(const CommandContext& context, const std::string& path, co
 // What a write keeps before it starts: a point in history described by what, or none when the
 // user gave --no-history.
 BankWriteNote WriteNote(BankHistory& history, const ParsedOptions& options, std::string what);
+
+// Saves changes into the bank of source, opened from path, in one write through a restore
+// point described by what (unless --no-history), as the level operations do. Returns the exit
+// code, having written the refusal when there is one.
+int SaveLevelChanges(const CommandContext& context, const std::string& path, Source& source,
+                     const ParsedOptions& options, std::vector<LevelChange> changes,
+                     const std::string& what);
 
 }  // namespace morvane

@@ -2,14 +2,17 @@
 
 #include <algorithm>
 
+#include "cli/copy_command.h"
 #include "cli/diff_command.h"
 #include "cli/dump_command.h"
 #include "cli/export_command.h"
 #include "cli/history_command.h"
 #include "cli/info_command.h"
 #include "cli/repack_command.h"
+#include "cli/replace_command.h"
 #include "cli/restore_command.h"
 #include "cli/set_command.h"
+#include "cli/swap_command.h"
 
 namespace morvane {
 
@@ -33,6 +36,10 @@ constexpr CommandEntry kCommands[] = {
      kRestoreCommandHelp},
     {"diff", "A B [--json]", "the levels whose maps differ between two files", RunDiffCommand,
      kDiffCommandHelp},
+    {"copy", "FILE FROM TO", "level TO gets level FROM's map", RunCopyCommand, kCopyCommandHelp},
+    {"swap", "FILE A B", "levels A and B exchange their maps", RunSwapCommand, kSwapCommandHelp},
+    {"replace", "FILE OLD NEW", "tile OLD becomes NEW in every level (--levels A-B)",
+     RunReplaceCommand, kReplaceCommandHelp},
 };
 
 // Column where the summaries start in the top-level help; a longer command line puts its

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "leveldata/bank_repacker.h"
+#include "leveldata/batch_save.h"
 
 namespace morvane {
 
@@ -36,8 +36,8 @@ int RunRepackCommand(const CommandContext& context, const std::vector<std::strin
     if (FileStatus closed = source.file->close(); !closed.ok()) {
         return context.fail(path, DescribeFileStatus(closed));
     }
-    context.out << "Free bytes before: " << repacked.value().freeBefore << "\n"
-                << "Free bytes after:  " << repacked.value().freeAfter << "\n";
+    context.out << "Free bytes before: " << *repacked.value().freeBefore << "\n"
+                << "Free bytes after:  " << *repacked.value().freeAfter << "\n";
     return 0;
 }
 

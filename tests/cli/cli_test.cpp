@@ -193,6 +193,48 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
     EXPECT_EQ(run({"diff", "cart.bin", "absent.bin"}).exitCode, 1);
 }
 
+TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
+    const Bytes bank = demo::MakeDemoBank();
+    const auto map = [](int number) { return demo::MakeDemoLevel(number - 1); };
+    const auto replaced = [&](int number) {
+        LevelMap changed = map(number);
+        for (int cell = 0; cell < 224; ++cell) {
+            changed.setCell(cell, changed.cell(cell) == 1 ? 9 : changed.cell(cell));
+        }
+        return changed;
+    };
+    const struct {
+        std::vector<std::string> arguments;
+        std::vector<std::pair<int, LevelMap>> sets;
+    } cases[] = {
+        {{"copy", "op.bin", "3", "40"}, {{40, map(3)}}},
+        // Level 4 is stored with non-greedy runs, so its save moves every later level.
+        {{"swap", "op.bin", "11", "4"}, {{4, map(11)}, {11, map(4)}}},
+        {{"replace", "op.bin", "1", "9", "--levels", "5-6"}, {{5, replaced(5)}, {6, replaced(6)}}},
+    };
+    for (const auto& c : cases) {
+        write("op.bin", bank);
+        write("sets.bin", bank);
+        const auto result = run(c.arguments);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        for (const auto& [number, levelMap] : c.sets) {
+            ASSERT_EQ(run({"set", "sets.bin", std::to_string(number), "-"}, DumpText(levelMap))
+                          .exitCode,
+                      0);
+        }
+        EXPECT_EQ(read("op.bin"), read("sets.bin")) << c.arguments[0];
+        EXPECT_NE(read("op.bin"), bank);
+    }
+    write("op.bin", bank);
+    int walls = 0;
+    for (int cell = 0; cell < 224; ++cell) {
+        walls += map(5).cell(cell) == 1;
+    }
+    EXPECT_EQ(run({"replace", "op.bin", "1", "9", "--levels", "5-5"}).out,
+              "Level 5: " + std::to_string(walls) + " cells\n" + std::to_string(walls) +
+                  " cells changed in 1 level.\n");
+}
+
 TEST_F(LevelsTool, SetRefusesAndLeavesTheFileUntouched) {
     // 98 streams of 164 bytes and one of 56 leave 58 bytes free.
     LevelMap busy;
@@ -231,6 +273,8 @@ TEST_F(LevelsTool, SetRefusesAndLeavesTheFileUntouched) {
          "data."},
         {{"set", "full.bin", "7", "overflow.txt"},
          "full.bin: Level 7: the bank's free space is too small: 2 bytes are missing."},
+        {{"copy", "full.bin", "1", "99"},
+         "full.bin: Level 99: the bank's free space is too small: 50 bytes are missing."},
     };
     for (const auto& c : cases) {
         const auto result = run(c.arguments);

@@ -4,7 +4,7 @@
 
 #include "demo_levels.h"
 #include "leveldata/bank_comparison.h"
-#include "leveldata/bank_repacker.h"
+#include "leveldata/batch_save.h"
 #include "leveldata/bank_restorer.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"

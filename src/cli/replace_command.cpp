@@ -1,0 +1,96 @@
+#include "cli/replace_command.h"
+
+#include <ostream>
+
+#include "leveldata/level_bank.h"
+#include "leveldata/level_loader.h"
+
+namespace morvane {
+
+const char kReplaceCommandHelp[] =
+    "usage: morvane-levels replace FILE OLD NEW [--levels A-B] [--no-history]\n"
+    "\n"
+    "Every cell holding tile OLD (0..63) gets tile NEW in levels A to B of the bank in FILE (all\n"
+    "levels by default), saved exactly as 'set' would save each changed level in ascending\n"
+    "order, and prints how many cells changed in which levels. The bank is written once, after\n"
+    "keeping it as a restore point (unless --no-history), and only when every save succeeds;\n"
+    "otherwise FILE is untouched. A level in the range that cannot be read refuses the whole.\n";
+
+namespace {
+
+std::optional<int> ParseTile(const std::string& text) {
+    const auto tile = ParseNumber(text);
+    return tile && *tile < LevelMap::kTileCount ? tile : std::nullopt;
+}
+
+}  // namespace
+
+int RunReplaceCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
+    ParsedOptions options;
+    if (auto problem = ParseOptions("replace", arguments, {{kNoHistory}, {"--levels"}}, options)) {
+        return context.usage(*problem);
+    }
+    if (options.positional.size() != 3) {
+        return context.usage("replace takes FILE OLD NEW");
+    }
+    const std::string& path = options.positional[0];
+    const auto oldTile = ParseTile(options.positional[1]);
+    const auto newTile = ParseTile(options.positional[2]);
+    if (!oldTile || !newTile) {
+        return context.usage("replace: OLD and NEW must be tile numbers 0..63");
+    }
+    int first = 1;
+    int last = LevelBank::kLevelCount;
+    if (const auto range = options.value("--levels")) {
+        const auto dash = range->find('-');
+        if (dash == std::string::npos ||
+            ParseLevelArgument("replace", range->substr(0, dash), first) ||
+            ParseLevelArgument("replace", range->substr(dash + 1), last) || first > last) {
+            return context.usage(
+                "replace: --levels takes A-B, two level numbers 1..99 with A <= B, "
+                "not '" +
+                *range + "'");
+        }
+    }
+    Source source;
+    if (auto problem = OpenBankSource(context.files, path, source)) {
+        return context.fail(path, *problem);
+    }
+    std::vector<LevelChange> changes;
+    std::vector<std::pair<int, int>> counts;
+    for (int number = first; number <= last; ++number) {
+        auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
+        if (!level.ok()) {
+            return context.fail(path, DescribeLevelFailure(level.failure()));
+        }
+        LevelMap& map = level.value().map;
+        int cells = 0;
+        for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+            if (map.cell(cell) == *oldTile && *oldTile != *newTile) {
+                map.setCell(cell, std::uint8_t(*newTile));
+                ++cells;
+            }
+        }
+        if (cells > 0) {
+            changes.emplace_back(number - 1, map);
+            counts.emplace_back(number, cells);
+        }
+    }
+    if (!changes.empty()) {
+        const std::string what =
+            "replace tile " + std::to_string(*oldTile) + " by " + std::to_string(*newTile);
+        if (const int code = SaveLevelChanges(context, path, source, options, changes, what)) {
+            return code;
+        }
+    }
+    int total = 0;
+    for (const auto& [number, cells] : counts) {
+        context.out << "Level " << number << ": " << cells << (cells == 1 ? " cell\n" : " cells\n");
+        total += cells;
+    }
+    context.out << total << (total == 1 ? " cell" : " cells") << " changed in " << counts.size()
+                << (counts.size() == 1 ? " level.\n" : " levels.\n");
+    return 0;
+}
+
+}  // namespace morvane
