@@ -9,6 +9,7 @@
 
 #include "leveldata/level_bank.h"
 #include "leveldata/level_failure.h"
+#include "leveldata/level_loader.h"
 #include "sources/source_detector.h"
 
 namespace morvane {
@@ -88,6 +89,18 @@ std::optional<std::string> ParseLevelArgument(std::string_view command, const st
         return std::string(command) + ": LEVEL must be a level number 1..99, not '" + text + "'";
     }
     number = *parsed;
+    return std::nullopt;
+}
+
+std::optional<std::string> ParseLevelArguments(std::string_view command,
+                                               std::span<const std::string> texts,
+                                               std::vector<int>& numbers) {
+    numbers.assign(texts.size(), 0);
+    for (std::size_t at = 0; at < texts.size(); ++at) {
+        if (auto problem = ParseLevelArgument(command, texts[at], numbers[at])) {
+            return problem;
+        }
+    }
     return std::nullopt;
 }
 
@@ -192,6 +205,16 @@ BankWriteNote WriteNote(BankHistory& history, const ParsedOptions& options, std:
         return {};
     }
     return {&history, std::move(what)};
+}
+
+std::optional<LevelMap> LoadLevelMap(const CommandContext& context, const std::string& path,
+                                     Source& source, int number) {
+    const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
+    if (!level.ok()) {
+        context.fail(path, DescribeLevelFailure(level.failure()));
+        return std::nullopt;
+    }
+    return level.value().map;
 }
 
 int SaveLevelChanges(const CommandContext& context, const std::string& path, Source& source,

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -68,6 +69,12 @@ std::optional<int> ParseNumber(const std::string& text);
 std::optional<std::string> ParseLevelArgument(std::string_view command, const std::string& text,
                                               int& number);
 
+// Parses each of texts as a level number 1..99 into numbers; returns the usage problem of the
+// first that is not one.
+std::optional<std::string> ParseLevelArguments(std::string_view command,
+                                               std::span<const std::string> texts,
+                                               std::vector<int>& numbers);
+
 // text as a JSON string literal, quotes included.
 std::string JsonString(const std::string& text);
 
@@ -125,6 +132,11 @@ BankWriteNote WriteNote(BankHistory& history, const ParsedOptions& options, std:
 // Saves changes into the bank of source, opened from path, in one write through a restore
 // point described by what (unless --no-history), as the level operations do. Returns the exit
 // code, having written the refusal when there is one.
+// The map of level number (1..99) of source, opened from path; on failure writes the refusal
+// and returns nothing.
+std::optional<LevelMap> LoadLevelMap(const CommandContext& context, const std::string& path,
+                                     Source& source, int number);
+
 int SaveLevelChanges(const CommandContext& context, const std::string& path, Source& source,
                      const ParsedOptions& options, std::vector<LevelChange> changes,
                      const std::string& what);

@@ -1,7 +1,5 @@
 #include "cli/copy_command.h"
 
-#include "leveldata/level_loader.h"
-
 namespace morvane {
 
 const char kCopyCommandHelp[] =
@@ -20,23 +18,21 @@ int RunCopyCommand(const CommandContext& context, const std::vector<std::string>
         return context.usage("copy takes FILE FROM TO");
     }
     const std::string& path = options.positional[0];
-    int from = 0;
-    int to = 0;
-    for (auto [text, number] :
-         {std::pair{&options.positional[1], &from}, std::pair{&options.positional[2], &to}}) {
-        if (auto problem = ParseLevelArgument("copy", *text, *number)) {
-            return context.usage(*problem);
-        }
+    std::vector<int> levels;
+    if (auto problem =
+            ParseLevelArguments("copy", std::span(options.positional).subspan(1), levels)) {
+        return context.usage(*problem);
     }
+    const auto [from, to] = std::pair(levels[0], levels[1]);
     Source source;
     if (auto problem = OpenBankSource(context.files, path, source)) {
         return context.fail(path, *problem);
     }
-    const auto level = LoadLevelFromFile(*source.file, *source.layout, from - 1);
-    if (!level.ok()) {
-        return context.fail(path, DescribeLevelFailure(level.failure()));
+    const auto map = LoadLevelMap(context, path, source, from);
+    if (!map) {
+        return 1;
     }
-    return SaveLevelChanges(context, path, source, options, {{to - 1, level.value().map}},
+    return SaveLevelChanges(context, path, source, options, {{to - 1, *map}},
                             "copy level " + std::to_string(from) + " to " + std::to_string(to));
 }
 

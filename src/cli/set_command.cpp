@@ -2,9 +2,6 @@
 
 #include <sstream>
 
-#include "leveldata/level_loader.h"
-#include "leveldata/level_saver.h"
-
 namespace morvane {
 
 const char kSetCommandHelp[] =
@@ -77,22 +74,8 @@ int RunSetCommand(const CommandContext& context, const std::vector<std::string>&
     if (auto problem = OpenBankSource(context.files, path, source)) {
         return context.fail(path, *problem);
     }
-    const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
-    if (!level.ok()) {
-        return context.fail(path, DescribeLevelFailure(level.failure()));
-    }
-    BankHistory history = HistoryOf(context, path, source);
-    const auto saved =
-        SaveLevelToFile(*source.file, *source.layout, number - 1, map,
-                        level.value().oldPackedLength, level.value().levelOffset,
-                        WriteNote(history, options, "set level " + std::to_string(number)));
-    if (!saved.ok()) {
-        return context.fail(path, DescribeLevelFailure(saved.failure()));
-    }
-    if (FileStatus closed = source.file->close(); !closed.ok()) {
-        return context.fail(path, DescribeFileStatus(closed));
-    }
-    return 0;
+    return SaveLevelChanges(context, path, source, options, {{number - 1, map}},
+                            "set level " + std::to_string(number));
 }
 
 }  // namespace morvane

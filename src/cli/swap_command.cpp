@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "leveldata/level_loader.h"
-
 namespace morvane {
 
 const char kSwapCommandHelp[] =
@@ -23,25 +21,23 @@ int RunSwapCommand(const CommandContext& context, const std::vector<std::string>
         return context.usage("swap takes FILE A B");
     }
     const std::string& path = options.positional[0];
-    int a = 0;
-    int b = 0;
-    for (auto [text, number] :
-         {std::pair{&options.positional[1], &a}, std::pair{&options.positional[2], &b}}) {
-        if (auto problem = ParseLevelArgument("swap", *text, *number)) {
-            return context.usage(*problem);
-        }
+    std::vector<int> levels;
+    if (auto problem =
+            ParseLevelArguments("swap", std::span(options.positional).subspan(1), levels)) {
+        return context.usage(*problem);
     }
+    const auto [a, b] = std::pair(levels[0], levels[1]);
     Source source;
     if (auto problem = OpenBankSource(context.files, path, source)) {
         return context.fail(path, *problem);
     }
-    const auto levelA = LoadLevelFromFile(*source.file, *source.layout, a - 1);
-    const auto levelB = LoadLevelFromFile(*source.file, *source.layout, b - 1);
-    if (!levelA.ok() || !levelB.ok()) {
-        return context.fail(path, DescribeLevelFailure((levelA.ok() ? levelB : levelA).failure()));
+    const auto mapA = LoadLevelMap(context, path, source, a);
+    const auto mapB = mapA ? LoadLevelMap(context, path, source, b) : std::nullopt;
+    if (!mapB) {
+        return 1;
     }
     return SaveLevelChanges(
-        context, path, source, options, {{a - 1, levelB.value().map}, {b - 1, levelA.value().map}},
+        context, path, source, options, {{a - 1, *mapB}, {b - 1, *mapA}},
         "swap levels " + std::to_string(std::min(a, b)) + " and " + std::to_string(std::max(a, b)));
 }
 
