@@ -166,26 +166,37 @@ PatchResult<std::vector<std::uint8_t>> MakeIpsPatch(std::span<const std::uint8_t
     }
     // Bytes past the original's end always differ: a record must reach the edited file's last
     // byte for the result to grow to its length.
-    const auto differs = [&](std::size_t at) {
-        return at >= original.size() || original[at] != edited[at];
+    const std::size_t common = std::min(original.size(), edited.size());
+    const auto nextDifference = [&](std::size_t from) {
+        if (from >= common) {
+            return from;
+        }
+        const auto found = std::mismatch(edited.begin() + std::ptrdiff_t(from),
+                                         edited.begin() + std::ptrdiff_t(common),
+                                         original.begin() + std::ptrdiff_t(from));
+        return std::size_t(found.first - edited.begin());
+    };
+    const auto nextEqual = [&](std::size_t from) {
+        if (from >= common) {
+            return edited.size();
+        }
+        const auto found = std::mismatch(
+            edited.begin() + std::ptrdiff_t(from), edited.begin() + std::ptrdiff_t(common),
+            original.begin() + std::ptrdiff_t(from), std::not_equal_to<>());
+        return std::size_t(found.first - edited.begin());
     };
     IpsWriter writer(edited);
-    std::size_t at = 0;
+    std::size_t at = nextDifference(0);
     while (at < edited.size()) {
-        if (!differs(at)) {
-            ++at;
-            continue;
-        }
         const std::size_t begin = at;
-        std::size_t end = at + 1;
-        // Extend the range over later changes that are separated by only a few equal bytes.
-        for (std::size_t probe = end; probe < edited.size() && probe - end <= kMaxGap; ++probe) {
-            if (differs(probe)) {
-                end = probe + 1;
-            }
+        std::size_t end = nextEqual(at);
+        // Take in later changes that are separated by only a few equal bytes.
+        for (std::size_t next = nextDifference(end); next < edited.size() && next - end <= kMaxGap;
+             next = nextDifference(end)) {
+            end = nextEqual(next);
         }
         writer.writeRange(begin, end);
-        at = end;
+        at = nextDifference(end);
     }
     std::optional<std::uint32_t> truncatedSize;
     if (edited.size() < original.size()) {

@@ -24,7 +24,7 @@ public:
     // kKeyLength bytes at key, newest first. Their bytes may still differ from key's.
     template <typename Visit>
     void visitCandidates(const std::uint8_t* key, int maxVisits, Visit visit) const {
-        std::int32_t position = m_heads[Hash(key)];
+        std::int32_t position = m_heads[hash(key)];
         for (int visits = 0; position >= 0 && visits < maxVisits; ++visits) {
             visit(std::size_t(position));
             position = m_previous[std::size_t(position)];
@@ -32,9 +32,10 @@ public:
     }
 
 private:
-    static std::size_t Hash(const std::uint8_t* key);
+    std::size_t hash(const std::uint8_t* key) const;
 
     std::span<const std::uint8_t> m_bytes;
+    int m_hashBits;
     // Per hash: the newest position added, or -1.
     std::vector<std::int32_t> m_heads;
     // Per position: the position added before it with the same hash, or -1.
