@@ -23,8 +23,8 @@ void FuzzSource(std::span<const std::uint8_t> input);
 // the patch, so the actions are run. Applies the patch twice and checks that both give the
 // same result or the same failure, that a BPS result has the recorded size and CRC-32, an IPS
 // result the recorded truncation length, and that a patch made from the source and the result
-// gives the result again. Flag 2 also checks that patches of both formats made from the source
-// and the patch bytes apply. Aborts on a broken promise.
+// (up to 1 MiB) gives the result again. Flag 2 also checks that patches of both formats made from
+// the source and the patch bytes apply. Aborts on a broken promise.
 void FuzzPatch(std::span<const std::uint8_t> input);
 
 }  // namespace morvane::fuzz

@@ -16,6 +16,9 @@ using Bytes = std::vector<std::uint8_t>;
 // A recorded source size up to this is given to the source when the input asks for it; larger
 // ones are left to fail the size check.
 constexpr std::uint64_t kMaxFittedSource = 1 << 18;
+// A few bytes of IPS patch can make a 16 MiB result; remaking results this large is left to
+// the unit tests so that each run stays quick.
+constexpr std::size_t kMaxRemadeSize = 1 << 20;
 
 void Check(bool promise) {
     if (!promise) {
@@ -95,7 +98,9 @@ void FuzzPatch(std::span<const std::uint8_t> input) {
         } else if (info.value().truncatedSize) {
             Check(first.value().size() == *info.value().truncatedSize);
         }
-        CheckRoundTrip(info.value().format, source, first.value());
+        if (first.value().size() <= kMaxRemadeSize) {
+            CheckRoundTrip(info.value().format, source, first.value());
+        }
     }
     // The encoders see the patch bytes as an edited file of the source: arbitrary data.
     if (flags & 2) {
