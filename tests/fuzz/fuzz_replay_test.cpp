@@ -49,5 +49,16 @@ TEST(FuzzReplay, SourceSeedsAndFindings) {
     }
 }
 
+TEST(FuzzReplay, PatchSeedsAndFindings) {
+    auto inputs = demo::PatchSeeds();
+    const auto findings = Findings("patch");
+    inputs.insert(inputs.end(), findings.begin(), findings.end());
+    ASSERT_GE(inputs.size(), 20u);
+    for (const auto& [name, bytes] : inputs) {
+        SCOPED_TRACE(name);
+        FuzzPatch(bytes);
+    }
+}
+
 }  // namespace
 }  // namespace morvane::fuzz

@@ -17,4 +17,14 @@ void FuzzUnpack(std::span<const std::uint8_t> input);
 // was, and every level readable before still reads the same. Aborts on a broken promise.
 void FuzzSource(std::span<const std::uint8_t> input);
 
+// Treats the input as a patch and a source: byte 0 holds flags, bytes 1..3 the patch's length
+// (low byte first, cut to what follows), then the patch, then the source. Flag 1 first gives
+// the source the size a BPS patch records and writes the source's and the patch's CRC-32 into
+// the patch, so the actions are run. Applies the patch twice and checks that both give the
+// same result or the same failure, that a BPS result has the recorded size and CRC-32, an IPS
+// result the recorded truncation length, and that a patch made from the source and the result
+// (up to 1 MiB) gives the result again. Flag 2 also checks that patches of both formats made from
+// the source and the patch bytes apply. Aborts on a broken promise.
+void FuzzPatch(std::span<const std::uint8_t> input);
+
 }  // namespace morvane::fuzz

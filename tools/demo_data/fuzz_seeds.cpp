@@ -3,6 +3,7 @@
 #include "bank_builder.h"
 #include "demo_levels.h"
 #include "leveldata/level_codec.h"
+#include "patches/patch_codec.h"
 
 namespace morvane::demo {
 
@@ -50,6 +51,47 @@ std::vector<NamedBytes> SourceSeeds() {
     auto cut = bank;
     cut.resize(5000);
     seeds.emplace_back("cut-short.bin", cut);
+    return seeds;
+}
+
+std::vector<NamedBytes> PatchSeeds() {
+    const auto bank = MakeDemoBank();
+    const auto map = MakeSingleMap(MakeDemoLevel(3));
+    auto moved = bank;
+    moved.insert(moved.begin() + 4000, {1, 2, 3, 4, 5, 6, 7, 8});
+    moved.resize(bank.size());
+    auto edited = map;
+    edited[0] ^= 1;
+    edited[100] = 63;
+    auto longer = map;
+    longer.insert(longer.end(), 40, 9);
+    auto shorter = map;
+    shorter.resize(150);
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> original;
+        std::vector<std::uint8_t> edited;
+    } pairs[] = {
+        {"bank-moved", bank, moved},   {"map-edited", map, edited}, {"map-longer", map, longer},
+        {"map-shorter", map, shorter}, {"map-equal", map, map},
+    };
+    std::vector<NamedBytes> seeds;
+    for (const auto& pair : pairs) {
+        for (const PatchFormat format : {PatchFormat::Ips, PatchFormat::Bps}) {
+            const auto patch = MakePatch(format, pair.original, pair.edited);
+            for (const std::uint8_t flags : {0, 3}) {
+                std::vector<std::uint8_t> input = {flags, std::uint8_t(patch.value().size()),
+                                                   std::uint8_t(patch.value().size() >> 8),
+                                                   std::uint8_t(patch.value().size() >> 16)};
+                input.insert(input.end(), patch.value().begin(), patch.value().end());
+                input.insert(input.end(), pair.original.begin(), pair.original.end());
+                seeds.emplace_back(std::string(pair.name) + "." +
+                                       (format == PatchFormat::Ips ? "ips" : "bps") +
+                                       (flags ? "-flags" : ""),
+                                   input);
+            }
+        }
+    }
     return seeds;
 }
 

@@ -17,4 +17,9 @@ std::vector<NamedBytes> UnpackSeeds();
 // nearly gone, banks with broken pointers and streams, and a bank file cut short.
 std::vector<NamedBytes> SourceSeeds();
 
+// Seed inputs for the patch fuzzer, laid out as it reads them: a flags byte, the patch's length
+// in three bytes (low byte first), the patch, the source. IPS and BPS patches between demo
+// banks and maps that grow, shrink, move data or stay equal, with and without the flags.
+std::vector<NamedBytes> PatchSeeds();
+
 }  // namespace morvane::demo

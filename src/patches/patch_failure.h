@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace morvane {
+
+// Why a patch could not be made, read or applied.
+enum class PatchError {
+    // The bytes start with neither "PATCH" nor "BPS1".
+    NotAPatch,
+    // The patch ends inside a header, a record, an action or its checksums.
+    PatchEndsEarly,
+    // The patch's stored CRC-32 of its own bytes differs from the bytes.
+    PatchChecksum,
+    // The source file's length differs from the length the patch records.
+    SourceSize,
+    // The source file's CRC-32 differs from the one the patch records.
+    SourceChecksum,
+    // The result's CRC-32 differs from the one the patch records.
+    TargetChecksum,
+    // The actions produce more or fewer bytes than the patch records for the result.
+    TargetSize,
+    // A copy action reads before the start or past the end of the source file.
+    ReadOutsideSource,
+    // A copy action reads from a part of the result not yet written.
+    ReadOutsideTarget,
+    // A number in the patch is longer than any file size can need.
+    NumberTooLarge,
+    // The patch records a result larger than this library builds.
+    TargetTooLarge,
+    // A file to be described by a BPS patch is larger than this library builds.
+    FileTooLarge,
+    // A file to be described by an IPS patch is larger than IPS offsets reach.
+    IpsTooLarge,
+    // Bytes follow an IPS end mark that are not a 3-byte truncation length.
+    TrailingBytes,
+};
+
+// A failure with the numbers that make its message useful. For SourceSize and TargetSize,
+// expected is the size the patch records and actual the size found; for TargetTooLarge,
+// expected is the limit and actual the recorded size; for FileTooLarge and IpsTooLarge,
+// expected is the limit and actual the size of the larger file. Other errors leave both at 0.
+struct PatchFailure {
+    PatchFailure(PatchError error = PatchError::NotAPatch, std::uint64_t expected = 0,
+                 std::uint64_t actual = 0)
+        : error(error), expected(expected), actual(actual) {}
+
+    PatchError error;
+    std::uint64_t expected;
+    std::uint64_t actual;
+};
+
+// Words a failure for a user in one sentence naming the check that failed, e.g. "The patch's
+// own checksum does not match."
+std::string DescribePatchFailure(const PatchFailure& failure);
+
+// Either a value or the failure that prevented it.
+template <typename T>
+class PatchResult {
+public:
+    PatchResult(T value) : m_value(std::move(value)) {}
+    PatchResult(PatchFailure failure) : m_failure(failure) {}
+    PatchResult(PatchError error) : m_failure(error) {}
+
+    bool ok() const { return m_value.has_value(); }
+    const T& value() const { return *m_value; }
+    T& value() { return *m_value; }
+    const PatchFailure& failure() const { return m_failure; }
+
+private:
+    std::optional<T> m_value;
+    PatchFailure m_failure;
+};
+
+}  // namespace morvane

@@ -1,0 +1,157 @@
+// Patches written out byte by byte here, so the decoders are checked against the formats and
+// not against this library's own encoders.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+
+#include "patches/patch_codec.h"
+
+namespace morvane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Text(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+Bytes Crc(const Bytes& bytes) {
+    const auto crc = std::uint32_t(crc32(0, bytes.data(), uInt(bytes.size())));
+    return {std::uint8_t(crc), std::uint8_t(crc >> 8), std::uint8_t(crc >> 16),
+            std::uint8_t(crc >> 24)};
+}
+
+// "BPS1", the header and actions given, then the CRC-32s of source, target and the patch.
+Bytes Bps(const Bytes& headerAndActions, const Bytes& source, const Bytes& target) {
+    Bytes patch = Concat({Text("BPS1"), headerAndActions, Crc(source), Crc(target)});
+    return Concat({patch, Crc(patch)});
+}
+
+const Bytes kSource = Text("ABCDEFGH");
+const Bytes kTarget = Text("ABxyzFGHxyzFABBBB");
+const Bytes kMetadata(130, 'm');
+// Every number below is one byte with the top bit set, except the metadata length: 130 is
+// stored as 0x02 (2, more follows) and 0x80 (0 more, after the implied 128).
+const Bytes kHeader = Concat({{0x88, 0x91, 0x02, 0x80}, kMetadata});
+const Bytes kActions = {
+    0x84,                  // SourceRead 2: "AB"
+    0x89, 'x',  'y', 'z',  // TargetRead 3
+    0x8A, 0x8A,            // SourceCopy 3 from source +5: "FGH"
+    0x8F, 0x84,            // TargetCopy 4 from target +2: "xyzF"
+    0x86, 0x91,            // SourceCopy 2 from source 8 - 8: "AB"
+    0x8B, 0x8E,            // TargetCopy 3 from target 6 + 7, running into itself: "BBB"
+};
+
+TEST(ApplyBpsPatch, RunsEachActionAsTheFormatDefinesIt) {
+    const Bytes patch = Bps(Concat({kHeader, kActions}), kSource, kTarget);
+    const auto result = ApplyPatch(patch, kSource);
+    ASSERT_TRUE(result.ok()) << DescribePatchFailure(result.failure());
+    EXPECT_EQ(result.value(), kTarget);
+
+    const auto info = ReadPatchInfo(patch);
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info.value().format, PatchFormat::Bps);
+    EXPECT_EQ(info.value().patchSize, patch.size());
+    EXPECT_EQ(info.value().sourceSize, 8u);
+    EXPECT_EQ(info.value().targetSize, 17u);
+    EXPECT_EQ(info.value().sourceCrc, crc32(0, kSource.data(), uInt(kSource.size())));
+    EXPECT_EQ(info.value().targetCrc, crc32(0, kTarget.data(), uInt(kTarget.size())));
+    EXPECT_EQ(info.value().patchCrc, crc32(0, patch.data(), uInt(patch.size() - 4)));
+    EXPECT_TRUE(info.value().patchCrcMatches);
+}
+
+TEST(ApplyBpsPatch, RefusesActionsThatLeaveTheirBounds) {
+    // Each case changes one byte of the actions and gives the patch correct CRC-32s, so only
+    // the bounds checks stand in the way.
+    const struct {
+        const char* name;
+        std::size_t at;
+        std::uint8_t value;
+        PatchError error;
+    } cases[] = {
+        {"source copy before the start", 10, 0x93, PatchError::ReadOutsideSource},
+        {"source copy past the end", 6, 0x8C, PatchError::ReadOutsideSource},
+        {"target copy of unwritten bytes", 8, 0x90, PatchError::ReadOutsideTarget},
+        {"target copy before the start", 8, 0x85, PatchError::ReadOutsideTarget},
+        {"source read past the source", 0, 0xA4, PatchError::ReadOutsideSource},
+        {"target read past the actions", 1, 0xAD, PatchError::PatchEndsEarly},
+        {"writes more than recorded", 11, 0x9F, PatchError::TargetSize},
+        {"writes less than recorded", 11, 0x87, PatchError::TargetSize},
+        {"number without an end", 12, 0x0E, PatchError::PatchEndsEarly},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes actions = kActions;
+        actions[c.at] = c.value;
+        const auto result = ApplyPatch(Bps(Concat({kHeader, actions}), kSource, kTarget), kSource);
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.failure().error, c.error) << DescribePatchFailure(result.failure());
+    }
+}
+
+TEST(ApplyBpsPatch, RefusesHeadersBeforeReadingActions) {
+    const struct {
+        const char* name;
+        Bytes header;
+        PatchError error;
+    } cases[] = {
+        {"target over 64 MiB", {0x88, 0x00, 0x00, 0x00, 0x1F, 0x80}, PatchError::TargetTooLarge},
+        {"number of ten bytes", Concat({{0x88}, Bytes(9, 0x00), {0x81, 0x80}}),
+         PatchError::NumberTooLarge},
+        {"metadata past the end", {0x88, 0x91, 0xFF}, PatchError::PatchEndsEarly},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto result =
+            ApplyPatch(Bps(Concat({c.header, kActions}), kSource, kTarget), kSource);
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.failure().error, c.error) << DescribePatchFailure(result.failure());
+    }
+}
+
+TEST(ApplyIpsPatch, WritesRecordsRunsAndTheTruncationLength) {
+    const Bytes patch = Concat({Text("PATCH"),
+                                {0x00, 0x00, 0x02, 0x00, 0x03, 'a', 'b', 'c'},    // 3 bytes at 2
+                                {0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x04, 'z'},  // 4 z at 8
+                                Text("EOF"),
+                                {0x00, 0x00, 0x0A}});  // cut to 10 bytes
+    const auto result = ApplyPatch(patch, Text("0123456789"));
+    ASSERT_TRUE(result.ok()) << DescribePatchFailure(result.failure());
+    EXPECT_EQ(result.value(), Text("01abc567zz"));
+
+    const auto grown = ApplyPatch(Bytes(patch.begin(), patch.end() - 3), Text("0123"));
+    ASSERT_TRUE(grown.ok());
+    EXPECT_EQ(grown.value(), Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}));
+
+    const auto info = ReadPatchInfo(patch);
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info.value().format, PatchFormat::Ips);
+    EXPECT_EQ(info.value().patchSize, patch.size());
+    EXPECT_EQ(info.value().recordCount, 2u);
+    EXPECT_EQ(info.value().truncatedSize, 10u);
+    EXPECT_EQ(ReadPatchInfo(Concat({Text("PATCH"), Text("EOF"), {1}})).failure().error,
+              PatchError::TrailingBytes);
+}
+
+TEST(DetectPatchFormat, TellsTheFormatBySignatureAndName) {
+    EXPECT_EQ(DetectPatchFormat(Text("PATCHEOF")), PatchFormat::Ips);
+    EXPECT_EQ(DetectPatchFormat(Text("BPS1")), PatchFormat::Bps);
+    EXPECT_EQ(DetectPatchFormat(Text("PATC")), std::nullopt);
+    EXPECT_EQ(DetectPatchFormat(Text("UPS1")), std::nullopt);
+    EXPECT_EQ(PatchFormatFromFileName("hack.IPS"), PatchFormat::Ips);
+    EXPECT_EQ(PatchFormatFromFileName("dir.ips/hack.bps"), PatchFormat::Bps);
+    EXPECT_EQ(PatchFormatFromFileName("hack.ups"), std::nullopt);
+    EXPECT_EQ(ReadPatchInfo(Text("nothing")).failure().error, PatchError::NotAPatch);
+}
+
+}  // namespace
+}  // namespace morvane
