@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <istream>
 #include <iterator>
 #include <ostream>
@@ -136,8 +137,20 @@ std::optional<std::string> ReadTextInput(const CommandContext& context, const st
         text.assign(std::istreambuf_iterator<char>(context.in), std::istreambuf_iterator<char>());
         return std::nullopt;
     }
+    std::vector<std::uint8_t> bytes;
+    if (auto problem = ReadWholeFile(context.files, path, kMaxTextSize,
+                                     "the file is too large to be " + std::string(what), bytes)) {
+        return problem;
+    }
+    text.assign(bytes.begin(), bytes.end());
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadWholeFile(FileSystem& files, const std::string& path,
+                                         std::int64_t maxBytes, const std::string& tooLarge,
+                                         std::vector<std::uint8_t>& bytes) {
     FileStatus status;
-    auto file = context.files.open(path, OpenMode::ReadOnly, status);
+    auto file = files.open(path, OpenMode::ReadOnly, status);
     if (!file) {
         return DescribeFileStatus(status);
     }
@@ -145,18 +158,21 @@ std::optional<std::string> ReadTextInput(const CommandContext& context, const st
     if (status = file->size(length); !status.ok()) {
         return DescribeFileStatus(status);
     }
-    if (length > kMaxTextSize) {
-        return "the file is too large to be " + std::string(what);
+    if (length > maxBytes) {
+        return tooLarge;
     }
-    text.resize(std::size_t(length));
+    bytes.resize(std::size_t(length));
     std::size_t got = 0;
-    if (status = file->readAt(
-            0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()), got);
-        !status.ok()) {
+    if (status = file->readAt(0, bytes, got); !status.ok()) {
         return DescribeFileStatus(status);
     }
-    text.resize(got);
+    bytes.resize(got);
     return std::nullopt;
+}
+
+bool IsSameExistingFile(const std::string& first, const std::string& second) {
+    std::error_code error;
+    return std::filesystem::equivalent(first, second, error) && !error;
 }
 
 std::optional<std::string> OpenSource(FileSystem& files, const std::string& path, OpenMode mode,

@@ -99,6 +99,16 @@ std::string JsonOr(const std::optional<T>& value) {
 std::optional<std::string> ReadTextInput(const CommandContext& context, const std::string& path,
                                          std::string_view what, std::string& text);
 
+// Reads the whole file at path through the file layer into bytes, which refuses FIFOs and
+// devices; a file larger than maxBytes is refused with the problem tooLarge. Returns the
+// problem in words.
+std::optional<std::string> ReadWholeFile(FileSystem& files, const std::string& path,
+                                         std::int64_t maxBytes, const std::string& tooLarge,
+                                         std::vector<std::uint8_t>& bytes);
+
+// True when both paths name one existing file, through links too.
+bool IsSameExistingFile(const std::string& first, const std::string& second);
+
 // An open source file with its kind; layout is empty when the kind is not recognised.
 struct Source {
     SourceKind kind = SourceKind::Unknown;

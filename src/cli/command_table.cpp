@@ -8,6 +8,7 @@
 #include "cli/export_command.h"
 #include "cli/history_command.h"
 #include "cli/info_command.h"
+#include "cli/patch_command.h"
 #include "cli/repack_command.h"
 #include "cli/replace_command.h"
 #include "cli/restore_command.h"
@@ -40,6 +41,8 @@ constexpr CommandEntry kCommands[] = {
     {"swap", "FILE A B", "levels A and B exchange their maps", RunSwapCommand, kSwapCommandHelp},
     {"replace", "FILE OLD NEW", "tile OLD becomes NEW in every level (--levels A-B)",
      RunReplaceCommand, kReplaceCommandHelp},
+    {"patch", "make|apply|info", "make an IPS or BPS patch, apply one, or describe one",
+     RunPatchCommand, kPatchCommandHelp},
 };
 
 // Column where the summaries start in the top-level help; a longer command line puts its

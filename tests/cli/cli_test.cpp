@@ -235,6 +235,47 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
                   " cells changed in 1 level.\n");
 }
 
+TEST_F(LevelsTool, PatchesCarryEditsToAFreshCopyAndRefuseWhatDoesNotFit) {
+    const Bytes untouched = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
+    write("cart.bin", untouched);
+    write("fresh.bin", untouched);
+    ASSERT_EQ(run({"copy", "cart.bin", "3", "40"}).exitCode, 0);
+    ASSERT_EQ(run({"swap", "cart.bin", "1", "2"}).exitCode, 0);
+    for (const std::string format : {"bps", "ips"}) {
+        SCOPED_TRACE(format);
+        ASSERT_EQ(run({"patch", "make", "fresh.bin", "cart.bin", "-o", "edit." + format}).exitCode,
+                  0);
+        ASSERT_EQ(run({"patch", "apply", "edit." + format, "fresh.bin", "-o", "out.bin"}).exitCode,
+                  0);
+        EXPECT_EQ(read("out.bin"), read("cart.bin"));
+        EXPECT_EQ(read("fresh.bin"), untouched);
+        fs::remove(m_folder / "out.bin");
+    }
+    EXPECT_LT(fs::file_size(m_folder / "edit.bps"), 1024u);
+    EXPECT_NE(run({"patch", "info", "edit.bps"}).out.find("Source size:  131072\n"),
+              std::string::npos);
+
+    Bytes flipped = read("edit.bps");
+    flipped[flipped.size() / 2] ^= 0x10;
+    write("flipped.bps", flipped);
+    const struct {
+        std::vector<std::string> arguments;
+        std::string error;
+    } refusals[] = {
+        {{"patch", "apply", "edit.bps", "cart.bin", "-o", "out.bin"}, "CRC-32 does not match"},
+        {{"patch", "apply", "flipped.bps", "fresh.bin", "-o", "out.bin"}, "checksum"},
+        {{"patch", "apply", "edit.bps", "fresh.bin", "-o", "fresh.bin"}, "must be a new file"},
+        {{"patch", "make", "fresh.bin", "cart.bin", "-o", "edit.txt"}, "must end in .bps or .ips"},
+    };
+    for (const auto& refusal : refusals) {
+        const auto result = run(refusal.arguments);
+        EXPECT_NE(result.exitCode, 0);
+        EXPECT_NE(result.err.find(refusal.error), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(m_folder / "out.bin"));
+    }
+    EXPECT_EQ(read("fresh.bin"), untouched);
+}
+
 TEST_F(LevelsTool, SetRefusesAndLeavesTheFileUntouched) {
     // 98 streams of 164 bytes and one of 56 leave 58 bytes free.
     LevelMap busy;
