@@ -156,8 +156,13 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
     Bytes damaged = read("bank.bin.history/3.point");
     damaged[damaged.size() - 100] ^= 0x40;
     write("bank.bin.history/3.point", damaged);
-    fs::copy(m_folder / "bank.bin.history", m_folder / "cart.bin.history");
+    for (const std::string other : {"cart.bin", "long.bin"}) {
+        fs::copy(m_folder / "bank.bin.history", m_folder / (other + ".history"));
+    }
     write("cart.bin", demo::MakeCartridge(original, SourceKind::UeRom));
+    Bytes longer = original;
+    longer.push_back(0);
+    write("long.bin", longer);
     const struct {
         std::vector<std::string> arguments;
         std::string error;
@@ -165,6 +170,7 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
         {{"restore", "bank.bin", "3"}, "Restore point 3 is damaged"},
         {{"restore", "bank.bin", "99"}, "There is no restore point 99"},
         {{"restore", "cart.bin", "1"}, "Restore point 1 was taken from a file of another kind"},
+        {{"restore", "long.bin", "1"}, "Restore point 1 was taken from a file of another kind"},
     };
     for (const auto& refusal : refusals) {
         const Bytes before = read(refusal.arguments[1]);

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "demo_levels.h"
-#include "leveldata/bank_comparison.h"
-#include "leveldata/batch_save.h"
 #include "leveldata/bank_restorer.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
@@ -52,32 +50,6 @@ protected:
     std::shared_ptr<MemoryFileData> m_data;
 };
 
-TEST_F(History, SavesRepackAndRestoresRoundTripByteForByte) {
-    const Bytes original = m_data->bytes;
-    auto points = history();
-    ASSERT_TRUE(paintAndSave(4, 9, &points).ok());
-    const Bytes afterFirstSet = m_data->bytes;
-    ASSERT_TRUE(paintAndSave(12, 33, &points).ok());
-    auto file = OpenMemoryFile(m_data, OpenMode::ReadWrite);
-    ASSERT_TRUE(RepackBankInFile(*file, kBank, {&points, "repack"}).ok());
-    file.reset();
-
-    const auto entries = points.entries();
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].point->what, "save level 4");
-    EXPECT_EQ(entries[2].point->what, "repack");
-    EXPECT_EQ(entries[0].point->time.size(), 20u);  // 2026-12-06T23:59:01Z
-    EXPECT_EQ(entries[0].point->bank, original);
-
-    ASSERT_FALSE(restore(points, 1));
-    EXPECT_EQ(m_data->bytes, original);
-    // The restore kept the bank it replaced, so it can be taken back in turn.
-    EXPECT_EQ(ids(), (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(points.read(4).value().what, "restore 1");
-    ASSERT_FALSE(restore(points, 2));
-    EXPECT_EQ(m_data->bytes, afterFirstSet);
-}
-
 TEST_F(History, EqualBankIsKeptOnceAndOnlyTheNewestHundredStay) {
     auto points = history();
     // The first save keeps the demo bank, the second the painted one; the third starts from
@@ -96,39 +68,6 @@ TEST_F(History, EqualBankIsKeptOnceAndOnlyTheNewestHundredStay) {
     ASSERT_EQ(kept.size(), 100u);
     EXPECT_EQ(kept.front(), 4);
     EXPECT_EQ(kept.back(), 103);
-}
-
-TEST_F(History, RestoreRefusesWithTheFileUntouched) {
-    auto points = history();
-    ASSERT_TRUE(paintAndSave(3, 9, &points).ok());
-    const Bytes now = m_data->bytes;
-
-    m_files.find("bank.bin.history/1.point")->bytes.back() ^= 1;
-    m_files.add("bank.bin.history/2.point", {'x'});
-    BankHistory otherKind(m_files, "bank.bin", 0);
-    m_files.add("other.bin.history/1.point", m_files.find("bank.bin.history/1.point")->bytes);
-
-    struct Case {
-        BankHistory* history;
-        int id;
-        LevelError error;
-    } cases[] = {
-        {&points, 1, LevelError::PointDamaged},
-        {&points, 2, LevelError::PointDamaged},
-        {&points, 9, LevelError::NoSuchPoint},
-    };
-    for (const auto& c : cases) {
-        const auto failure = restore(*c.history, c.id);
-        ASSERT_TRUE(failure);
-        EXPECT_EQ(failure->error, c.error) << DescribeLevelFailure(*failure);
-    }
-    ASSERT_TRUE(paintAndSave(3, 10, &points).ok());  // point 3, intact
-    EXPECT_EQ(restore(otherKind, 3)->error, LevelError::PointOfOtherFile);
-    m_data->bytes.push_back(0);
-    EXPECT_EQ(restore(points, 3)->error, LevelError::PointOfOtherFile);
-    m_data->bytes.pop_back();
-    EXPECT_NE(m_data->bytes, now);
-    EXPECT_EQ(ids(), (std::vector<int>{1, 2, 3}));
 }
 
 TEST_F(History, SaveIsRefusedWhenNoPointCanBeMade) {
@@ -172,17 +111,6 @@ TEST_F(History, ShortBankFileIsRestoredToItsLength) {
     ASSERT_EQ(m_data->bytes.size(), 16384u);
     ASSERT_FALSE(restore(points, 1));
     EXPECT_EQ(m_data->bytes, original);
-}
-
-TEST(CompareBanks, CountsDifferingCellsAndUnreadableLevels) {
-    const Bytes bank = demo::MakeDemoBank();
-    Bytes changed = bank;
-    const auto level = LevelBank(bank, 0).readLevel(6).value();
-    changed[std::size_t(level.offset)] ^= 1;  // one run of level 7 takes another tile
-    changed[2 * 20 + 1] = 0x7F;               // level 21's pointer leaves the bank
-    const auto differences = CompareBanks(LevelBank(bank, 0), LevelBank(changed, 0));
-    const int firstRun = (bank[std::size_t(level.offset)] >> 6) + 1;
-    EXPECT_EQ(differences, (std::vector<LevelDifference>{{7, firstRun, false}, {21, 0, true}}));
 }
 
 }  // namespace
