@@ -5,13 +5,19 @@ include(GNUInstallDirs)
 set(MORVANE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/morvane-editor)
 set(MORVANE_MAINTAINER "Morvane Level Editor maintainers <maintainers@users.noreply.c-seed-08bec318.example>")
 
-# Debian keeps a package's changelog compressed with gzip -9, without a name or time stamp in
+# Debian keeps a package's changelog and manual pages compressed with gzip -9, without a name or time stamp in
 # the header, so that the same text always gives the same bytes.
 set(MORVANE_RELEASE_DATE "Sun, 06 Dec 2026 00:00:00 +0000")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
 find_program(MORVANE_GZIP gzip REQUIRED)
 execute_process(COMMAND ${MORVANE_GZIP} -9nc ${CMAKE_BINARY_DIR}/packaging/changelog
                 OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
+
+foreach(page morvane-editor.1 morvane-levels.1)
+    execute_process(COMMAND ${MORVANE_GZIP} -9nc ${CMAKE_CURRENT_LIST_DIR}/${page}
+                    OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/${page}.gz COMMAND_ERROR_IS_FATAL ANY)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
 
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
               ${CMAKE_BINARY_DIR}/packaging/changelog.gz
