@@ -3,15 +3,37 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "morvane_icon.xpm"
 #include "ui/editor/editor_window.h"
 #include "ui/editor/qt_message_boxes.h"
 #include "ui/source_dialog/source_dialog.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: morvane-editor\n"
+    "\n"
+    "Opens the source dialog in the current directory. Pick a cartridge dump, an extracted\n"
+    "16 KB level bank, a MEKA savestate or a bare 224-byte map and press Open to edit its\n"
+    "levels. Tile pictures are read from gif/0.gif to gif/63.gif beside the file.\n"
+    "The command line companion is morvane-levels.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace morvane;
+    // Answered before the application starts, so that it needs no display.
+    for (int at = 1; at < argc; ++at) {
+        const std::string_view argument = argv[at];
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Morvane Level Editor"));
     QApplication::setWindowIcon(QIcon(QPixmap(kMorvaneIcon)));

@@ -31,7 +31,8 @@ std::string Problem(const LevelFailure& failure) {
         case LevelError::NotABank:
             return "this source holds a single map and cannot be saved";
         case LevelError::BadLevelPlace:
-            return "its recorded place does not fit the bank";
+            return "the file was changed by another program since this level was read; load the "
+                   "level again";
         case LevelError::BankOverflow:
             return "the bank's free space is too small: " + std::to_string(failure.missingBytes) +
                    (failure.missingBytes == 1 ? " byte is" : " bytes are") + " missing";

@@ -27,7 +27,8 @@ enum class LevelError {
     RunPastEnd,
     // The source holds a single map, which cannot be saved.
     NotABank,
-    // The stream's recorded place does not fit the bank.
+    // The stream's recorded place or length no longer matches the bank: the file was changed
+    // since the level was read.
     BadLevelPlace,
     // The new stream does not fit the free space at the end of the bank.
     BankOverflow,

@@ -13,6 +13,7 @@
 #include "leveldata/level_saver.h"
 #include "leveldata/memory_file_system.h"
 #include "tool_process.h"
+#include "unprivileged_user.h"
 
 namespace morvane {
 namespace {
@@ -366,6 +367,9 @@ TEST_F(LevelsTool, ExportWritesPicturesBesideTheSourceButNeverOverIt) {
     write("bank.bin", demo::MakeDemoBank());
     std::string error;
     ASSERT_TRUE(demo::WriteTilePictures(m_folder.string(), error)) << error;
+    // Tile pictures get the permissions of the other files, so every user of the folder sees them.
+    EXPECT_EQ(fs::status(m_folder / "gif" / "5.gif").permissions(),
+              fs::status(m_folder / "bank.bin").permissions());
     fs::create_directories(m_folder / "work");
     const auto one = test::RunTool(MORVANE_LEVELS_TOOL, {"export", "../bank.bin", "12"},
                                    (m_folder / "work").string());
@@ -380,6 +384,60 @@ TEST_F(LevelsTool, ExportWritesPicturesBesideTheSourceButNeverOverIt) {
     const Bytes bank = read("bank.bin");
     EXPECT_EQ(run({"export", "bank.bin", "-o", "bank.bin"}).exitCode, 1);
     EXPECT_EQ(read("bank.bin"), bank);
+}
+
+// Refusals that only permissions cause, run as a user they bind: the command fails with the
+// reason, the source keeps its bytes and nothing is left beside it.
+TEST(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
+    const auto user = test::UnprivilegedUser::Find();
+    if (!user) {
+        GTEST_SKIP() << "running as root and there is no user \"nobody\" to run as";
+    }
+    const struct {
+        const char* name;
+        fs::perms sourceMode, folderMode;
+        std::vector<std::string> arguments;
+        std::string message;
+    } cases[] = {
+        {"set on a read-only source",
+         fs::perms(0444),
+         fs::perms(0755),
+         {"set", "cart.bin", "1", "level.txt"},
+         "cart.bin: access to the file was denied (Permission denied)"},
+        {"export beside a read-only source",
+         fs::perms(0444),
+         fs::perms(0555),
+         {"export", "cart.bin", "1"},
+         "Level1.raw: the file could not be created (Permission denied)"},
+    };
+    const Bytes cartridge = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const test::UnprivilegedFolder folder(*user);
+        const std::string tool = folder.copyProgram(MORVANE_LEVELS_TOOL);
+        const fs::path work = folder.path() / "work";
+        fs::create_directory(work);
+        std::ofstream(work / "cart.bin", std::ios::binary)
+            .write(reinterpret_cast<const char*>(cartridge.data()),
+                   std::streamsize(cartridge.size()));
+        std::ofstream(work / "level.txt") << DumpText(demo::MakeDemoLevel(30));
+        for (const fs::path& path : {work, work / "cart.bin", work / "level.txt"}) {
+            user->own(path);
+        }
+        const test::TemporaryMode source(work / "cart.bin", c.sourceMode);
+        const test::TemporaryMode folderMode(work, c.folderMode);
+        const auto result = user->run(tool, c.arguments, work.string(), folder.path().string());
+        EXPECT_EQ(result.exitCode, 1) << result.out;
+        EXPECT_EQ(result.err, "morvane-levels: " + c.message + "\n");
+        std::ifstream in(work / "cart.bin", std::ios::binary);
+        EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), cartridge);
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(work)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"cart.bin", "level.txt"}));
+    }
 }
 
 TEST_F(LevelsTool, UsageErrorsExitWithTwo) {

@@ -1,16 +1,41 @@
 #include "tool_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+
+extern char** environ;
 
 namespace morvane::test {
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
-                const std::string& folder, const std::string& input) {
+                const std::string& folder, const std::string& input, const ToolUser* user) {
+    // The environment is made before the fork: the child only switches user and starts the tool.
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        const std::string entry = *variable;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        const bool replaced =
+            user && std::any_of(user->environment.begin(), user->environment.end(),
+                                [&](const auto& set) { return set.rfind(name, 0) == 0; });
+        if (!replaced) {
+            environment.push_back(entry);
+        }
+    }
+    if (user) {
+        environment.insert(environment.end(), user->environment.begin(), user->environment.end());
+    }
+    std::vector<char*> envp;
+    for (auto& entry : environment) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+
     int inPipe[2], outPipe[2], errPipe[2];
     if (::pipe(inPipe) || ::pipe(outPipe) || ::pipe(errPipe)) {
         return {};
@@ -24,6 +49,10 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& argu
              {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
             ::close(descriptor);
         }
+        if (user && ((::geteuid() == 0 && ::setgroups(0, nullptr) != 0) ||
+                     ::setgid(user->gid) != 0 || ::setuid(user->uid) != 0)) {
+            ::_exit(126);
+        }
         if (::chdir(folder.c_str()) != 0) {
             ::_exit(127);
         }
@@ -32,7 +61,7 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& argu
             argv.push_back(const_cast<char*>(argument.c_str()));
         }
         argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
+        ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(inPipe[0]);

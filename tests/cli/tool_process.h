@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -11,8 +13,19 @@ struct ToolRun {
     std::string err;
 };
 
+// Another user to run a tool as, and the variables that replace or add to this process's
+// environment for it ("NAME=value").
+struct ToolUser {
+    uid_t uid = 0;
+    gid_t gid = 0;
+    std::vector<std::string> environment;
+};
+
 // Runs program with arguments in folder, feeding input on its standard input, and waits for it.
+// With user, the tool runs as that user, with no supplementary groups; switching needs root.
+// A tool that cannot be started exits with 127, one whose user cannot be set with 126.
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
-                const std::string& folder, const std::string& input = {});
+                const std::string& folder, const std::string& input = {},
+                const ToolUser* user = nullptr);
 
 }  // namespace morvane::test

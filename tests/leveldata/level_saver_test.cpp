@@ -286,7 +286,9 @@ TEST(SaveLevel, RefusesSingleMapsAndStaleBookkeeping) {
     // A length that no longer matches the stream in the file.
     const auto saved = SaveLevelToFile(*file, {0, true}, 5, level.map,
                                        std::uint8_t(level.oldPackedLength + 1), level.levelOffset);
-    EXPECT_EQ(saved.failure().error, LevelError::BadLevelPlace);
+    EXPECT_EQ(DescribeLevelFailure(saved.failure()),
+              "Level 6: the file was changed by another program since this level was read; load "
+              "the level again.");
     EXPECT_EQ(data->bytes, bank);
 }
 

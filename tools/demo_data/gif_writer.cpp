@@ -1,7 +1,11 @@
 #include "gif_writer.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "ui/editor/digit_font.h"
@@ -33,9 +37,17 @@ bool WriteGif(const std::string& path, const IndexedPicture& picture, std::strin
         entries[index] = {picture.palette[index][0], picture.palette[index][1],
                           picture.palette[index][2]};
     }
+    // Opened here rather than by giflib, which creates files readable by their owner only: the
+    // pictures get the same permissions as the other files of a folder (0666 less the umask).
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
     int status = 0;
-    GifFileType* gif = EGifOpenFileName(path.c_str(), false, &status);
+    GifFileType* gif = EGifOpenFileHandle(descriptor, &status);
     if (!gif) {
+        ::close(descriptor);
         error = path + ": " + GifErrorString(status);
         return false;
     }

@@ -25,7 +25,11 @@ QString ComposeLevelTitle(const SourceSelection& selection, int levelNumber) {
 }
 
 LevelDocument::LevelDocument(SourceSelection selection, QObject* parent)
-    : QObject(parent), m_selection(std::move(selection)) {}
+    : QObject(parent),
+      m_selection(std::move(selection)),
+      // Until a level is read the caption names the program and the source, so a window whose
+      // first level cannot be read still tells which file it holds.
+      m_title(ComposeLevelTitle(m_selection, 0)) {}
 
 LevelDocument::~LevelDocument() = default;
 

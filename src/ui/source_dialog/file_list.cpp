@@ -24,6 +24,10 @@ void FileList::setPath(const QString& path) {
 
 QItemSelectionModel::SelectionFlags FileList::selectionCommand(const QModelIndex& index,
                                                                const QEvent* event) const {
+    // A click on the empty area below the last file selects nothing and keeps the selection.
+    if (!index.isValid()) {
+        return QItemSelectionModel::NoUpdate;
+    }
     const auto command = QListWidget::selectionCommand(index, event);
     if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) {
         return QItemSelectionModel::NoUpdate;

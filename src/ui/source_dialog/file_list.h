@@ -25,8 +25,8 @@ public:
     QString selectedName() const;
 
 protected:
-    // Once a file is selected, one stays selected: a Ctrl+click on it does not take it away, so
-    // the kind shown always belongs to a selected file.
+    // Once a file is selected, one stays selected: neither a Ctrl+click on it nor a click below
+    // the last file takes it away, so the kind shown always belongs to a selected file.
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
 

@@ -134,6 +134,9 @@ void SourceDialog::buildControls(DriveList::Source drives) {
     connect(m_directories, &DirectoryList::directoryRequested, this,
             &SourceDialog::changeDirectory);
     connect(m_files, &QListWidget::itemSelectionChanged, this, &SourceDialog::classifySelectedFile);
+    // A click on the file already selected changes no selection; the file may have changed on
+    // disk since, so it is classified again too.
+    connect(m_files, &QListWidget::itemClicked, this, &SourceDialog::classifySelectedFile);
     connect(m_files, &QListWidget::itemDoubleClicked, this, &SourceDialog::openDoubleClicked);
     connect(m_openButton, &QPushButton::clicked, this, &SourceDialog::open);
     connect(m_quitButton, &QPushButton::clicked, this, &QWidget::close);

@@ -13,6 +13,7 @@
 #include "editor_test_support.h"
 #include "leveldata/level_codec.h"
 #include "ui/editor/level_picture.h"
+#include "unprivileged_user.h"
 
 namespace morvane::test {
 namespace {
@@ -98,6 +99,16 @@ TEST_F(EditorWindowTest, UnreadableLevelWarnsAndKeepsTheShownOne) {
     EXPECT_EQ(window->windowTitle(), title);
 }
 
+TEST_F(EditorWindowTest, UnreadableFirstLevelLeavesTheFileInTheCaption) {
+    Bytes bank = MakeTestBank();
+    bank[1] = 0x7F;  // level 1 points before the bank
+    messages.answer(QMessageBox::Ok);
+    auto window = openCartridge(bank);
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_TRUE(messages.calls[0].text.startsWith("The level was not loaded.\nLevel 1: "));
+    EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 0));
+}
+
 TEST_F(EditorWindowTest, SourceThatCannotBeOpenedWarnsAndStartsNothing) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(workspace.filePath("pipe.bin")), 0600), 0);
     for (const char* name : {"missing.bin", "pipe.bin"}) {
@@ -110,6 +121,39 @@ TEST_F(EditorWindowTest, SourceThatCannotBeOpenedWarnsAndStartsNothing) {
             QStringLiteral("The file %1 cannot be opened").arg(name)));
         EXPECT_FALSE(DocumentOf(*window).isOpen());
     }
+}
+
+// Permissions bind only users other than root, so these run as one.
+TEST_F(EditorWindowTest, ReadOnlySourceWarnsAtStartUp) {
+    if (RerunAsUnprivilegedUser()) {
+        return;
+    }
+    workspace.write("cart.bin", demo::MakeCartridge(MakeTestBank(), SourceKind::UeRom));
+    const TemporaryMode readOnly(workspace.filePath("cart.bin").toStdString(),
+                                 std::filesystem::perms(0444));
+    messages.answer(QMessageBox::Ok);
+    auto window = open("cart.bin", SourceKind::UeRom);
+    EXPECT_FALSE(window->started());
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(messages.calls[0].text,
+              "The file cart.bin cannot be opened for reading and writing: access to the file was "
+              "denied (Permission denied).");
+    EXPECT_EQ(messages.calls[0].icon, QMessageBox::Warning);
+}
+
+TEST_F(EditorWindowTest, UnreadableTilePictureShowsItsPlaceholder) {
+    if (RerunAsUnprivilegedUser()) {
+        return;
+    }
+    const TemporaryMode unreadable(workspace.filePath("gif/0.gif").toStdString(),
+                                   std::filesystem::perms::none);
+    auto window = openCartridge();
+    LevelGrid& grid = GridOf(*window);
+    const QImage shown = Grab(grid);
+    // Test level 0 holds tile 0 in cells 0 and 1, tile 7 in cells 2 and 3.
+    EXPECT_EQ(shown.copy(grid.cellRect(0)), ExpectedCell(TileImages::Placeholder(0)));
+    EXPECT_EQ(shown.copy(grid.cellRect(2)),
+              ExpectedCell(TilePicture(workspace.path(), TestLevel(0).cell(2))));
 }
 
 TEST_F(EditorWindowTest, CloseRequestIsRefusedAndLabel3FollowsThePointer) {

@@ -8,6 +8,7 @@
 #include "leveldata/memory_file_system.h"
 #include "tool_process.h"
 #include "ui/editor/level_export.h"
+#include "unprivileged_user.h"
 
 namespace morvane::test {
 namespace {
@@ -91,6 +92,23 @@ TEST_F(ExportTest, NeverReplacesTheOpenSource) {
     EXPECT_EQ(messages.calls[0].text,
               "The picture was not saved.\nLevel1.raw is the open source file.");
     EXPECT_EQ(workspace.read("Level1.raw"), bank);
+}
+
+TEST_F(ExportTest, ReadOnlyFolderRefusesThePictureAndLeavesNoFile) {
+    // Permissions bind only users other than root, so this runs as one.
+    if (RerunAsUnprivilegedUser()) {
+        return;
+    }
+    auto window = openCartridge();
+    const TemporaryMode readOnly(workspace.path().toStdString(), std::filesystem::perms(0555));
+    const QStringList before = QDir(workspace.path()).entryList(QDir::Files);
+    messages.answer(QMessageBox::Ok);
+    ClickButton(*window, "Command3");
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(messages.calls[0].text,
+              "The picture was not saved.\nLevel1.raw: the file could not be created (Permission "
+              "denied).");
+    EXPECT_EQ(QDir(workspace.path()).entryList(QDir::Files), before);
 }
 
 // Saves and exports whose writes fail at once, part-way or at the flush: the source holds the

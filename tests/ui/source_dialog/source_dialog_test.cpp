@@ -204,6 +204,26 @@ TEST_F(SourceDialogTest, StartsUnknownThenShowsTheKindOfEachSelectedFile) {
     EXPECT_TRUE(m_opened.empty());
 }
 
+TEST_F(SourceDialogTest, EveryClickOnAFileClassifiesItAndAClickBelowKeepsTheSelection) {
+    WriteOneOfEachKind(m_root);
+    const auto dialog = ShowDialog();
+    ClickFile(*dialog, "notes.txt");
+    ExpectUnknown(*dialog);
+    // Another program turns the selected file into a bank; a click on it shows the new kind.
+    WriteFile(m_root + "/notes.txt", demo::MakeDemoBank());
+    ClickFile(*dialog, "notes.txt");
+    ExpectShows(*dialog, {"notes.txt", 2, "0", "Yes", "99"});
+
+    auto* list = Control<QListWidget>(*dialog, "File1");
+    const QPoint below(10, list->viewport()->height() - 4);
+    ASSERT_EQ(list->itemAt(below), nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(SelectedFiles(*dialog), QStringList({"notes.txt"}));
+    QTest::mouseClick(Control<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
+    ASSERT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_opened[0].fileName, "notes.txt");
+}
+
 TEST_F(SourceDialogTest, ChangingDirectoryResetsTheKindAndMovesTheCurrentDirectory) {
     const std::vector<KindFile> files = WriteOneOfEachKind(m_root);
     const QString sub = m_root + "/sub";
