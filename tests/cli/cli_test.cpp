@@ -225,9 +225,9 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
         const auto result = run(c.arguments);
         ASSERT_EQ(result.exitCode, 0) << result.err;
         for (const auto& [number, levelMap] : c.sets) {
-            ASSERT_EQ(run({"set", "sets.bin", std::to_string(number), "-"}, DumpText(levelMap))
-                          .exitCode,
-                      0);
+            ASSERT_EQ(
+                run({"set", "sets.bin", std::to_string(number), "-"}, DumpText(levelMap)).exitCode,
+                0);
         }
         EXPECT_EQ(read("op.bin"), read("sets.bin")) << c.arguments[0];
         EXPECT_NE(read("op.bin"), bank);
@@ -409,6 +409,12 @@ TEST(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
          fs::perms(0555),
          {"export", "cart.bin", "1"},
          "Level1.raw: the file could not be created (Permission denied)"},
+        {"set where no restore point can be made",
+         fs::perms(0644),
+         fs::perms(0555),
+         {"set", "cart.bin", "1", "level.txt"},
+         "cart.bin: No restore point could be made in cart.bin.history, so nothing was written: "
+         "access to the file was denied (Permission denied)."},
     };
     const Bytes cartridge = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
     for (const auto& c : cases) {
