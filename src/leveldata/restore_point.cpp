@@ -85,7 +85,7 @@ LevelResult<RestorePoint> DecodeRestorePoint(std::span<const std::uint8_t> bytes
     if (fields.size() != 7 || !ParseInteger(field("id"), point.id) || point.id < 1 ||
         !ParseInteger(field("kind"), point.sourceKind) ||
         !ParseInteger(field("data-offset"), point.dataOffset) || point.dataOffset < 0 ||
-        !ParseInteger(field("file-size"), point.fileSize) || point.fileSize < 0 ||
+        !ParseInteger(field("file-size"), point.fileSize) || point.fileSize < point.dataOffset ||
         field("crc32").size() != 8 || !ParseInteger(field("crc32"), point.checksum, 16) ||
         !fields.count("time") || !fields.count("what")) {
         return damaged;

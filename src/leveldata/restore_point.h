@@ -46,9 +46,9 @@ std::uint32_t BankChecksum(std::span<const std::uint8_t> bytes);
 // become spaces.
 std::vector<std::uint8_t> EncodeRestorePoint(const RestorePoint& point);
 
-// Reads a point's file contents. Fails with PointDamaged when the header is malformed, the
-// bank is not exactly 16384 bytes or the bytes do not match the checksum; the failure's detail
-// is idText.
+// Reads a point's file contents. Fails with PointDamaged when the header is malformed (a file
+// that ends before its data offset included), the bank is not exactly 16384 bytes or the bytes
+// do not match the checksum; the failure's detail is idText.
 LevelResult<RestorePoint> DecodeRestorePoint(std::span<const std::uint8_t> bytes,
                                              const std::string& idText);
 

@@ -60,5 +60,16 @@ TEST(FuzzReplay, PatchSeedsAndFindings) {
     }
 }
 
+TEST(FuzzReplay, RestorePointSeedsAndFindings) {
+    auto inputs = demo::RestorePointSeeds();
+    const auto findings = Findings("restore_point");
+    inputs.insert(inputs.end(), findings.begin(), findings.end());
+    ASSERT_GE(inputs.size(), 4u);
+    for (const auto& [name, bytes] : inputs) {
+        SCOPED_TRACE(name);
+        FuzzRestorePoint(bytes);
+    }
+}
+
 }  // namespace
 }  // namespace morvane::fuzz

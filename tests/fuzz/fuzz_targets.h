@@ -27,4 +27,10 @@ void FuzzSource(std::span<const std::uint8_t> input);
 // the source and the patch bytes apply. Aborts on a broken promise.
 void FuzzPatch(std::span<const std::uint8_t> input);
 
+// Reads the input as a restore point's file, directly and through a history folder, and checks
+// that a point read writes back to one that reads the same, that the history lists it exactly
+// when it reads, and that restoring it over a file of its shape writes exactly its bank while a
+// refused restore leaves the file as it was. Aborts on a broken promise.
+void FuzzRestorePoint(std::span<const std::uint8_t> input);
+
 }  // namespace morvane::fuzz

@@ -1,8 +1,12 @@
 #include "fuzz_seeds.h"
 
+#include <algorithm>
+
 #include "bank_builder.h"
 #include "demo_levels.h"
+#include "leveldata/level_bank.h"
 #include "leveldata/level_codec.h"
+#include "leveldata/restore_point.h"
 #include "patches/patch_codec.h"
 
 namespace morvane::demo {
@@ -92,6 +96,35 @@ std::vector<NamedBytes> PatchSeeds() {
             }
         }
     }
+    return seeds;
+}
+
+std::vector<NamedBytes> RestorePointSeeds() {
+    RestorePoint point;
+    point.id = 1;
+    point.time = "2026-12-06T23:59:01Z";
+    point.what = "save level 12";
+    point.sourceKind = 2;
+    point.fileSize = LevelBank::kSize;
+    point.bank = MakeDemoBank();
+    point.checksum = BankChecksum(point.bank);
+    std::vector<NamedBytes> seeds{{"bank", EncodeRestorePoint(point)}};
+    RestorePoint cartridge = point;
+    cartridge.sourceKind = 0;
+    cartridge.dataOffset = 98304;
+    cartridge.fileSize = 131072;
+    seeds.emplace_back("cartridge", EncodeRestorePoint(cartridge));
+    RestorePoint shortFile = point;
+    shortFile.fileSize = 9000;
+    std::fill(shortFile.bank.begin() + 9000, shortFile.bank.end(), 0);
+    shortFile.checksum = BankChecksum(shortFile.bank);
+    seeds.emplace_back("short-file", EncodeRestorePoint(shortFile));
+    auto damagedBank = seeds[0].second;
+    damagedBank.back() ^= 1;
+    seeds.emplace_back("damaged-bank", damagedBank);
+    auto damagedHeader = seeds[0].second;
+    damagedHeader[30] = '\n';
+    seeds.emplace_back("damaged-header", damagedHeader);
     return seeds;
 }
 

@@ -22,4 +22,8 @@ std::vector<NamedBytes> SourceSeeds();
 // banks and maps that grow, shrink, move data or stay equal, with and without the flags.
 std::vector<NamedBytes> PatchSeeds();
 
+// Seed inputs for the restore point fuzzer: points of the demo bank as a bank file and in a
+// cartridge, a point of a short bank file, and points with a damaged header or bank.
+std::vector<NamedBytes> RestorePointSeeds();
+
 }  // namespace morvane::demo

@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
     if (corpus) {
         for (const auto& [target, seeds] :
              {std::pair{"unpack", demo::UnpackSeeds()}, std::pair{"source", demo::SourceSeeds()},
-              std::pair{"patch", demo::PatchSeeds()}}) {
+              std::pair{"patch", demo::PatchSeeds()},
+              std::pair{"restore_point", demo::RestorePointSeeds()}}) {
             std::filesystem::create_directories(folder / target, error);
             for (const auto& [name, bytes] : seeds) {
                 if (error || !WriteFile(folder / target / name, bytes)) {
