@@ -24,6 +24,8 @@ public:
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+    LevelListPictures& pictures() const { return m_pictures; }
+
     // Where a row drawn in rowRect shows the level's picture and its size text.
     static QRect PictureRect(const QRect& rowRect);
     static QRect SizeRect(const QRect& rowRect);
