@@ -17,4 +17,9 @@ void FuzzUnpack(std::span<const std::uint8_t> input);
 // was, and every level readable before still reads the same. Aborts on a broken promise.
 void FuzzSource(std::span<const std::uint8_t> input);
 
+// Treats the input as map text: a text the parser takes formats back into text that parses to
+// the same map, formatting it again gives the same text, and a refused text has a problem in
+// words. Aborts on a broken promise.
+void FuzzMapText(std::span<const std::uint8_t> input);
+
 }  // namespace morvane::fuzz

@@ -17,4 +17,8 @@ std::vector<NamedBytes> UnpackSeeds();
 // nearly gone, banks with broken pointers and streams, and a bank file cut short.
 std::vector<NamedBytes> SourceSeeds();
 
+// Seed inputs for the map text parser's fuzzer: demo levels as dump prints them and with other
+// whitespace, and texts with a short line, a bad word, a tile out of range and too few numbers.
+std::vector<NamedBytes> MapTextSeeds();
+
 }  // namespace morvane::demo

@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
     }
     if (corpus) {
         for (const auto& [target, seeds] :
-             {std::pair{"unpack", demo::UnpackSeeds()}, std::pair{"source", demo::SourceSeeds()}}) {
+             {std::pair{"unpack", demo::UnpackSeeds()}, std::pair{"source", demo::SourceSeeds()},
+              std::pair{"maptext", demo::MapTextSeeds()}}) {
             std::filesystem::create_directories(folder / target, error);
             for (const auto& [name, bytes] : seeds) {
                 if (error || !WriteFile(folder / target / name, bytes)) {
