@@ -1,9 +1,10 @@
 // Speed of the windows on the offscreen platform: start-up to the first level shown, a switch
-// between two levels with the grid drawn (tile pictures cached, and decoded anew), and the
-// picture export.
+// between two levels with the grid drawn (tile pictures cached, and decoded anew), the picture
+// export, and the level list's drop-down with its pictures.
 #include <benchmark/benchmark.h>
 #include <utime.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -15,7 +16,10 @@
 #include "demo_levels.h"
 #include "gif_writer.h"
 #include "ui/editor/editor_window.h"
+#include "ui/editor/level_document.h"
 #include "ui/editor/level_export.h"
+#include "ui/editor/level_list_delegate.h"
+#include "ui/editor/level_list_pictures.h"
 #include "ui/editor/message_boxes.h"
 
 namespace morvane {
@@ -117,6 +121,44 @@ void ExportRawPicture(benchmark::State& state) {
     }
 }
 BENCHMARK(ExportRawPicture)->Unit(benchmark::kMillisecond);
+
+// Opening the level list on the demo bank with its pictures already built: the bank is read
+// again and compared, and the visible rows are drawn.
+void OpenLevelList(benchmark::State& state) {
+    Workspace workspace;
+    SilentMessageBoxes messages;
+    EditorWindow window(workspace.selection(), messages);
+    window.show();
+    auto* levels = window.findChild<QComboBox*>(QStringLiteral("Combo1"));
+    auto& pictures = qobject_cast<LevelListDelegate*>(levels->itemDelegate())->pictures();
+    pictures.refresh();
+    for (int index = 0; index < 99; ++index) {
+        pictures.row(index);
+    }
+    for (auto _ : state) {
+        levels->showPopup();
+        levels->view()->viewport()->repaint();
+        levels->hidePopup();
+    }
+}
+BENCHMARK(OpenLevelList)->Unit(benchmark::kMillisecond);
+
+// Building the pictures of all 99 levels from the file, tile pictures included.
+void BuildAllListPictures(benchmark::State& state) {
+    Workspace workspace;
+    SilentMessageBoxes messages;
+    EditorWindow window(workspace.selection(), messages);
+    const LevelDocument& document = *window.findChild<LevelDocument*>();
+    TileImages tiles(QDir::currentPath());
+    for (auto _ : state) {
+        LevelListPictures pictures(document, tiles);
+        pictures.refresh();
+        for (int index = 0; index < 99; ++index) {
+            benchmark::DoNotOptimize(pictures.row(index).picture);
+        }
+    }
+}
+BENCHMARK(BuildAllListPictures)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace morvane

@@ -5,6 +5,7 @@
 #include "leveldata/level_bank.h"
 #include "leveldata/level_codec.h"
 #include "leveldata/level_pointer.h"
+#include "leveldata/save_space.h"
 
 namespace morvane {
 
@@ -156,18 +157,12 @@ LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& lay
     }
 
     const std::vector<std::uint8_t> stream = PackLevel(map);
-    const int delta = int(stream.size()) - oldLength;
-    if (delta > 0) {
-        const auto used = oldBank.usedBytes();
-        if (!used.ok()) {
-            return LevelFailure{LevelError::FreeSpaceUnknown, number};
-        }
-        const int freeBytes = LevelBank::kSize - used.value();
-        if (delta > freeBytes) {
-            LevelFailure failure{LevelError::BankOverflow, number};
-            failure.missingBytes = delta - freeBytes;
-            return failure;
-        }
+    const auto space = MeasureSaveSpace(oldBank, index, int(stream.size()));
+    if (!space.ok()) {
+        return space.failure();
+    }
+    if (auto refusal = space.value().refusal()) {
+        return *refusal;
     }
 
     const std::vector<std::uint8_t> rebuilt =

@@ -71,5 +71,16 @@ TEST(FuzzReplay, RestorePointSeedsAndFindings) {
     }
 }
 
+TEST(FuzzReplay, MapTextSeedsAndFindings) {
+    auto inputs = demo::MapTextSeeds();
+    const auto findings = Findings("maptext");
+    inputs.insert(inputs.end(), findings.begin(), findings.end());
+    ASSERT_GE(inputs.size(), 5u);
+    for (const auto& [name, bytes] : inputs) {
+        SCOPED_TRACE(name);
+        FuzzMapText(bytes);
+    }
+}
+
 }  // namespace
 }  // namespace morvane::fuzz

@@ -33,4 +33,9 @@ void FuzzPatch(std::span<const std::uint8_t> input);
 // refused restore leaves the file as it was. Aborts on a broken promise.
 void FuzzRestorePoint(std::span<const std::uint8_t> input);
 
+// Treats the input as map text: a text the parser takes formats back into text that parses to
+// the same map, formatting it again gives the same text, and a refused text has a problem in
+// words. Aborts on a broken promise.
+void FuzzMapText(std::span<const std::uint8_t> input);
+
 }  // namespace morvane::fuzz

@@ -6,6 +6,7 @@
 #include "demo_levels.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/level_codec.h"
+#include "leveldata/map_text.h"
 #include "leveldata/restore_point.h"
 #include "patches/patch_codec.h"
 
@@ -125,6 +126,29 @@ std::vector<NamedBytes> RestorePointSeeds() {
     auto damagedHeader = seeds[0].second;
     damagedHeader[30] = '\n';
     seeds.emplace_back("damaged-header", damagedHeader);
+    return seeds;
+}
+
+std::vector<NamedBytes> MapTextSeeds() {
+    const auto bytes = [](const std::string& text) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    };
+    std::vector<NamedBytes> seeds;
+    for (int index = 0; index < 99; index += 24) {
+        seeds.emplace_back("level-" + std::to_string(index + 1),
+                           bytes(FormatMapText(MakeDemoLevel(index))));
+    }
+    std::string text = FormatMapText(MakeDemoLevel(3));
+    std::string crlf;
+    for (const char c : text) {
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c == ' ' ? '\t' : c);
+    }
+    seeds.emplace_back("tabs-crlf", bytes(crlf));
+    seeds.emplace_back("short-line",
+                       bytes(text.substr(0, text.find(' ')) + text.substr(text.find(' ') + 2)));
+    seeds.emplace_back("bad-word", bytes("x " + text));
+    seeds.emplace_back("tile-64", bytes("64 " + text.substr(text.find(' ') + 1)));
+    seeds.emplace_back("too-few", bytes(text.substr(0, text.size() / 2)));
     return seeds;
 }
 

@@ -26,4 +26,8 @@ std::vector<NamedBytes> PatchSeeds();
 // cartridge, a point of a short bank file, and points with a damaged header or bank.
 std::vector<NamedBytes> RestorePointSeeds();
 
+// Seed inputs for the map text parser's fuzzer: demo levels as dump prints them and with other
+// whitespace, and texts with a short line, a bad word, a tile out of range and too few numbers.
+std::vector<NamedBytes> MapTextSeeds();
+
 }  // namespace morvane::demo

@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
         for (const auto& [target, seeds] :
              {std::pair{"unpack", demo::UnpackSeeds()}, std::pair{"source", demo::SourceSeeds()},
               std::pair{"patch", demo::PatchSeeds()},
-              std::pair{"restore_point", demo::RestorePointSeeds()}}) {
+              std::pair{"restore_point", demo::RestorePointSeeds()},
+              std::pair{"maptext", demo::MapTextSeeds()}}) {
             std::filesystem::create_directories(folder / target, error);
             for (const auto& [name, bytes] : seeds) {
                 if (error || !WriteFile(folder / target / name, bytes)) {

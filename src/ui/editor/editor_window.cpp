@@ -1,23 +1,32 @@
 #include "ui/editor/editor_window.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 
 #include "leveldata/disk_file_system.h"
+#include "leveldata/map_text.h"
+#include "sources/source_kind.h"
 #include "ui/editor/caption_fitting.h"
+#include "ui/editor/emulator_launcher.h"
 #include "ui/editor/level_document.h"
 #include "ui/editor/level_export.h"
 #include "ui/editor/level_grid.h"
+#include "ui/editor/level_list_delegate.h"
+#include "ui/editor/level_list_pictures.h"
 #include "ui/editor/message_boxes.h"
 #include "ui/editor/paint_command.h"
+#include "ui/editor/paste_command.h"
 
 namespace morvane {
 
@@ -42,6 +51,9 @@ const char* const kLoadPrompt =
     "You edited the level you're currently viewing. Do you want to save the changes before you "
     "load another level?";
 const char* const kQuitPrompt = "There are unsaved edits, do you want to save them now?";
+const char* const kPlayPrompt =
+    "You edited the level you're currently viewing. Do you want to save the changes before you "
+    "play it in the emulator?";
 const char* const kSaved = "Map saved!";
 const char* const kExported =
     "This level map has been successfully saved as an image in RAW format!";
@@ -53,6 +65,52 @@ const char* const kAbout =
     "\r\n"
     "Morvane and its levels belong to the holders of the game's rights\r\n"
     "This editor is free and must not be used for commercial purposes";
+
+// The keys the window offers beyond its buttons, shown as the "?" button's tooltip.
+const char* const kKeys =
+    "Keys:\n"
+    "Ctrl+Z: undo a paint or paste\n"
+    "Ctrl+Y and Ctrl+Shift+Z: redo\n"
+    "Ctrl+C: copy the level as text and picture\n"
+    "Ctrl+V: paste a level copied as text\n"
+    "F5: play the file in an emulator";
+
+// The Save button's tooltip: what the shown level packs to, and what saving it would leave of
+// the bank's free space, as the core measures it.
+QString SaveSpaceText(const LevelResult<SaveSpace>& measured) {
+    if (!measured.ok()) {
+        return QStringLiteral("The bank's free space cannot be told: %1")
+            .arg(QString::fromStdString(DescribeLevelFailure(measured.failure())));
+    }
+    const SaveSpace& space = measured.value();
+    QString text = QStringLiteral(
+                       "Level %1 packs to %2 bytes now; its stream in the file is %3 "
+                       "bytes.\n")
+                       .arg(space.level)
+                       .arg(space.newLength)
+                       .arg(space.streamLength);
+    const auto after = space.freeAfter();
+    if (!space.freeNow || !after) {
+        return text + QStringLiteral("The bank's free bytes are unknown: level 99 cannot be read.");
+    }
+    if (*after < 0) {
+        return text + QStringLiteral(
+                          "The bank has %1 bytes free now. The level no longer fits: "
+                          "%2 bytes are missing.")
+                          .arg(*space.freeNow)
+                          .arg(-*after);
+    }
+    return text + QStringLiteral(
+                      "The bank has %1 bytes free now and would have %2 free after "
+                      "saving.")
+                      .arg(*space.freeNow)
+                      .arg(*after);
+}
+
+QString KindCaption(SourceKind kind) {
+    const std::string_view caption = SourceKindCaption(kind);
+    return QString::fromLatin1(caption.data(), qsizetype(caption.size()));
+}
 
 // The operating system's files; the file system keeps no state, so one serves every window.
 FileSystem& DiskFiles() {
@@ -111,10 +169,13 @@ EditorWindow::EditorWindow(const SourceSelection& selection, MessageBoxes& messa
     buildControls();
     FitFontToCaptions(*this);
     addHistoryShortcuts();
+    addLevelShortcuts();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
     connect(m_document, &LevelDocument::captionChanged, this, &QWidget::setWindowTitle);
+    connect(m_document, &LevelDocument::levelLoaded, this, &EditorWindow::showSaveSpace);
+    connect(m_document, &LevelDocument::mapEdited, this, &EditorWindow::showSaveSpace);
     startEditor();
 }
 
@@ -159,6 +220,7 @@ void EditorWindow::buildControls() {
         connect(brush.tiles, &QComboBox::activated, this, [this, slot] { showBrushTile(slot); });
     }
     m_aboutButton = MakeButton(this, "Command4", "&?", 936, 45);
+    m_aboutButton->setToolTip(QString::fromLatin1(kKeys));
     m_quitButton = MakeButton(this, "Command2", "&Quit", 984, 45);
 
     QWidget::setTabOrder(m_levelCombo, m_loadButton);
@@ -196,6 +258,20 @@ void EditorWindow::addHistoryShortcuts() {
     addAction(redo);
 }
 
+void EditorWindow::addLevelShortcuts() {
+    // Like undo and redo, these keys work wherever the focus is in the window.
+    const auto add = [this](QKeySequence key, void (EditorWindow::*slot)()) {
+        auto* action = new QAction(this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_C), &EditorWindow::copyLevel);
+    add(QKeySequence(Qt::CTRL | Qt::Key_V), &EditorWindow::pasteLevel);
+    add(QKeySequence(Qt::Key_F5), &EditorWindow::testPlay);
+}
+
 void EditorWindow::startEditor() {
     setWindowTitle(m_document->title());
     const FileStatus status = m_document->open(m_files);
@@ -213,6 +289,9 @@ void EditorWindow::startEditor() {
         m_levelCombo->setEnabled(false);
         m_loadButton->setEnabled(false);
         m_levelLabel->setEnabled(false);
+    } else {
+        m_listPictures = std::make_unique<LevelListPictures>(*m_document, m_tiles);
+        new LevelListDelegate(*m_levelCombo, *m_listPictures);
     }
     m_levelCombo->setCurrentIndex(0);
     levelComboClicked();
@@ -283,6 +362,7 @@ bool EditorWindow::saveLevel() {
                 QMessageBox::Warning);
         return false;
     }
+    showSaveSpace();
     message(QString::fromLatin1(kSaved), QMessageBox::Information);
     return true;
 }
@@ -330,6 +410,86 @@ void EditorWindow::exportPicture() {
 
 void EditorWindow::showAbout() {
     message(QString::fromLatin1(kAbout), QMessageBox::Information);
+}
+
+void EditorWindow::showSaveSpace() {
+    // A single map has no bank to save into.
+    const QString text = m_document->holdsManyLevels() && m_document->hasLevel()
+                             ? SaveSpaceText(m_document->saveSpace())
+                             : QString();
+    m_saveButton->setToolTip(text);
+    m_saveButton->setAccessibleDescription(text);
+}
+
+void EditorWindow::copyLevel() {
+    if (!m_document->hasLevel()) {
+        return;
+    }
+    const LevelMap& map = m_document->map();
+    auto* data = new QMimeData;
+    data->setText(QString::fromStdString(FormatMapText(map)));
+    data->setImageData(ExportLevelPicture(map, m_tiles));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void EditorWindow::pasteLevel() {
+    // A source of one level is not painted, so nothing is pasted into it either.
+    if (!m_levelLabel->isEnabled() || !m_document->hasLevel()) {
+        return;
+    }
+    const QString text = QGuiApplication::clipboard()->text();
+    const MapTextResult parsed = ParseMapText(text.toStdString());
+    if (!parsed.ok()) {
+        message(QStringLiteral("The clipboard does not hold a level map: %1.")
+                    .arg(text.trimmed().isEmpty()
+                             ? QStringLiteral("it holds no text")
+                             : QString::fromStdString(DescribeMapTextProblem(parsed.problem()))),
+                QMessageBox::Warning);
+        return;
+    }
+    // Pushing the paste onto the history paints the whole map, as one step.
+    m_document->history().push(new PasteCommand(*m_document, parsed.map()));
+}
+
+void EditorWindow::testPlay() {
+    const SourceSelection& selection = m_document->selection();
+    const QString name = QFile::decodeName(selection.fileName.c_str());
+    bool parsed = false;
+    const auto kind = SourceKindFromValue(QString::fromStdString(selection.tag).toInt(&parsed));
+    if (!parsed || (kind != SourceKind::UeRom && kind != SourceKind::JRom)) {
+        message(
+            QStringLiteral("Test play runs cartridge dumps only (%1 or %2); %3 is not one (%4).")
+                .arg(KindCaption(SourceKind::UeRom), KindCaption(SourceKind::JRom), name,
+                     KindCaption(kind.value_or(SourceKind::Unknown))),
+            QMessageBox::Warning);
+        return;
+    }
+    // The document opened the file by its bare name against the current directory.
+    const QString path = QFileInfo(name).absoluteFilePath();
+    const auto command = EmulatorLauncher().command(path);
+    if (const auto* problem = std::get_if<QString>(&command)) {
+        message(*problem, QMessageBox::Warning);
+        return;
+    }
+    if (m_document->isDirty()) {
+        switch (message(QString::fromLatin1(kPlayPrompt), QMessageBox::Question,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                        QMessageBox::Cancel)) {
+            case QMessageBox::Yes:
+                if (!saveLevel()) {
+                    return;
+                }
+                break;
+            case QMessageBox::No:
+                break;
+            default:
+                return;
+        }
+    }
+    if (const auto problem =
+            EmulatorLauncher::start(std::get<EmulatorLauncher::Command>(command), path)) {
+        message(*problem, QMessageBox::Warning);
+    }
 }
 
 void EditorWindow::showBrushes() {

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 #include "leveldata/byte_file.h"
 #include "sources/source_selection.h"
@@ -16,6 +17,7 @@ namespace morvane {
 
 class LevelDocument;
 class LevelGrid;
+class LevelListPictures;
 class MessageBoxes;
 
 // The editor window: one level as a grid of 32 x 7 tile pictures above a row of controls (the
@@ -59,6 +61,7 @@ private:
 
     void buildControls();
     void addHistoryShortcuts();
+    void addLevelShortcuts();
     void startEditor();
 
     void levelComboClicked();
@@ -69,6 +72,10 @@ private:
     void quitEditor();
     void exportPicture();
     void showAbout();
+    void showSaveSpace();
+    void copyLevel();
+    void pasteLevel();
+    void testPlay();
 
     void showBrushes();
     void showBrushTile(int slot);
@@ -85,6 +92,7 @@ private:
     FileSystem& m_files;
     LevelDocument* m_document;
     TileImages m_tiles;
+    std::unique_ptr<LevelListPictures> m_listPictures;
     bool m_started = false;
 
     LevelGrid* m_grid = nullptr;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <utility>
 
+#include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
 #include "sources/source_descriptor.h"
@@ -120,6 +121,36 @@ void LevelDocument::paint(int cell, std::uint8_t tile) {
     emit captionChanged(caption());
     m_map.setCell(cell, tile);
     emit cellChanged(cell);
+    emit mapEdited();
+}
+
+void LevelDocument::paintMap(const LevelMap& map) {
+    m_levelState |= kDirtyBit;
+    emit captionChanged(caption());
+    m_map = map;
+    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+        emit cellChanged(cell);
+    }
+    emit mapEdited();
+}
+
+LevelResult<LevelBank> LevelDocument::readBank() const {
+    const auto where = layout();
+    if (!where || !where->hasBank) {
+        return LevelFailure{LevelError::NotABank};
+    }
+    if (!m_file) {
+        return LevelFailure{LevelError::ReadFailed, 0, -1, {FileError::Closed, {}}};
+    }
+    return ReadBankFromFile(*m_file, where->dataOffset);
+}
+
+LevelResult<SaveSpace> LevelDocument::saveSpace() const {
+    const auto bank = readBank();
+    if (!bank.ok()) {
+        return bank.failure();
+    }
+    return MeasureSaveSpace(bank.value(), shownLevel(), int(PackLevel(m_map).size()));
 }
 
 QString LevelDocument::caption() const {

@@ -9,9 +9,11 @@
 
 #include "leveldata/bank_history.h"
 #include "leveldata/byte_file.h"
+#include "leveldata/level_bank.h"
 #include "leveldata/level_failure.h"
 #include "leveldata/level_layout.h"
 #include "leveldata/level_map.h"
+#include "leveldata/save_space.h"
 #include "sources/source_selection.h"
 
 namespace morvane {
@@ -75,6 +77,20 @@ public:
     // painting, undo and redo share; it does not enter the history itself.
     void paint(int cell, std::uint8_t tile);
 
+    // Paints every cell of the shown level with map's tiles, as one edit: marks the level dirty,
+    // announces the caption, then replaces the map and announces every cell. Like paint(), it
+    // does not enter the history itself (a PasteCommand does).
+    void paintMap(const LevelMap& map);
+
+    // The bank as the open file holds it now, read through the core. Fails when no file is open,
+    // the source has no bank or the file cannot be read; the file is only read.
+    LevelResult<LevelBank> readBank() const;
+
+    // What saving the shown level as it is now would do to the bank's free space, measured by
+    // the core on the bank as the file holds it. Fails as readBank() does, or when the shown
+    // level cannot be read from the file.
+    LevelResult<SaveSpace> saveSpace() const;
+
     // The undo history of the shown level. A paint the user makes is pushed onto it as a
     // PaintCommand, which paints the cell as it is pushed.
     QUndoStack& history() { return m_history; }
@@ -96,6 +112,9 @@ signals:
     void levelLoaded();
     // Cell 0..223 of the map has been painted.
     void cellChanged(int cell);
+    // A paint, an undo, a redo or a paste has changed the map; sent once per edit, after its
+    // cells were announced.
+    void mapEdited();
     // The caption is to be shown again (it may be the same text).
     void captionChanged(const QString& caption);
 

@@ -1,5 +1,7 @@
 #include "ui/editor/level_picture.h"
 
+#include <cstring>
+
 namespace morvane {
 
 QRect LevelCellRect(int cell) {
@@ -42,6 +44,42 @@ QImage RenderLevelPicture(const LevelMap& map, TileImages& tiles) {
     const auto cells = LevelCellPictures(map, tiles);
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
         DrawLevelCell(painter, LevelCellRect(cell), cells[std::size_t(cell)]);
+    }
+    return picture;
+}
+
+std::array<QImage, LevelMap::kTileCount> SmallCellPictures(TileImages& tiles) {
+    constexpr int step = TileImages::kCellSize / kSmallCellSize;
+    std::array<QImage, LevelMap::kTileCount> cells;
+    QImage full(TileImages::kCellSize, TileImages::kCellSize, QImage::Format_RGB32);
+    for (int tile = 0; tile < LevelMap::kTileCount; ++tile) {
+        {
+            QPainter painter(&full);
+            DrawLevelCell(painter, full.rect(), tiles.scaledTile(tile));
+        }
+        QImage& small = cells[std::size_t(tile)];
+        small = QImage(kSmallCellSize, kSmallCellSize, QImage::Format_RGB32);
+        for (int y = 0; y < kSmallCellSize; ++y) {
+            for (int x = 0; x < kSmallCellSize; ++x) {
+                small.setPixel(x, y, full.pixel(x * step, y * step));
+            }
+        }
+    }
+    return cells;
+}
+
+QImage RenderSmallLevelPicture(const LevelMap& map,
+                               const std::array<QImage, LevelMap::kTileCount>& cells) {
+    QImage picture(kSmallPictureWidth, kSmallPictureHeight, QImage::Format_RGB32);
+    // Whole rows of a cell are copied at once: building all 99 pictures must stay quick.
+    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+        const QImage& source = cells[map.cell(cell)];
+        const int left = LevelMap::columnOf(cell) * kSmallCellSize;
+        const int top = LevelMap::rowOf(cell) * kSmallCellSize;
+        for (int y = 0; y < kSmallCellSize; ++y) {
+            std::memcpy(reinterpret_cast<QRgb*>(picture.scanLine(top + y)) + left,
+                        source.constScanLine(y), kSmallCellSize * sizeof(QRgb));
+        }
     }
     return picture;
 }

@@ -37,4 +37,18 @@ std::array<QImage, LevelMap::kCellCount> LevelCellPictures(const LevelMap& map, 
 // painted cell by cell exactly as the grid paints it.
 QImage RenderLevelPicture(const LevelMap& map, TileImages& tiles);
 
+// The small picture of a level in the level list: kSmallCellSize pixels a cell, cells in the
+// grid's order, 128 x 28 pixels.
+inline constexpr int kSmallCellSize = 4;
+inline constexpr int kSmallPictureWidth = LevelMap::kColumns * kSmallCellSize;
+inline constexpr int kSmallPictureHeight = LevelMap::kRows * kSmallCellSize;
+
+// Every tile's cell exactly as the grid draws it (the background under transparent pixels),
+// reduced to kSmallCellSize x kSmallCellSize by taking the top-left pixel of each block.
+std::array<QImage, LevelMap::kTileCount> SmallCellPictures(TileImages& tiles);
+
+// The small picture of map (Format_RGB32), put together from cells made by SmallCellPictures.
+QImage RenderSmallLevelPicture(const LevelMap& map,
+                               const std::array<QImage, LevelMap::kTileCount>& cells);
+
 }  // namespace morvane

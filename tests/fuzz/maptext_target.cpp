@@ -1,0 +1,35 @@
+#include <cstdlib>
+#include <string_view>
+
+#include "fuzz_targets.h"
+#include "leveldata/map_text.h"
+
+namespace morvane::fuzz {
+
+namespace {
+
+void Check(bool promise) {
+    if (!promise) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+void FuzzMapText(std::span<const std::uint8_t> input) {
+    const std::string_view text(reinterpret_cast<const char*>(input.data()), input.size());
+    const MapTextResult parsed = ParseMapText(text);
+    if (!parsed.ok()) {
+        Check(!DescribeMapTextProblem(parsed.problem()).empty());
+        return;
+    }
+    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+        Check(parsed.map().cell(cell) < LevelMap::kTileCount);
+    }
+    const std::string formatted = FormatMapText(parsed.map());
+    const MapTextResult again = ParseMapText(formatted);
+    Check(again.ok() && again.map() == parsed.map());
+    Check(FormatMapText(again.map()) == formatted);
+}
+
+}  // namespace morvane::fuzz
