@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "leveldata/level_loader.h"
+#include "leveldata/map_text.h"
 
 namespace morvane {
 
@@ -31,13 +32,7 @@ int RunDumpCommand(const CommandContext& context, const std::vector<std::string>
     if (!level.ok()) {
         return context.fail(path, DescribeLevelFailure(level.failure()));
     }
-    for (int row = 0; row < LevelMap::kRows; ++row) {
-        for (int column = 0; column < LevelMap::kColumns; ++column) {
-            context.out << (column ? " " : "")
-                        << int(level.value().map.cell(LevelMap::cellAt(column, row)));
-        }
-        context.out << "\n";
-    }
+    context.out << FormatMapText(level.value().map);
     return 0;
 }
 

@@ -1,6 +1,6 @@
 #include "cli/set_command.h"
 
-#include <sstream>
+#include "leveldata/map_text.h"
 
 namespace morvane {
 
@@ -13,38 +13,6 @@ const char kSetCommandHelp[] =
     "the text is bad, the source holds a single map, the level cannot be read or the new level\n"
     "does not fit the bank. The bank as it was is kept as a restore point first (see history),\n"
     "unless --no-history is given.\n";
-
-namespace {
-
-// Parses 224 tile numbers in dump's layout into a map; on failure returns the problem.
-std::optional<std::string> ParseMapText(const std::string& text, LevelMap& map) {
-    std::istringstream words(text);
-    std::vector<int> tiles;
-    std::string word;
-    while (words >> word) {
-        const auto value = ParseNumber(word);
-        if (!value) {
-            return "bad text: '" + word + "' (word " + std::to_string(tiles.size() + 1) +
-                   ") is not a tile number";
-        }
-        if (*value >= LevelMap::kTileCount) {
-            return "tile number " + word + " (word " + std::to_string(tiles.size() + 1) +
-                   ") is outside 0..63";
-        }
-        tiles.push_back(*value);
-    }
-    if (tiles.size() != std::size_t(LevelMap::kCellCount)) {
-        return "expected 224 tile numbers, found " + std::to_string(tiles.size());
-    }
-    for (int at = 0; at < LevelMap::kCellCount; ++at) {
-        const int row = at / LevelMap::kColumns;
-        const int column = at % LevelMap::kColumns;
-        map.setCell(LevelMap::cellAt(column, row), std::uint8_t(tiles[std::size_t(at)]));
-    }
-    return std::nullopt;
-}
-
-}  // namespace
 
 int RunSetCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
@@ -65,16 +33,17 @@ int RunSetCommand(const CommandContext& context, const std::vector<std::string>&
     if (auto problem = ReadTextInput(context, mapPath, "a map", text)) {
         return context.fail(mapPath, *problem);
     }
-    LevelMap map;
-    if (auto problem = ParseMapText(text, map)) {
-        return context.fail(mapPath == "-" ? "standard input" : mapPath, *problem);
+    const auto parsed = ParseMapText(text);
+    if (!parsed.ok()) {
+        return context.fail(mapPath == "-" ? "standard input" : mapPath,
+                            DescribeMapTextProblem(parsed.problem()));
     }
 
     Source source;
     if (auto problem = OpenBankSource(context.files, path, source)) {
         return context.fail(path, *problem);
     }
-    return SaveLevelChanges(context, path, source, options, {{number - 1, map}},
+    return SaveLevelChanges(context, path, source, options, {{number - 1, parsed.map()}},
                             "set level " + std::to_string(number));
 }
 
