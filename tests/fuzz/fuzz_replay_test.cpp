@@ -1,5 +1,5 @@
-// Replays the fuzzers' seed corpus and every finding kept under tests/fuzz/findings as
-// ordinary tests, so a fixed crash stays fixed.
+// Replays the fuzzers' seed corpus, the minimised corpus kept under tests/fuzz/corpus and every
+// finding kept under tests/fuzz/findings as ordinary tests, so a fixed crash stays fixed.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,9 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<demo::NamedBytes> Findings(const std::string& target) {
+// Every file in folder but .gitkeep; none when there is no such folder.
+std::vector<demo::NamedBytes> Kept(const fs::path& folder) {
     std::vector<demo::NamedBytes> inputs;
-    const fs::path folder = fs::path(MORVANE_FUZZ_FINDINGS) / target;
+    if (!fs::is_directory(folder)) {
+        return inputs;
+    }
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (entry.is_regular_file() && entry.path().filename() != ".gitkeep") {
             std::ifstream in(entry.path(), std::ios::binary);
@@ -29,7 +32,7 @@ std::vector<demo::NamedBytes> Findings(const std::string& target) {
 
 TEST(FuzzReplay, DecoderSeedsAndFindings) {
     auto inputs = demo::UnpackSeeds();
-    const auto findings = Findings("unpack");
+    const auto findings = Kept(fs::path(MORVANE_FUZZ_FINDINGS) / "unpack");
     inputs.insert(inputs.end(), findings.begin(), findings.end());
     ASSERT_GT(inputs.size(), 10u);
     for (const auto& [name, bytes] : inputs) {
@@ -40,9 +43,11 @@ TEST(FuzzReplay, DecoderSeedsAndFindings) {
 
 TEST(FuzzReplay, SourceSeedsAndFindings) {
     auto inputs = demo::SourceSeeds();
-    const auto findings = Findings("source");
-    inputs.insert(inputs.end(), findings.begin(), findings.end());
-    ASSERT_GE(inputs.size(), 8u);
+    for (const char* folder : {MORVANE_FUZZ_CORPUS, MORVANE_FUZZ_FINDINGS}) {
+        const auto kept = Kept(fs::path(folder) / "source");
+        inputs.insert(inputs.end(), kept.begin(), kept.end());
+    }
+    ASSERT_GE(inputs.size(), 100u);
     for (const auto& [name, bytes] : inputs) {
         SCOPED_TRACE(name);
         FuzzSource(bytes);

@@ -13,8 +13,10 @@ using NamedBytes = std::pair<std::string, std::vector<std::uint8_t>>;
 // runs of two, a plain 224-byte map, and streams that end early or run past the last cell.
 std::vector<NamedBytes> UnpackSeeds();
 
-// Seed inputs for the whole-source fuzzer: every kind of demo file, a bank whose free space is
-// nearly gone, banks with broken pointers and streams, and a bank file cut short.
+// Seed inputs for the whole-source fuzzer, each a byte naming the wrapper's SourceKind and then
+// the level data: the demo bank in every bank wrapper, a savestate's and a bare map's map, a
+// full bank with a paint that cannot fit, a bank with broken pointers, a bank cut short and one
+// followed by bytes of no bank.
 std::vector<NamedBytes> SourceSeeds();
 
 // Seed inputs for the patch fuzzer, laid out as it reads them: a flags byte, the patch's length
