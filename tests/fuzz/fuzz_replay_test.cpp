@@ -30,61 +30,34 @@ std::vector<demo::NamedBytes> Kept(const fs::path& folder) {
     return inputs;
 }
 
-TEST(FuzzReplay, DecoderSeedsAndFindings) {
-    auto inputs = demo::UnpackSeeds();
-    const auto findings = Kept(fs::path(MORVANE_FUZZ_FINDINGS) / "unpack");
-    inputs.insert(inputs.end(), findings.begin(), findings.end());
-    ASSERT_GT(inputs.size(), 10u);
-    for (const auto& [name, bytes] : inputs) {
-        SCOPED_TRACE(name);
-        FuzzUnpack(bytes);
-    }
-}
-
-TEST(FuzzReplay, SourceSeedsAndFindings) {
-    auto inputs = demo::SourceSeeds();
+// Runs a target on its seeds, its kept corpus and its findings; there must be at least atLeast.
+void Replay(const std::string& target, std::vector<demo::NamedBytes> inputs,
+            void (*fuzz)(std::span<const std::uint8_t>), std::size_t atLeast) {
     for (const char* folder : {MORVANE_FUZZ_CORPUS, MORVANE_FUZZ_FINDINGS}) {
-        const auto kept = Kept(fs::path(folder) / "source");
+        const auto kept = Kept(fs::path(folder) / target);
         inputs.insert(inputs.end(), kept.begin(), kept.end());
     }
-    ASSERT_GE(inputs.size(), 100u);
+    ASSERT_GE(inputs.size(), atLeast);
     for (const auto& [name, bytes] : inputs) {
         SCOPED_TRACE(name);
-        FuzzSource(bytes);
+        fuzz(bytes);
     }
 }
 
-TEST(FuzzReplay, PatchSeedsAndFindings) {
-    auto inputs = demo::PatchSeeds();
-    const auto findings = Findings("patch");
-    inputs.insert(inputs.end(), findings.begin(), findings.end());
-    ASSERT_GE(inputs.size(), 20u);
-    for (const auto& [name, bytes] : inputs) {
-        SCOPED_TRACE(name);
-        FuzzPatch(bytes);
-    }
+TEST(FuzzReplay, Decoder) {
+    Replay("unpack", demo::UnpackSeeds(), FuzzUnpack, 11);
 }
-
-TEST(FuzzReplay, RestorePointSeedsAndFindings) {
-    auto inputs = demo::RestorePointSeeds();
-    const auto findings = Findings("restore_point");
-    inputs.insert(inputs.end(), findings.begin(), findings.end());
-    ASSERT_GE(inputs.size(), 4u);
-    for (const auto& [name, bytes] : inputs) {
-        SCOPED_TRACE(name);
-        FuzzRestorePoint(bytes);
-    }
+TEST(FuzzReplay, SavePath) {
+    Replay("source", demo::SourceSeeds(), FuzzSource, 100);
 }
-
-TEST(FuzzReplay, MapTextSeedsAndFindings) {
-    auto inputs = demo::MapTextSeeds();
-    const auto findings = Findings("maptext");
-    inputs.insert(inputs.end(), findings.begin(), findings.end());
-    ASSERT_GE(inputs.size(), 5u);
-    for (const auto& [name, bytes] : inputs) {
-        SCOPED_TRACE(name);
-        FuzzMapText(bytes);
-    }
+TEST(FuzzReplay, Patch) {
+    Replay("patch", demo::PatchSeeds(), FuzzPatch, 20);
+}
+TEST(FuzzReplay, RestorePoint) {
+    Replay("restore_point", demo::RestorePointSeeds(), FuzzRestorePoint, 5);
+}
+TEST(FuzzReplay, MapText) {
+    Replay("maptext", demo::MapTextSeeds(), FuzzMapText, 5);
 }
 
 }  // namespace
