@@ -10,9 +10,8 @@ namespace morvane {
 
 // Starts an emulator on a cartridge dump for test play. The command comes from the environment
 // variable MORVANE_EMULATOR when it is set: a command line (words in double quotes keep their
-// spaces) in which
-// "%f" stands for the file's absolute path, or to which the path is appended as the last
-// argument. Otherwise it is the first of mednafen and osmose-emulator found on PATH.
+// spaces) in which "%f" stands for the file's absolute path, or to which the path is appended
+// as the last argument. Otherwise it is the first of mednafen and osmose-emulator found on PATH.
 class EmulatorLauncher {
 public:
     struct Command {
