@@ -1,7 +1,10 @@
 // Renders the program's two windows offscreen to PNG files, for machines without a display and
-// for the README: the source dialog with the demo bank selected, and the editor on that bank.
+// for the README: the source dialog with the demo bank selected, the editor on that bank, and
+// the editor's level list opened.
 //   morvane-screenshots DEMO_FOLDER OUTPUT_FOLDER
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QIcon>
 #include <QListWidget>
@@ -61,6 +64,10 @@ int main(int argc, char** argv) {
         }
         editor.show();
         saved = Save(editor, output + "/editor.png") && saved;
+        auto* levels = editor.findChild<QComboBox*>(QStringLiteral("Combo1"));
+        levels->showPopup();
+        saved = Save(*levels->view()->window(), output + "/level-list.png") && saved;
+        levels->hidePopup();
         return true;
     });
     dialog.show();
