@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 
 extern char** environ;
@@ -19,16 +18,12 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& argu
     std::vector<std::string> environment;
     for (char** variable = environ; *variable != nullptr; ++variable) {
         const std::string entry = *variable;
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        const bool replaced =
-            user && std::any_of(user->environment.begin(), user->environment.end(),
-                                [&](const auto& set) { return set.rfind(name, 0) == 0; });
-        if (!replaced) {
+        if (!user || (entry.rfind("HOME=", 0) != 0 && entry.rfind("TMPDIR=", 0) != 0)) {
             environment.push_back(entry);
         }
     }
     if (user) {
-        environment.insert(environment.end(), user->environment.begin(), user->environment.end());
+        environment.insert(environment.end(), {"HOME=" + user->home, "TMPDIR=" + user->home});
     }
     std::vector<char*> envp;
     for (auto& entry : environment) {
