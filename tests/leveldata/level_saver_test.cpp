@@ -55,12 +55,6 @@ struct Source {
     LoadedLevel level;
 };
 
-int OffsetOf(const Bytes& bytes, std::size_t base, int index) {
-    return LevelPointer{bytes[base + 2 * std::size_t(index)],
-                        bytes[base + 2 * std::size_t(index) + 1]}
-        .offset();
-}
-
 // Paints count cells, starting at cell `first`, with tiles that differ from their neighbours,
 // which lengthens a stream of long runs.
 LevelMap Speckled(LevelMap map, int first, int count) {
@@ -106,10 +100,6 @@ TEST(SaveLevel, LongerStreamMovesEveryLaterLevelUp) {
         ASSERT_TRUE(saved.ok()) << DescribeLevelFailure(saved.failure());
         EXPECT_EQ(saved.value(), level.oldPackedLength + delta);
         EXPECT_EQ(source.allMaps(), expected);
-        for (int entry = 0; entry < 99; ++entry) {
-            EXPECT_EQ(OffsetOf(source.bytes(), 0, entry),
-                      OffsetOf(before, 0, entry) + (entry > index ? delta : 0));
-        }
         // The bytes after the old stream moved up by delta; the last delta bytes fell off.
         const std::size_t oldEnd = 198 + std::size_t(level.levelOffset) + level.oldPackedLength;
         EXPECT_TRUE(std::equal(before.begin() + std::ptrdiff_t(oldEnd), before.end() - delta,
@@ -129,8 +119,6 @@ TEST(SaveLevel, ShorterStreamInACartridgeTakesTheBytesAfterTheBank) {
     ASSERT_LT(delta, 0);
     ASSERT_TRUE(source.save(map).ok());
     EXPECT_EQ(source.allMaps(), expected);
-    EXPECT_EQ(OffsetOf(source.bytes(), kCartridgeBank, 1),
-              OffsetOf(rom, kCartridgeBank, 1) + delta);
     // The last -delta bytes of the bank are the first bytes of the next 16 KB block.
     const std::size_t bankEnd = kCartridgeBank + 16384;
     EXPECT_TRUE(std::equal(rom.begin() + std::ptrdiff_t(bankEnd),
@@ -167,9 +155,6 @@ TEST(SaveLevel, NonGreedyStreamShrinksByOneWithNothingPainted) {
     ASSERT_TRUE(saved.ok());
     EXPECT_EQ(saved.value(), level.oldPackedLength - 1);
     EXPECT_EQ(source.allMaps(), expected);
-    for (int entry = 5; entry < 99; ++entry) {
-        EXPECT_EQ(OffsetOf(source.bytes(), 0, entry), OffsetOf(bank, 0, entry) - 1);
-    }
 }
 
 TEST(SaveLevel, RefusesAnOverflowAndLeavesTheFileAlone) {
