@@ -1,13 +1,10 @@
 #include "tool_process.h"
 
-#include <fcntl.h>
 #include <grp.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
+#include <cstdio>
 
 extern char** environ;
 
@@ -15,86 +12,62 @@ namespace morvane::test {
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& input, const ToolUser* user) {
-    // The environment is made before the fork: the child only switches user and starts the tool.
+    // Everything is made before the fork: the child only switches user and starts the tool.
     std::vector<std::string> environment;
     for (char** variable = environ; *variable != nullptr; ++variable) {
         const std::string entry = *variable;
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        const bool replaced =
-            user && std::any_of(user->environment.begin(), user->environment.end(),
-                                [&](const auto& set) { return set.rfind(name, 0) == 0; });
-        if (!replaced) {
+        if (!user || (entry.rfind("HOME=", 0) != 0 && entry.rfind("TMPDIR=", 0) != 0)) {
             environment.push_back(entry);
         }
     }
     if (user) {
-        environment.insert(environment.end(), user->environment.begin(), user->environment.end());
+        environment.insert(environment.end(), {"HOME=" + user->home, "TMPDIR=" + user->home});
     }
-    std::vector<char*> envp;
+    std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
     for (auto& entry : environment) {
         envp.push_back(entry.data());
     }
+    for (const auto& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
     envp.push_back(nullptr);
-
-    int inPipe[2], outPipe[2], errPipe[2];
-    if (::pipe(inPipe) || ::pipe(outPipe) || ::pipe(errPipe)) {
+    argv.push_back(nullptr);
+    // The tool's standard input, output and error are unnamed temporary files.
+    FILE* streams[3] = {std::tmpfile(), std::tmpfile(), std::tmpfile()};
+    if (!streams[0] || !streams[1] || !streams[2]) {
         return {};
     }
+    std::fwrite(input.data(), 1, input.size(), streams[0]);
+    std::fflush(streams[0]);
+    std::rewind(streams[0]);
     const pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(inPipe[0], 0);
-        ::dup2(outPipe[1], 1);
-        ::dup2(errPipe[1], 2);
-        for (int descriptor :
-             {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
-            ::close(descriptor);
+        for (int descriptor = 0; descriptor < 3; ++descriptor) {
+            ::dup2(::fileno(streams[descriptor]), descriptor);
         }
         if (user && ((::geteuid() == 0 && ::setgroups(0, nullptr) != 0) ||
                      ::setgid(user->gid) != 0 || ::setuid(user->uid) != 0)) {
             ::_exit(126);
         }
-        if (::chdir(folder.c_str()) != 0) {
-            ::_exit(127);
+        if (::chdir(folder.c_str()) == 0) {
+            ::execve(program.c_str(), argv.data(), envp.data());
         }
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const auto& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
-    ::close(inPipe[0]);
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-    // Small inputs fit the pipe's buffer; the tool reads all of it before it writes much.
-    if (!input.empty()) {
-        [[maybe_unused]] auto written = ::write(inPipe[1], input.data(), input.size());
-    }
-    ::close(inPipe[1]);
-
     ToolRun run;
-    std::array<pollfd, 2> streams = {pollfd{outPipe[0], POLLIN, 0}, pollfd{errPipe[0], POLLIN, 0}};
-    int open = 2;
-    char buffer[4096];
-    while (open > 0 && ::poll(streams.data(), streams.size(), 10000) > 0) {
-        for (std::size_t at = 0; at < streams.size(); ++at) {
-            if (streams[at].fd < 0 || !(streams[at].revents & (POLLIN | POLLHUP))) {
-                continue;
-            }
-            const ssize_t got = ::read(streams[at].fd, buffer, sizeof buffer);
-            if (got <= 0) {
-                ::close(streams[at].fd);
-                streams[at].fd = -1;
-                --open;
-            } else {
-                (at == 0 ? run.out : run.err).append(buffer, std::size_t(got));
-            }
-        }
-    }
     int status = 0;
     ::waitpid(child, &status, 0);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    char buffer[4096];
+    for (std::size_t at = 1; at < 3; ++at) {
+        std::rewind(streams[at]);
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, streams[at])) > 0;) {
+            (at == 1 ? run.out : run.err).append(buffer, got);
+        }
+    }
+    for (FILE* stream : streams) {
+        std::fclose(stream);
+    }
     return run;
 }
 

@@ -13,12 +13,11 @@ struct ToolRun {
     std::string err;
 };
 
-// Another user to run a tool as, and the variables that replace or add to this process's
-// environment for it ("NAME=value").
+// Another user to run a tool as, with HOME and TMPDIR set to home.
 struct ToolUser {
     uid_t uid = 0;
     gid_t gid = 0;
-    std::vector<std::string> environment;
+    std::string home;
 };
 
 // Runs program with arguments in folder, feeding input on its standard input, and waits for it.

@@ -13,29 +13,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every file in folder but .gitkeep; none when there is no such folder.
-std::vector<demo::NamedBytes> Kept(const fs::path& folder) {
-    std::vector<demo::NamedBytes> inputs;
-    if (!fs::is_directory(folder)) {
-        return inputs;
-    }
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.is_regular_file() && entry.path().filename() != ".gitkeep") {
-            std::ifstream in(entry.path(), std::ios::binary);
-            inputs.emplace_back(entry.path().filename().string(),
-                                std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
-                                                          std::istreambuf_iterator<char>()));
-        }
-    }
-    return inputs;
-}
-
-// Runs a target on its seeds, its kept corpus and its findings; there must be at least atLeast.
+// Runs a target on its seeds and every file (but .gitkeep) of its kept corpus and findings,
+// where it has such folders; there must be at least atLeast inputs.
 void Replay(const std::string& target, std::vector<demo::NamedBytes> inputs,
             void (*fuzz)(std::span<const std::uint8_t>), std::size_t atLeast) {
     for (const char* folder : {MORVANE_FUZZ_CORPUS, MORVANE_FUZZ_FINDINGS}) {
-        const auto kept = Kept(fs::path(folder) / target);
-        inputs.insert(inputs.end(), kept.begin(), kept.end());
+        std::error_code absent;  // no such folder: nothing to add
+        for (const auto& entry : fs::directory_iterator(fs::path(folder) / target, absent)) {
+            if (entry.is_regular_file() && entry.path().filename() != ".gitkeep") {
+                std::ifstream in(entry.path(), std::ios::binary);
+                inputs.emplace_back(entry.path().filename().string(),
+                                    std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
+                                                              std::istreambuf_iterator<char>()));
+            }
+        }
     }
     ASSERT_GE(inputs.size(), atLeast);
     for (const auto& [name, bytes] : inputs) {

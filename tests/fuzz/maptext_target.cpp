@@ -1,20 +1,9 @@
-#include <cstdlib>
 #include <string_view>
 
 #include "fuzz_targets.h"
 #include "leveldata/map_text.h"
 
 namespace morvane::fuzz {
-
-namespace {
-
-void Check(bool promise) {
-    if (!promise) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 void FuzzMapText(std::span<const std::uint8_t> input) {
     const std::string_view text(reinterpret_cast<const char*>(input.data()), input.size());

@@ -1,7 +1,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "fuzz_targets.h"
@@ -10,7 +9,6 @@
 namespace morvane::fuzz {
 
 namespace {
-
 using Bytes = std::vector<std::uint8_t>;
 
 // A recorded source size up to this is given to the source when the input asks for it; larger
@@ -19,12 +17,6 @@ constexpr std::uint64_t kMaxFittedSource = 1 << 18;
 // A few bytes of IPS patch can make a 16 MiB result; remaking results this large is left to
 // the unit tests so that each run stays quick.
 constexpr std::size_t kMaxRemadeSize = 1 << 20;
-
-void Check(bool promise) {
-    if (!promise) {
-        std::abort();
-    }
-}
 
 std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
     return std::uint32_t(crc32(0, bytes.data(), uInt(bytes.size())));

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstdlib>
 
 #include "fuzz_targets.h"
 #include "leveldata/bank_history.h"
@@ -10,13 +9,6 @@
 namespace morvane::fuzz {
 
 namespace {
-
-void Check(bool promise) {
-    if (!promise) {
-        std::abort();
-    }
-}
-
 bool SamePoint(const RestorePoint& a, const RestorePoint& b) {
     return a.id == b.id && a.time == b.time && a.what == b.what && a.sourceKind == b.sourceKind &&
            a.dataOffset == b.dataOffset && a.fileSize == b.fileSize && a.checksum == b.checksum &&

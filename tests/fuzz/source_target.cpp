@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -16,14 +15,7 @@
 namespace morvane::fuzz {
 
 namespace {
-
 constexpr int kWrapperCount = 5;
-
-void Check(bool promise) {
-    if (!promise) {
-        std::abort();
-    }
-}
 
 // True when no read since the record was cleared started before offset.
 bool NothingReadBefore(const MemoryFileData& data, std::int64_t offset) {

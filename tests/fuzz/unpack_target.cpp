@@ -1,19 +1,8 @@
-#include <cstdlib>
 
 #include "fuzz_targets.h"
 #include "leveldata/level_codec.h"
 
 namespace morvane::fuzz {
-
-namespace {
-
-void Check(bool promise) {
-    if (!promise) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 void FuzzUnpack(std::span<const std::uint8_t> input) {
     LevelMap map;

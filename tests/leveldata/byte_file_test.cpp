@@ -17,26 +17,20 @@ namespace fs = std::filesystem;
 class DiskFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("morvane-files-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_folder);
         fs::create_directories(m_folder);
     }
     void TearDown() override { fs::remove_all(m_folder); }
 
-    std::string write(const std::string& name, const std::string& bytes) {
-        const auto path = (m_folder / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    fs::path m_folder;
+    fs::path m_folder = fs::temp_directory_path() /
+                        ("morvane-files-" + std::to_string(::getpid()) + "-" +
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     DiskFileSystem m_files;
 };
 
 TEST_F(DiskFiles, ReadsWritesAndGrowsARegularFile) {
-    const auto path = write("bank.bin", "abcdef");
+    const auto path = (m_folder / "bank.bin").string();
+    std::ofstream(path, std::ios::binary) << "abcdef";
     FileStatus status;
     auto file = m_files.open(path, OpenMode::ReadWrite, status);
     ASSERT_TRUE(file) << DescribeFileStatus(status);
