@@ -1,18 +1,14 @@
-#include "ui/editor/editor_window.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QComboBox>
-#include <QDir>
+#include <QClipboard>
 #include <QLabel>
 #include <QSignalSpy>
-#include <QTest>
+#include <set>
 
-#include "demo_levels.h"
 #include "editor_test_support.h"
-#include "leveldata/level_codec.h"
-#include "ui/editor/level_picture.h"
+#include "leveldata/map_text.h"
+#include "ui/editor/tile_images.h"
 #include "unprivileged_user.h"
 
 namespace morvane::test {
@@ -35,12 +31,15 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushes) {
     }
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 1));
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(0));
-    EXPECT_EQ(DocumentOf(*window).oldPackedLength(), PackLevel(TestLevel(0)).size());
-    EXPECT_TRUE(messages.calls.empty());
+    const QString keys = Control<QPushButton>(*window, "Command4")->toolTip();
+    for (const char* key : {"Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "Ctrl+C", "Ctrl+V", "F5"}) {
+        EXPECT_TRUE(keys.contains(key)) << key;
+    }
 }
 
-TEST_F(EditorWindowTest, StartsOnASingleMapWithTheLevelControlsOff) {
-    workspace.write("state.s00", demo::MakeSavestate(TestLevel(7)));
+TEST_F(EditorWindowTest, SingleMapHasNoLevelControlsIgnoresPressesAndPasteButCopies) {
+    const LevelMap map = TestLevel(7);
+    workspace.write("state.s00", demo::MakeSavestate(map));
     auto window = open("state.s00", SourceKind::MekaSavestate);
     auto* levels = Control<QComboBox>(*window, "Combo1");
     EXPECT_EQ(levels->count(), 1);
@@ -51,16 +50,26 @@ TEST_F(EditorWindowTest, StartsOnASingleMapWithTheLevelControlsOff) {
     EXPECT_TRUE(Control<QWidget>(*window, "Command3")->isEnabled());
     EXPECT_TRUE(Control<QWidget>(*window, "Combo2", 0)->isHidden());
     EXPECT_EQ(window->windowTitle(), expectedTitle("state.s00", 0));
-    EXPECT_EQ(DocumentOf(*window).map(), TestLevel(7));
+
+    LevelGrid& grid = GridOf(*window);
+    Click(grid, grid.cellRect(20).center(), Qt::LeftButton);
+    Click(grid, grid.cellRect(20).center(), Qt::LeftButton, Qt::ControlModifier);
+    MoveTo(grid, grid.cellRect(20).center());
+    EXPECT_EQ(Control<QLabel>(*window, "Label3")->text(), QString::number(map.cell(20)));
+    Press(*window, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), FormatMapText(map));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(FormatMapText(TestLevel(8))));
+    Press(*window, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(DocumentOf(*window).map(), map);
+    EXPECT_EQ(DocumentOf(*window).levelState(), 0);
 }
 
 TEST_F(EditorWindowTest, ComposesTheCaptionWithThePlatformSeparator) {
     SourceSelection selection = workspace.select("cart.bin", SourceKind::UeRom);
     selection.directory = "/maps";
-    EXPECT_EQ(ComposeLevelTitle(selection, 7),
-              "Morvane Level Editor v1.1 [/maps/cart.bin - Level 7]");
+    EXPECT_EQ(ComposeLevelTitle(selection, 7), kCaption + " [/maps/cart.bin - Level 7]");
     selection.directory = "/";
-    EXPECT_EQ(ComposeLevelTitle(selection, 0), "Morvane Level Editor v1.1 [/cart.bin]");
+    EXPECT_EQ(ComposeLevelTitle(selection, 0), kCaption + " [/cart.bin]");
 }
 
 TEST_F(EditorWindowTest, PickingALevelLoadsItOnce) {
@@ -84,7 +93,6 @@ TEST_F(EditorWindowTest, UnreadableLevelWarnsAndKeepsTheShownOne) {
     bank[4] = 0x10;  // level 3 points into the pointer table
     bank[5] = 0x80;
     auto window = openCartridge(bank);
-    const QString title = window->windowTitle();
     messages.answer(QMessageBox::Ok);
     PickItem(*Control<QComboBox>(*window, "Combo1"), 2);
     ASSERT_EQ(messages.calls.size(), 1u);
@@ -96,7 +104,7 @@ TEST_F(EditorWindowTest, UnreadableLevelWarnsAndKeepsTheShownOne) {
     EXPECT_EQ(Control<QComboBox>(*window, "Combo1")->currentIndex(), 0);
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(0));
     EXPECT_EQ(DocumentOf(*window).levelState(), 0);
-    EXPECT_EQ(window->windowTitle(), title);
+    EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 1));
 }
 
 TEST_F(EditorWindowTest, UnreadableFirstLevelLeavesTheFileInTheCaption) {
@@ -148,12 +156,9 @@ TEST_F(EditorWindowTest, UnreadableTilePictureShowsItsPlaceholder) {
     const TemporaryMode unreadable(workspace.filePath("gif/0.gif").toStdString(),
                                    std::filesystem::perms::none);
     auto window = openCartridge();
-    LevelGrid& grid = GridOf(*window);
-    const QImage shown = Grab(grid);
     // Test level 0 holds tile 0 in cells 0 and 1, tile 7 in cells 2 and 3.
-    EXPECT_EQ(shown.copy(grid.cellRect(0)), ExpectedCell(TileImages::Placeholder(0)));
-    EXPECT_EQ(shown.copy(grid.cellRect(2)),
-              ExpectedCell(TilePicture(workspace.path(), TestLevel(0).cell(2))));
+    EXPECT_EQ(ShownCell(*window, 0), ExpectedCell(TileImages::Placeholder(0)));
+    EXPECT_EQ(ShownCell(*window, 2), ExpectedTile(7));
 }
 
 TEST_F(EditorWindowTest, CloseRequestIsRefusedAndLabel3FollowsThePointer) {
@@ -164,14 +169,54 @@ TEST_F(EditorWindowTest, CloseRequestIsRefusedAndLabel3FollowsThePointer) {
     EXPECT_TRUE(window->isVisible());
 
     auto* display = Control<QLabel>(*window, "Label3");
-    LevelGrid& grid = GridOf(*window);
-    const LevelMap& level = DocumentOf(*window).map();
-    MoveTo(grid, {1023, 0});  // the top-right pixel of the grid is cell 0's
+    const LevelMap level = TestLevel(0);
+    MoveTo(GridOf(*window), {1023, 0});  // the top-right pixel of the grid is cell 0's
     EXPECT_EQ(display->text(), QString::number(level.cell(0)));
-    MoveTo(grid, {0, 223});
+    MoveTo(GridOf(*window), {0, 223});
     EXPECT_EQ(display->text(), QString::number(level.cell(223)));
     MoveTo(*window, {2, 2});  // the margin around the grid
     EXPECT_EQ(display->text(), "");
+}
+
+TEST(TileImages, DecodesEachPictureOncePerChange) {
+    Workspace workspace;
+    TileImages tiles(workspace.path());
+    std::set<int> used;
+    for (const int index : {1, 3}) {
+        for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+            used.insert(demo::MakeDemoLevel(index).cell(cell));
+        }
+    }
+    // Switching between two levels and back decodes each tile they use once.
+    for (const int index : {1, 3, 1}) {
+        RenderLevelPicture(demo::MakeDemoLevel(index), tiles);
+    }
+    EXPECT_EQ(tiles.decodeCount(), int(used.size()));
+
+    // A picture rewritten on disk shows at its next use.
+    demo::IndexedPicture square{8, 8, {{0x12, 0x34, 0x56}}, std::vector<std::uint8_t>(64, 0), -1};
+    std::string error;
+    ASSERT_TRUE(demo::WriteGif(workspace.filePath("gif/1.gif").toStdString(), square, error));
+    EXPECT_EQ(tiles.tile(1).size(), QSize(8, 8));
+    EXPECT_EQ(tiles.scaledTile(1).pixel(31, 31), qRgb(0x12, 0x34, 0x56));
+    EXPECT_EQ(tiles.decodeCount(), int(used.size()) + 1);
+}
+
+TEST(TileImages, FindsPicturesInEitherLetterCaseAndNumbersMissingOrBadOnes) {
+    Workspace workspace;
+    QDir folder(workspace.path());
+    ASSERT_TRUE(folder.rename("gif", "GIF"));
+    ASSERT_TRUE(folder.rename("GIF/5.gif", "GIF/5.GIF"));
+    ASSERT_TRUE(folder.remove("GIF/12.gif"));
+    workspace.write("GIF/13.gif", {'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'});
+    TileImages tiles(workspace.path());
+    EXPECT_EQ(tiles.picturePath(5), workspace.filePath("GIF/5.GIF"));
+    EXPECT_EQ(tiles.picturePath(6), workspace.filePath("GIF/6.gif"));
+    EXPECT_NE(tiles.tile(5), TileImages::Placeholder(5));
+    EXPECT_EQ(tiles.tile(12), TileImages::Placeholder(12));
+    EXPECT_EQ(tiles.tile(13), TileImages::Placeholder(13));
+    EXPECT_NE(TileImages::Placeholder(12), TileImages::Placeholder(13));
+    EXPECT_EQ(tiles.scaledTile(12).size(), QSize(32, 32));
 }
 
 }  // namespace
