@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QPaintEvent>
-#include <QSignalSpy>
-#include <QTimer>
-
 #include "editor_test_support.h"
 #include "ui/editor/qt_message_boxes.h"
 
@@ -31,11 +27,25 @@ protected:
     }
 };
 
-TEST_F(EditingTest, EachButtonPaintsItsBrushAndRepaintsOnlyThatCell) {
+TEST_F(EditingTest, CtrlAlonePicksAndEachButtonPaintsItsBrushRepaintingOnlyThatCell) {
     auto window = openCartridge();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     LevelGrid& grid = GridOf(*window);
+    const LevelMap level = TestLevel(0);
+    Click(grid, grid.cellRect(40).center(), Qt::RightButton, Qt::ControlModifier);
+    EXPECT_EQ(Control<QComboBox>(*window, "Combo2", 2)->currentIndex(), level.cell(40));
+    Click(grid, grid.cellRect(9).center(), Qt::MiddleButton, Qt::ControlModifier);
+    EXPECT_EQ(Control<QComboBox>(*window, "Combo2", 1)->currentIndex(), level.cell(9));
+    EXPECT_EQ(DocumentOf(*window).map(), level);
+    EXPECT_EQ(DocumentOf(*window).levelState(), 0);
+    Click(grid, grid.cellRect(3).center(), Qt::RightButton,
+          Qt::ControlModifier | Qt::ShiftModifier);
+    Click(grid, grid.cellRect(4).center(), Qt::RightButton, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(DocumentOf(*window).map().cell(3), level.cell(40));
+    EXPECT_EQ(DocumentOf(*window).map().cell(4), level.cell(40));
+    EXPECT_EQ(DocumentOf(*window).levelState(), 0x80);
+
     PickItem(*Control<QComboBox>(*window, "Combo2", 1), 20);
     PickItem(*Control<QComboBox>(*window, "Combo2", 2), 30);
     PaintRecorder recorder(grid);
@@ -59,25 +69,6 @@ TEST_F(EditingTest, EachButtonPaintsItsBrushAndRepaintsOnlyThatCell) {
         QApplication::sendEvent(&grid, &event);
     }
     EXPECT_EQ(cells.count(), 1);
-}
-
-TEST_F(EditingTest, CtrlAlonePicksAndAnyOtherModifierPaints) {
-    auto window = openCartridge();
-    LevelGrid& grid = GridOf(*window);
-    const LevelMap level = TestLevel(0);
-    Click(grid, grid.cellRect(40).center(), Qt::RightButton, Qt::ControlModifier);
-    EXPECT_EQ(Control<QComboBox>(*window, "Combo2", 2)->currentIndex(), level.cell(40));
-    Click(grid, grid.cellRect(9).center(), Qt::MiddleButton, Qt::ControlModifier);
-    EXPECT_EQ(Control<QComboBox>(*window, "Combo2", 1)->currentIndex(), level.cell(9));
-    EXPECT_EQ(DocumentOf(*window).map(), level);
-    EXPECT_EQ(DocumentOf(*window).levelState(), 0);
-
-    Click(grid, grid.cellRect(3).center(), Qt::RightButton,
-          Qt::ControlModifier | Qt::ShiftModifier);
-    Click(grid, grid.cellRect(4).center(), Qt::RightButton, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(DocumentOf(*window).map().cell(3), level.cell(40));
-    EXPECT_EQ(DocumentOf(*window).map().cell(4), level.cell(40));
-    EXPECT_EQ(DocumentOf(*window).levelState(), 0x80);
 }
 
 TEST_F(EditingTest, LoadPromptSavesDropsOrPutsTheListBack) {

@@ -2,9 +2,6 @@
 // space on Save's tooltip, the level clipboard and test play.
 #include <gtest/gtest.h>
 
-#include <QClipboard>
-#include <QMimeData>
-
 #include "editor_test_support.h"
 #include "leveldata/map_text.h"
 #include "tool_process.h"
@@ -82,17 +79,14 @@ TEST_F(FeaturesTest, ListShowsEachLevelAsOnDiskAndTheShownOneWithItsEdits) {
 
 // What the Save button tells about the bank's free space; afterSave < 0 when it does not fit.
 QString SpaceText(int packed, int inFile, int freeNow, int afterSave) {
-    return QString("Level 1 packs to %1 bytes now; its stream in the file is %2 bytes.\n")
-               .arg(packed)
-               .arg(inFile) +
-           (afterSave < 0 ? QString("The bank has %1 bytes free now. The level no longer fits: %2 "
-                                    "bytes are missing.")
-                                .arg(freeNow)
-                                .arg(-afterSave)
-                          : QString("The bank has %1 bytes free now and would have %2 free after "
-                                    "saving.")
-                                .arg(freeNow)
-                                .arg(afterSave));
+    return QString::asprintf("Level 1 packs to %d bytes now; its stream in the file is %d bytes.\n",
+                             packed, inFile) +
+           (afterSave < 0 ? QString::asprintf("The bank has %d bytes free now. The level no "
+                                              "longer fits: %d bytes are missing.",
+                                              freeNow, -afterSave)
+                          : QString::asprintf("The bank has %d bytes free now and would have %d "
+                                              "free after saving.",
+                                              freeNow, afterSave));
 }
 
 TEST_F(FeaturesTest, SaveTooltipFollowsPaintsPastesUndoAndSaves) {
@@ -127,7 +121,7 @@ TEST_F(FeaturesTest, SaveTooltipFollowsPaintsPastesUndoAndSaves) {
     EXPECT_EQ(save.toolTip(), SpaceText(58, 58, free - 2, free - 2));
 }
 
-TEST_F(FeaturesTest, CopyThenPasteIntoAnotherLevelIsOneUndoStep) {
+TEST_F(FeaturesTest, CopyThenPasteIntoAnotherLevelIsOneUndoStepAndBadTextWarns) {
     auto window = openCartridge();
     QComboBox& levels = *Control<QComboBox>(*window, "Combo1");
     PickItem(levels, 2);
@@ -152,10 +146,8 @@ TEST_F(FeaturesTest, CopyThenPasteIntoAnotherLevelIsOneUndoStep) {
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(9));
     EXPECT_EQ(DocumentOf(*window).levelState(), 9 | 0x80);
     EXPECT_FALSE(DocumentOf(*window).history().canUndo());
-}
 
-TEST_F(FeaturesTest, BadClipboardTextWarnsAndChangesNothing) {
-    auto window = openCartridge();
+    // Text that is not a level map gives a warning and changes nothing.
     std::string text = FormatMapText(TestLevel(5));
     const std::size_t thirdLine = text.find('\n', text.find('\n') + 1) + 1;
     text.erase(thirdLine, text.find(' ', thirdLine) + 1 - thirdLine);
@@ -164,15 +156,16 @@ TEST_F(FeaturesTest, BadClipboardTextWarnsAndChangesNothing) {
                                                       {"", "it holds no text"},
                                                       {"1 2 99", "99 is not a tile number"}}) {
         QGuiApplication::clipboard()->setText(QString::fromStdString(clipboard));
+        messages.calls.clear();
         messages.answer(QMessageBox::Ok);
         Press(*window, Qt::Key_V, Qt::ControlModifier);
-        ASSERT_FALSE(messages.calls.empty());
-        EXPECT_EQ(messages.calls.back().text,
+        ASSERT_EQ(messages.calls.size(), 1u);
+        EXPECT_EQ(messages.calls[0].text,
                   "The clipboard does not hold a level map: " + problem + ".");
-        EXPECT_EQ(messages.calls.back().icon, QMessageBox::Warning);
+        EXPECT_EQ(messages.calls[0].icon, QMessageBox::Warning);
     }
-    EXPECT_EQ(DocumentOf(*window).map(), TestLevel(0));
-    EXPECT_EQ(DocumentOf(*window).levelState(), 0);
+    EXPECT_EQ(DocumentOf(*window).map(), TestLevel(9));
+    EXPECT_EQ(DocumentOf(*window).levelState(), 9 | 0x80);
     EXPECT_FALSE(DocumentOf(*window).history().canUndo());
 }
 

@@ -2,15 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <deque>
 #include <memory>
 #include <ostream>
