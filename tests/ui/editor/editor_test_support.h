@@ -172,6 +172,23 @@ inline QImage ExpectedTile(int tile) {
     return ExpectedCell(picture.convertToFormat(QImage::Format_ARGB32));
 }
 
+// The level picture the editor must draw for map with cells of size pixels: each cell's grid
+// picture taken at every (32 / size)th pixel.
+inline QImage ExpectedPicture(const LevelMap& map, int size) {
+    QImage picture(32 * size, 7 * size, QImage::Format_RGB32);
+    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+        const QImage tile = ExpectedTile(map.cell(cell));
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                picture.setPixel(LevelMap::columnOf(cell) * size + x,
+                                 LevelMap::rowOf(cell) * size + y,
+                                 tile.pixel(x * 32 / size, y * 32 / size));
+            }
+        }
+    }
+    return picture;
+}
+
 template <typename T>
 T* Control(const QWidget& window, const char* name, int index = -1) {
     for (T* control : window.findChildren<T*>(QString::fromLatin1(name))) {

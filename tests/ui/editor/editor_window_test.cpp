@@ -206,14 +206,13 @@ TEST(TileImages, FindsPicturesInEitherLetterCaseAndNumbersMissingOrBadOnes) {
 
 using ExportTest = EditorTest;
 
-// What the export must write for map, built here from the tile picture files themselves: each
-// grid pixel at every second place, as blue, green and red bytes.
+// What the export must write for map: the picture's pixels as blue, green and red bytes.
 Bytes ExpectedRaw(const LevelMap& map) {
+    const QImage picture = ExpectedPicture(map, 16);
     Bytes bytes;
-    for (int j = 0; j < kExportHeight; ++j) {
-        for (int i = 0; i < kExportWidth; ++i) {
-            const QRgb pixel = ExpectedTile(map.cell(LevelMap::cellAt(i / 16, j / 16)))
-                                   .pixel(2 * (i % 16), 2 * (j % 16));
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb pixel = picture.pixel(x, y);
             bytes.insert(bytes.end(), {std::uint8_t(qBlue(pixel)), std::uint8_t(qGreen(pixel)),
                                        std::uint8_t(qRed(pixel))});
         }
