@@ -2,22 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QImage>
-#include <QTemporaryDir>
+#include <QtTest>
+#include <QtWidgets>
 #include <deque>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "leveldata/level_layout.h"
-#include "leveldata/level_map.h"
-#include "sources/source_kind.h"
-#include "sources/source_selection.h"
+#include "bank_builder.h"
+#include "demo_levels.h"
+#include "gif_writer.h"
+#include "leveldata/level_codec.h"
+#include "leveldata/level_loader.h"
+#include "leveldata/level_saver.h"
+#include "leveldata/memory_file_system.h"
+#include "sources/source_descriptor.h"
 #include "ui/editor/editor_window.h"
 #include "ui/editor/level_document.h"
 #include "ui/editor/level_grid.h"
+#include "ui/editor/level_picture.h"
 #include "ui/editor/message_boxes.h"
 
 // Shows text in test failures.
@@ -31,62 +35,159 @@ using Bytes = std::vector<std::uint8_t>;
 
 inline const QString kCaption = QStringLiteral("Morvane Level Editor v1.1");
 
-// One message box the editor asked for.
 struct MessageCall {
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString text, title;
+    QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QMessageBox::StandardButton defaultButton;
 };
 
 // Message boxes answered from a script: every call is recorded and takes the next queued
 // answer. A call with no answer queued, or an answer left unused, fails the test.
 class ScriptedMessageBoxes : public MessageBoxes {
 public:
-    ~ScriptedMessageBoxes() override;
+    ~ScriptedMessageBoxes() override {
+        EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " scripted answers were not used";
+    }
     void answer(QMessageBox::StandardButton button) { m_answers.push_back(button); }
-    std::vector<MessageCall> calls;
-
-    QMessageBox::StandardButton show(QWidget* parent, const QString& text, const QString& title,
+    QMessageBox::StandardButton show(QWidget*, const QString& text, const QString& title,
                                      QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
-                                     QMessageBox::StandardButton defaultButton) override;
+                                     QMessageBox::StandardButton defaultButton) override {
+        calls.push_back({text, title, icon, buttons, defaultButton});
+        if (m_answers.empty()) {
+            ADD_FAILURE() << "Unexpected message box: " << text.toStdString();
+            return QMessageBox::Cancel;
+        }
+        const auto answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    std::vector<MessageCall> calls;
 
 private:
     std::deque<QMessageBox::StandardButton> m_answers;
 };
 
+// A Yes/No/Cancel question with Cancel as its default.
+inline void ExpectPrompt(const MessageCall& call, const QString& text) {
+    EXPECT_EQ(call.text, text);
+    EXPECT_EQ(call.title, kCaption);
+    EXPECT_EQ(call.icon, QMessageBox::Question);
+    EXPECT_EQ(call.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(call.defaultButton, QMessageBox::Cancel);
+}
+
 // A temporary folder with the 64 generated tile pictures in "gif", made the current directory
 // for the life of the object.
 class Workspace {
 public:
-    Workspace();
-    ~Workspace();
+    Workspace() {
+        std::string error;
+        EXPECT_TRUE(demo::WriteTilePictures(path().toStdString(), error)) << error;
+        EXPECT_TRUE(QDir::setCurrent(path()));
+    }
+    ~Workspace() { QDir::setCurrent(m_previousDirectory); }
     QString path() const { return m_folder.path(); }
     QString filePath(const QString& name) const { return m_folder.filePath(name); }
-    void write(const QString& name, const Bytes& bytes) const;
-    Bytes read(const QString& name) const;
+    void write(const QString& name, const Bytes& bytes) const {
+        QFile file(filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    Bytes read(const QString& name) const {
+        QFile file(filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QByteArray data = file.readAll();
+        return Bytes(data.begin(), data.end());
+    }
     // What the source dialog hands over for file name classified as kind.
-    SourceSelection select(const std::string& name, SourceKind kind) const;
+    SourceSelection select(const std::string& name, SourceKind kind) const {
+        const SourceDescriptor d = DescriptorFor(kind);
+        return {kCaption.toStdString(),
+                path().toStdString(),
+                name,
+                d.tag(),
+                std::string(d.dataOffset),
+                std::string(d.compressed),
+                std::string(d.numMaps)};
+    }
 
 private:
+    QString m_previousDirectory = QDir::currentPath();
     QTemporaryDir m_folder;
-    QString m_previousDirectory;
 };
 
 // Level index of MakeTestBank(): for even indices cells run through all 64 tiles in pairs, odd
 // ones are demo rooms.
-LevelMap TestLevel(int index);
-Bytes MakeTestBank();
-LevelLayout CartridgeLayout();
+inline LevelMap TestLevel(int index) {
+    if (index % 2) {
+        return demo::MakeDemoLevel(index);
+    }
+    LevelMap map;
+    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+        // 7 and 64 share no factor, so 112 pairs reach every tile.
+        map.setCell(cell, std::uint8_t((cell / 2 * 7 + index) % LevelMap::kTileCount));
+    }
+    return map;
+}
 
-// The bytes of file after the core saved map as level index into a copy of it.
-Bytes SavedByCore(const Bytes& file, const LevelLayout& layout, int index, const LevelMap& map);
+inline Bytes MakeTestBank() {
+    std::vector<Bytes> streams;
+    for (int index = 0; index < 99; ++index) {
+        streams.push_back(PackLevel(TestLevel(index)));
+    }
+    return demo::AssembleBank(streams);
+}
 
-// A tile picture file as the test reads it, and the 32 x 32 cell the grid must show for it:
-// pixels doubled, transparent ones in the background colour.
-QImage TilePicture(const QString& folder, int tile);
-QImage ExpectedCell(const QImage& picture);
+// The bytes of cartridge file after the core saved map as level index into a copy of it.
+inline Bytes SavedByCore(const Bytes& file, int index, const LevelMap& map) {
+    const LevelLayout layout = *LayoutFor(SourceKind::UeRom, "98304");
+    auto data = std::make_shared<MemoryFileData>();
+    data->bytes = file;
+    auto copy = OpenMemoryFile(data, OpenMode::ReadWrite);
+    const auto loaded = LoadLevelFromFile(*copy, layout, index).value();
+    const auto saved =
+        SaveLevelToFile(*copy, layout, index, map, loaded.oldPackedLength, loaded.levelOffset);
+    EXPECT_TRUE(saved.ok()) << DescribeLevelFailure(saved.failure());
+    return data->bytes;
+}
+
+// The 32 x 32 cell the grid must show for a tile picture: pixels doubled, transparent ones in
+// the background colour.
+inline QImage ExpectedCell(const QImage& picture) {
+    QImage cell(32, 32, QImage::Format_RGB32);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const QRgb source = picture.pixel(x * picture.width() / 32, y * picture.height() / 32);
+            cell.setPixel(x, y, qAlpha(source) == 0 ? kLevelBackground : source | 0xFF000000);
+        }
+    }
+    return cell;
+}
+
+// The same for tile, read from the picture file in the current directory's "gif" folder.
+inline QImage ExpectedTile(int tile) {
+    const QImage picture(QStringLiteral("gif/%1.gif").arg(tile));
+    EXPECT_FALSE(picture.isNull()) << "tile " << tile;
+    return ExpectedCell(picture.convertToFormat(QImage::Format_ARGB32));
+}
+
+// The level picture the editor must draw for map with cells of size pixels: each cell's grid
+// picture taken at every (32 / size)th pixel.
+inline QImage ExpectedPicture(const LevelMap& map, int size) {
+    QImage picture(32 * size, 7 * size, QImage::Format_RGB32);
+    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+        const QImage tile = ExpectedTile(map.cell(cell));
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                picture.setPixel(LevelMap::columnOf(cell) * size + x,
+                                 LevelMap::rowOf(cell) * size + y,
+                                 tile.pixel(x * 32 / size, y * 32 / size));
+            }
+        }
+    }
+    return picture;
+}
 
 template <typename T>
 T* Control(const QWidget& window, const char* name, int index = -1) {
@@ -99,26 +200,83 @@ T* Control(const QWidget& window, const char* name, int index = -1) {
 }
 
 // Picks item index of combo as a user does: opens the list, moves to it and presses Return.
-void PickItem(QComboBox& combo, int index);
-// A press and release of button at point of widget, with modifiers held.
-void Click(QWidget& widget, QPoint point, Qt::MouseButton button,
-           Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-void ClickButton(const QWidget& window, const char* name);
-void MoveTo(QWidget& widget, QPoint point);
-QImage Grab(QWidget& widget);
+inline void PickItem(QComboBox& combo, int index) {
+    combo.showPopup();
+    combo.view()->setCurrentIndex(combo.view()->model()->index(index, 0));
+    QTest::keyClick(combo.view(), Qt::Key_Return);
+    QApplication::processEvents();
+}
 
-LevelDocument& DocumentOf(const EditorWindow& window);
-LevelGrid& GridOf(const EditorWindow& window);
+// A press and release of button at point of widget, with modifiers held.
+inline void Click(QWidget& widget, QPoint point, Qt::MouseButton button,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const QPointF global(widget.mapToGlobal(point));
+    QMouseEvent press(QEvent::MouseButtonPress, point, global, button, button, modifiers);
+    QApplication::sendEvent(&widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, point, global, button, Qt::NoButton, modifiers);
+    QApplication::sendEvent(&widget, &release);
+}
+
+inline void ClickButton(const QWidget& window, const char* name) {
+    QTest::mouseClick(Control<QPushButton>(window, name), Qt::LeftButton);
+}
+
+inline void MoveTo(QWidget& widget, QPoint point) {
+    QMouseEvent move(QEvent::MouseMove, point, widget.mapToGlobal(point), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &move);
+}
+
+// Presses a key on target with its window shown and active, as shortcuts need.
+inline void Press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget& window = *target.window();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }));
+    QTest::keyClick(&target, key, modifiers);
+}
+
+inline QImage Grab(QWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+inline LevelDocument& DocumentOf(const EditorWindow& window) {
+    return *window.findChild<LevelDocument*>();
+}
+
+inline LevelGrid& GridOf(const EditorWindow& window) {
+    return *window.findChild<LevelGrid*>("Image1");
+}
+
+// What the grid shows in cell.
+inline QImage ShownCell(const EditorWindow& window, int cell) {
+    return Grab(GridOf(window)).copy(GridOf(window).cellRect(cell));
+}
+
 // Sets the left brush to tile and paints cells with it; returns the map as painted.
-LevelMap Paint(const EditorWindow& window, std::initializer_list<int> cells, int tile);
+inline LevelMap Paint(const EditorWindow& window, std::initializer_list<int> cells, int tile) {
+    PickItem(*Control<QComboBox>(window, "Combo2", 0), tile);
+    for (const int cell : cells) {
+        Click(GridOf(window), GridOf(window).cellRect(cell).center(), Qt::LeftButton);
+    }
+    return DocumentOf(window).map();
+}
 
 class EditorTest : public ::testing::Test {
 protected:
-    std::unique_ptr<EditorWindow> open(const std::string& name, SourceKind kind);
+    std::unique_ptr<EditorWindow> open(const std::string& name, SourceKind kind) {
+        return std::make_unique<EditorWindow>(workspace.select(name, kind), messages);
+    }
     // A cartridge-shaped "cart.bin" holding bank, opened in a window.
-    std::unique_ptr<EditorWindow> openCartridge(const Bytes& bank = MakeTestBank());
+    std::unique_ptr<EditorWindow> openCartridge(const Bytes& bank = MakeTestBank()) {
+        workspace.write("cart.bin", demo::MakeCartridge(bank, SourceKind::UeRom));
+        return open("cart.bin", SourceKind::UeRom);
+    }
     // The caption for file name of the workspace; level 0 for a source of one level.
-    QString expectedTitle(const QString& name, int level) const;
+    QString expectedTitle(const QString& name, int level) const {
+        const QString levelPart = level > 0 ? QStringLiteral(" - Level %1").arg(level) : "";
+        return kCaption + " [" + workspace.path() + "/" + name + levelPart + "]";
+    }
 
     Workspace workspace;
     ScriptedMessageBoxes messages;

@@ -1,18 +1,13 @@
-#include "ui/editor/editor_window.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QSignalSpy>
-#include <QTest>
+#include <set>
 
-#include "demo_levels.h"
 #include "editor_test_support.h"
-#include "leveldata/level_codec.h"
-#include "ui/editor/level_picture.h"
+#include "leveldata/map_text.h"
+#include "tool_process.h"
+#include "ui/editor/level_export.h"
+#include "ui/editor/tile_images.h"
 #include "unprivileged_user.h"
 
 namespace morvane::test {
@@ -20,9 +15,13 @@ namespace {
 
 using EditorWindowTest = EditorTest;
 
-TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushes) {
+TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose) {
     auto window = openCartridge();
     ASSERT_TRUE(window->started());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
     auto* levels = Control<QComboBox>(*window, "Combo1");
     EXPECT_EQ(levels->count(), 99);
     EXPECT_EQ(levels->currentText(), "1");
@@ -35,12 +34,23 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushes) {
     }
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 1));
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(0));
-    EXPECT_EQ(DocumentOf(*window).oldPackedLength(), PackLevel(TestLevel(0)).size());
-    EXPECT_TRUE(messages.calls.empty());
+    const QString keys = Control<QPushButton>(*window, "Command4")->toolTip();
+    for (const char* key : {"Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "Ctrl+C", "Ctrl+V", "F5"}) {
+        EXPECT_TRUE(keys.contains(key)) << key;
+    }
+    // Label3 shows the tile under the pointer.
+    auto* display = Control<QLabel>(*window, "Label3");
+    MoveTo(GridOf(*window), {1023, 0});  // the top-right pixel of the grid is cell 0's
+    EXPECT_EQ(display->text(), QString::number(TestLevel(0).cell(0)));
+    MoveTo(GridOf(*window), {0, 223});
+    EXPECT_EQ(display->text(), QString::number(TestLevel(0).cell(223)));
+    MoveTo(*window, {2, 2});  // the margin around the grid
+    EXPECT_EQ(display->text(), "");
 }
 
-TEST_F(EditorWindowTest, StartsOnASingleMapWithTheLevelControlsOff) {
-    workspace.write("state.s00", demo::MakeSavestate(TestLevel(7)));
+TEST_F(EditorWindowTest, SingleMapHasNoLevelControlsIgnoresPressesAndPasteButCopies) {
+    const LevelMap map = TestLevel(7);
+    workspace.write("state.s00", demo::MakeSavestate(map));
     auto window = open("state.s00", SourceKind::MekaSavestate);
     auto* levels = Control<QComboBox>(*window, "Combo1");
     EXPECT_EQ(levels->count(), 1);
@@ -51,62 +61,62 @@ TEST_F(EditorWindowTest, StartsOnASingleMapWithTheLevelControlsOff) {
     EXPECT_TRUE(Control<QWidget>(*window, "Command3")->isEnabled());
     EXPECT_TRUE(Control<QWidget>(*window, "Combo2", 0)->isHidden());
     EXPECT_EQ(window->windowTitle(), expectedTitle("state.s00", 0));
-    EXPECT_EQ(DocumentOf(*window).map(), TestLevel(7));
+
+    LevelGrid& grid = GridOf(*window);
+    Click(grid, grid.cellRect(20).center(), Qt::LeftButton);
+    Click(grid, grid.cellRect(20).center(), Qt::LeftButton, Qt::ControlModifier);
+    MoveTo(grid, grid.cellRect(20).center());
+    EXPECT_EQ(Control<QLabel>(*window, "Label3")->text(), QString::number(map.cell(20)));
+    Press(*window, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), FormatMapText(map));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(FormatMapText(TestLevel(8))));
+    Press(*window, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(DocumentOf(*window).map(), map);
+    EXPECT_EQ(DocumentOf(*window).levelState(), 0);
 }
 
 TEST_F(EditorWindowTest, ComposesTheCaptionWithThePlatformSeparator) {
     SourceSelection selection = workspace.select("cart.bin", SourceKind::UeRom);
     selection.directory = "/maps";
-    EXPECT_EQ(ComposeLevelTitle(selection, 7),
-              "Morvane Level Editor v1.1 [/maps/cart.bin - Level 7]");
+    EXPECT_EQ(ComposeLevelTitle(selection, 7), kCaption + " [/maps/cart.bin - Level 7]");
     selection.directory = "/";
-    EXPECT_EQ(ComposeLevelTitle(selection, 0), "Morvane Level Editor v1.1 [/cart.bin]");
+    EXPECT_EQ(ComposeLevelTitle(selection, 0), kCaption + " [/cart.bin]");
 }
 
-TEST_F(EditorWindowTest, PickingALevelLoadsItOnce) {
-    auto window = openCartridge();
-    QSignalSpy loads(&DocumentOf(*window), &LevelDocument::levelLoaded);
-    auto* levels = Control<QComboBox>(*window, "Combo1");
-    PickItem(*levels, 4);
-    EXPECT_EQ(loads.count(), 1);
-    EXPECT_EQ(DocumentOf(*window).map(), TestLevel(4));
-    EXPECT_EQ(DocumentOf(*window).levelState(), 4);
-    EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 5));
-    // The keyboard raises several selection signals; still one load.
-    levels->setFocus();
-    QTest::keyClick(levels, Qt::Key_Down);
-    EXPECT_EQ(loads.count(), 2);
-    EXPECT_EQ(DocumentOf(*window).map(), TestLevel(5));
-}
-
-TEST_F(EditorWindowTest, UnreadableLevelWarnsAndKeepsTheShownOne) {
-    Bytes bank = MakeTestBank();
-    bank[4] = 0x10;  // level 3 points into the pointer table
-    bank[5] = 0x80;
-    auto window = openCartridge(bank);
-    const QString title = window->windowTitle();
-    messages.answer(QMessageBox::Ok);
-    PickItem(*Control<QComboBox>(*window, "Combo1"), 2);
-    ASSERT_EQ(messages.calls.size(), 1u);
-    EXPECT_EQ(messages.calls[0].text,
-              "The level was not loaded.\nLevel 3: its pointer at file byte 98308 does not point "
-              "into the bank's level data.");
-    EXPECT_EQ(messages.calls[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(messages.calls[0].title, kCaption);
-    EXPECT_EQ(Control<QComboBox>(*window, "Combo1")->currentIndex(), 0);
-    EXPECT_EQ(DocumentOf(*window).map(), TestLevel(0));
-    EXPECT_EQ(DocumentOf(*window).levelState(), 0);
-    EXPECT_EQ(window->windowTitle(), title);
-}
-
-TEST_F(EditorWindowTest, UnreadableFirstLevelLeavesTheFileInTheCaption) {
+TEST_F(EditorWindowTest, UnreadableLevelsWarnAndKeepTheShownOneAndPickingLoadsOnce) {
     Bytes bank = MakeTestBank();
     bank[1] = 0x7F;  // level 1 points before the bank
+    bank[4] = 0x10;  // level 3 points into the pointer table
+    bank[5] = 0x80;
     messages.answer(QMessageBox::Ok);
     auto window = openCartridge(bank);
     ASSERT_EQ(messages.calls.size(), 1u);
     EXPECT_TRUE(messages.calls[0].text.startsWith("The level was not loaded.\nLevel 1: "));
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 0));
+
+    QSignalSpy loads(&DocumentOf(*window), &LevelDocument::levelLoaded);
+    auto* levels = Control<QComboBox>(*window, "Combo1");
+    PickItem(*levels, 4);
+    EXPECT_EQ(loads.count(), 1);
+    EXPECT_EQ(DocumentOf(*window).map(), TestLevel(4));
+    EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 5));
+    // The keyboard raises several selection signals; still one load.
+    levels->setFocus();
+    QTest::keyClick(levels, Qt::Key_Down);
+    EXPECT_EQ(loads.count(), 2);
+
+    messages.answer(QMessageBox::Ok);
+    PickItem(*levels, 2);
+    ASSERT_EQ(messages.calls.size(), 2u);
+    EXPECT_EQ(messages.calls[1].text,
+              "The level was not loaded.\nLevel 3: its pointer at file byte 98308 does not point "
+              "into the bank's level data.");
+    EXPECT_EQ(messages.calls[1].icon, QMessageBox::Warning);
+    EXPECT_EQ(messages.calls[1].title, kCaption);
+    EXPECT_EQ(levels->currentIndex(), 5);
+    EXPECT_EQ(DocumentOf(*window).map(), TestLevel(5));
+    EXPECT_EQ(DocumentOf(*window).levelState(), 5);
+    EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 6));
 }
 
 TEST_F(EditorWindowTest, SourceThatCannotBeOpenedWarnsAndStartsNothing) {
@@ -148,30 +158,178 @@ TEST_F(EditorWindowTest, UnreadableTilePictureShowsItsPlaceholder) {
     const TemporaryMode unreadable(workspace.filePath("gif/0.gif").toStdString(),
                                    std::filesystem::perms::none);
     auto window = openCartridge();
-    LevelGrid& grid = GridOf(*window);
-    const QImage shown = Grab(grid);
     // Test level 0 holds tile 0 in cells 0 and 1, tile 7 in cells 2 and 3.
-    EXPECT_EQ(shown.copy(grid.cellRect(0)), ExpectedCell(TileImages::Placeholder(0)));
-    EXPECT_EQ(shown.copy(grid.cellRect(2)),
-              ExpectedCell(TilePicture(workspace.path(), TestLevel(0).cell(2))));
+    EXPECT_EQ(ShownCell(*window, 0), ExpectedCell(TileImages::Placeholder(0)));
+    EXPECT_EQ(ShownCell(*window, 2), ExpectedTile(7));
 }
 
-TEST_F(EditorWindowTest, CloseRequestIsRefusedAndLabel3FollowsThePointer) {
-    auto window = openCartridge();
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    EXPECT_FALSE(window->close());
-    EXPECT_TRUE(window->isVisible());
+TEST(TileImages, DecodesEachPictureOncePerChange) {
+    Workspace workspace;
+    TileImages tiles(workspace.path());
+    std::set<int> used;
+    for (const int index : {1, 3}) {
+        for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+            used.insert(demo::MakeDemoLevel(index).cell(cell));
+        }
+    }
+    // Switching between two levels and back decodes each tile they use once.
+    for (const int index : {1, 3, 1}) {
+        RenderLevelPicture(demo::MakeDemoLevel(index), tiles);
+    }
+    EXPECT_EQ(tiles.decodeCount(), int(used.size()));
 
-    auto* display = Control<QLabel>(*window, "Label3");
-    LevelGrid& grid = GridOf(*window);
-    const LevelMap& level = DocumentOf(*window).map();
-    MoveTo(grid, {1023, 0});  // the top-right pixel of the grid is cell 0's
-    EXPECT_EQ(display->text(), QString::number(level.cell(0)));
-    MoveTo(grid, {0, 223});
-    EXPECT_EQ(display->text(), QString::number(level.cell(223)));
-    MoveTo(*window, {2, 2});  // the margin around the grid
-    EXPECT_EQ(display->text(), "");
+    // A picture rewritten on disk shows at its next use.
+    demo::IndexedPicture square{8, 8, {{0x12, 0x34, 0x56}}, std::vector<std::uint8_t>(64, 0), -1};
+    std::string error;
+    ASSERT_TRUE(demo::WriteGif(workspace.filePath("gif/1.gif").toStdString(), square, error));
+    EXPECT_EQ(tiles.tile(1).size(), QSize(8, 8));
+    EXPECT_EQ(tiles.scaledTile(1).pixel(31, 31), qRgb(0x12, 0x34, 0x56));
+    EXPECT_EQ(tiles.decodeCount(), int(used.size()) + 1);
+}
+
+TEST(TileImages, FindsPicturesInEitherLetterCaseAndNumbersMissingOrBadOnes) {
+    Workspace workspace;
+    QDir folder(workspace.path());
+    ASSERT_TRUE(folder.rename("gif", "GIF"));
+    ASSERT_TRUE(folder.rename("GIF/5.gif", "GIF/5.GIF"));
+    ASSERT_TRUE(folder.remove("GIF/12.gif"));
+    workspace.write("GIF/13.gif", {'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'});
+    TileImages tiles(workspace.path());
+    EXPECT_EQ(tiles.picturePath(5), workspace.filePath("GIF/5.GIF"));
+    EXPECT_EQ(tiles.picturePath(6), workspace.filePath("GIF/6.gif"));
+    EXPECT_NE(tiles.tile(5), TileImages::Placeholder(5));
+    EXPECT_EQ(tiles.tile(12), TileImages::Placeholder(12));
+    EXPECT_EQ(tiles.tile(13), TileImages::Placeholder(13));
+    EXPECT_NE(TileImages::Placeholder(12), TileImages::Placeholder(13));
+    EXPECT_EQ(tiles.scaledTile(12).size(), QSize(32, 32));
+}
+
+using ExportTest = EditorTest;
+
+// What the export must write for map: the picture's pixels as blue, green and red bytes.
+Bytes ExpectedRaw(const LevelMap& map) {
+    const QImage picture = ExpectedPicture(map, 16);
+    Bytes bytes;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb pixel = picture.pixel(x, y);
+            bytes.insert(bytes.end(), {std::uint8_t(qBlue(pixel)), std::uint8_t(qGreen(pixel)),
+                                       std::uint8_t(qRed(pixel))});
+        }
+    }
+    return bytes;
+}
+
+TEST(LevelExport, NamesThePictureAfterTheLevelOrTheSingleMap) {
+    SourceSelection selection;
+    selection.fileName = "map.bin";
+    selection.numMaps = "1";
+    EXPECT_EQ(ExportFileName(selection, 1), "map.bin.raw");
+    selection.numMaps = "99";
+    EXPECT_EQ(ExportFileName(selection, 12), "Level12.raw");
+}
+
+TEST_F(ExportTest, WritesTheShownLevelWithItsUnsavedEditsAndChangesNothing) {
+    auto window = openCartridge();
+    const Bytes cartridge = workspace.read("cart.bin");
+    PickItem(*Control<QComboBox>(*window, "Combo1"), 6);
+    // Tiles 3, 7, ... have transparent corners: they show the grid's background.
+    const LevelMap painted = Paint(*window, {40, 41}, 7);
+    messages.answer(QMessageBox::Ok);
+    ClickButton(*window, "Command3");
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(messages.calls[0].text,
+              "This level map has been successfully saved as an image in RAW format!");
+    EXPECT_EQ(messages.calls[0].icon, QMessageBox::Information);
+    EXPECT_EQ(workspace.read("Level7.raw"), ExpectedRaw(painted));
+    EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 7) + "*");
+    EXPECT_EQ(DocumentOf(*window).levelState(), 0x86);
+    EXPECT_EQ(workspace.read("cart.bin"), cartridge);
+
+    // The command line writes the same bytes, and the same pixels as PNG.
+    messages.answer(QMessageBox::No);
+    ClickButton(*window, "Command1");  // the file's level, without the edits
+    messages.answer(QMessageBox::Ok);
+    ClickButton(*window, "Command3");
+    const std::string folder = workspace.path().toStdString();
+    for (const auto& arguments : {std::vector<std::string>{"-o", "cli.raw"}, {"--format", "png"}}) {
+        std::vector<std::string> command{"export", "cart.bin", "7"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        ASSERT_EQ(RunTool(MORVANE_LEVELS_TOOL, command, folder).exitCode, 0);
+    }
+    EXPECT_EQ(workspace.read("cli.raw"), workspace.read("Level7.raw"));
+    EXPECT_EQ(RawPictureBytes(QImage(workspace.filePath("Level7.png"))),
+              workspace.read("Level7.raw"));
+}
+
+TEST_F(ExportTest, NeverReplacesTheOpenSource) {
+    const Bytes bank = MakeTestBank();
+    workspace.write("Level1.raw", bank);  // a bank named as its level 1 picture would be
+    auto window = open("Level1.raw", SourceKind::ExtractedMapData);
+    messages.answer(QMessageBox::Ok);
+    ClickButton(*window, "Command3");
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(messages.calls[0].text,
+              "The picture was not saved.\nLevel1.raw is the open source file.");
+    EXPECT_EQ(workspace.read("Level1.raw"), bank);
+}
+
+TEST_F(ExportTest, ReadOnlyFolderRefusesThePictureAndLeavesNoFile) {
+    // Permissions bind only users other than root, so this runs as one.
+    if (RerunAsUnprivilegedUser()) {
+        return;
+    }
+    auto window = openCartridge();
+    const TemporaryMode readOnly(workspace.path().toStdString(), std::filesystem::perms(0555));
+    const QStringList before = QDir(workspace.path()).entryList(QDir::Files);
+    messages.answer(QMessageBox::Ok);
+    ClickButton(*window, "Command3");
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(messages.calls[0].text,
+              "The picture was not saved.\nLevel1.raw: the file could not be created (Permission "
+              "denied).");
+    EXPECT_EQ(QDir(workspace.path()).entryList(QDir::Files), before);
+}
+
+// Saves and exports whose writes fail at once, part-way or at the flush: the source holds the
+// whole old bank, no picture is left, the level keeps its mark and the user is told why.
+TEST_F(ExportTest, FailedWritesLeaveTheOldFilesAndTheMark) {
+    const char* refused = "the operating system refused the write";
+    const struct {
+        std::optional<MemoryFileData::PartialWrite> partial;
+        bool failFlush, failHistory;
+        const char* saveProblem;
+    } faults[] = {{MemoryFileData::PartialWrite{0, 0}, false, false, refused},
+                  {MemoryFileData::PartialWrite{0, 6000}, false, false, refused},
+                  {std::nullopt, true, false, refused},
+                  {std::nullopt, true, true, "no restore point could be made in cart.bin.history"}};
+    for (const auto& fault : faults) {
+        MemoryFileSystem files;
+        files.failMakeDirectory = fault.failHistory;
+        auto cartridge =
+            files.add("cart.bin", demo::MakeCartridge(MakeTestBank(), SourceKind::UeRom));
+        const Bytes original = cartridge->bytes;
+        EditorWindow window(workspace.select("cart.bin", SourceKind::UeRom), messages, files);
+        Paint(window, {9}, 44);
+        cartridge->partialWrite = fault.partial;
+        cartridge->failFlush = fault.failFlush;
+        messages.calls.clear();
+        messages.answer(QMessageBox::Ok);
+        ClickButton(window, "Command5");
+        // The save's restore point is made before the faults reach new files.
+        files.createdFileFaults.partialWrite = fault.partial;
+        files.createdFileFaults.failFlush = fault.failFlush;
+        messages.answer(QMessageBox::Ok);
+        ClickButton(window, "Command3");
+        ASSERT_EQ(messages.calls.size(), 2u);
+        EXPECT_TRUE(messages.calls[0].text.startsWith("The level was not saved."));
+        EXPECT_TRUE(messages.calls[0].text.contains(fault.saveProblem));
+        EXPECT_TRUE(messages.calls[1].text.startsWith("The picture was not saved.\nLevel1.raw: "));
+        EXPECT_EQ(cartridge->bytes, original);
+        EXPECT_FALSE(files.find("Level1.raw"));
+        EXPECT_FALSE(files.find("Level1.raw.part"));
+        EXPECT_EQ(window.windowTitle(), expectedTitle("cart.bin", 1) + "*");
+    }
 }
 
 }  // namespace

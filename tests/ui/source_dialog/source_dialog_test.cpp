@@ -11,23 +11,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
+#include <QtTest>
+#include <QtWidgets>
 #include <cstring>
 #include <vector>
 
 #include "demo_levels.h"
+#include "ui/source_dialog/drive_catalog.h"
 
 namespace morvane {
 namespace {
@@ -82,14 +72,17 @@ QStringList SelectedFiles(QWidget& dialog) {
 
 // The index of the one checked option button, or -1 when not exactly one is checked.
 int CheckedOption(QWidget& dialog) {
-    int checked = -1;
+    int checked = -1, count = 0;
     for (int k = 0; k < kSourceKindCount; ++k) {
         if (Control<QRadioButton>(dialog, "Option1", k)->isChecked()) {
-            checked = checked < 0 ? k : kSourceKindCount;
+            checked = k;
+            ++count;
         }
     }
-    return checked < kSourceKindCount ? checked : -1;
+    return count == 1 ? checked : -1;
 }
+
+const KindFile kUnknown{"(unknown)", 5, "", "", ""};
 
 void ExpectShows(SourceDialog& dialog, const KindFile& expected) {
     SCOPED_TRACE(expected.name.toStdString());
@@ -101,31 +94,19 @@ void ExpectShows(SourceDialog& dialog, const KindFile& expected) {
     EXPECT_EQ(dialog.property("Tag").toString(), QString::number(expected.kind));
 }
 
-void ExpectUnknown(SourceDialog& dialog) {
-    ExpectShows(dialog, {"(unknown)", 5, "", "", ""});
-}
-
-// The centre of a file list entry, after scrolling it into view.
-QPoint FileEntry(QWidget& dialog, const QString& name) {
+// Clicks (or double-clicks) the file list entry name, after scrolling it into view.
+void ClickFile(QWidget& dialog, const QString& name, Qt::KeyboardModifiers modifiers = {},
+               bool twice = false) {
     auto* list = Control<QListWidget>(dialog, "File1");
     const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
-    if (items.size() != 1) {
-        ADD_FAILURE() << name.toStdString() << " is listed " << items.size() << " times";
-        return {};
-    }
+    ASSERT_EQ(items.size(), 1) << name.toStdString();
     list->scrollToItem(items.front());
-    return list->visualItemRect(items.front()).center();
-}
-
-void ClickFile(QWidget& dialog, const QString& name,
-               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::mouseClick(Control<QListWidget>(dialog, "File1")->viewport(), Qt::LeftButton, modifiers,
-                      FileEntry(dialog, name));
-}
-
-void DoubleClickFile(QWidget& dialog, const QString& name) {
-    QTest::mouseDClick(Control<QListWidget>(dialog, "File1")->viewport(), Qt::LeftButton, {},
-                       FileEntry(dialog, name));
+    const QPoint centre = list->visualItemRect(items.front()).center();
+    if (twice) {
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, modifiers, centre);
+    } else {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, centre);
+    }
 }
 
 void DoubleClickDirectory(QWidget& dialog, const QString& path) {
@@ -152,11 +133,7 @@ void ExpectInDirectory(SourceDialog& dialog, const QString& path) {
 
 class SourceDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_startDirectory = QDir::currentPath();
-        m_root = QDir(m_temp.path()).canonicalPath();
-        ASSERT_TRUE(QDir::setCurrent(m_root));
-    }
+    void SetUp() override { ASSERT_TRUE(QDir::setCurrent(m_root)); }
     void TearDown() override { QDir::setCurrent(m_startDirectory); }
 
     // A dialog on the current directory, shown and active. Opens are recorded in m_opened and
@@ -171,17 +148,17 @@ protected:
         return dialog;
     }
 
-    QString m_startDirectory;
+    QString m_startDirectory = QDir::currentPath();
     QTemporaryDir m_temp;
-    QString m_root;
+    QString m_root = QDir(m_temp.path()).canonicalPath();
     std::vector<SourceSelection> m_opened;
     bool m_openerAnswer = true;
 };
 
-TEST_F(SourceDialogTest, StartsUnknownThenShowsTheKindOfEachSelectedFile) {
+TEST_F(SourceDialogTest, StartsUnknownThenClassifiesTheFileAtEveryClick) {
     const std::vector<KindFile> files = WriteOneOfEachKind(m_root);
     const auto dialog = ShowDialog();
-    ExpectUnknown(*dialog);
+    ExpectShows(*dialog, kUnknown);
     EXPECT_TRUE(SelectedFiles(*dialog).isEmpty());
     ExpectInDirectory(*dialog, m_root);
     EXPECT_EQ(dialog->windowTitle(), "Morvane Level Editor v1.1");
@@ -201,24 +178,19 @@ TEST_F(SourceDialogTest, StartsUnknownThenShowsTheKindOfEachSelectedFile) {
     // A Ctrl+click does not take the selection away from the file whose kind is shown.
     ClickFile(*dialog, "ue.gg", Qt::ControlModifier);
     EXPECT_EQ(SelectedFiles(*dialog), QStringList({"ue.gg"}));
-    EXPECT_TRUE(m_opened.empty());
-}
 
-TEST_F(SourceDialogTest, EveryClickOnAFileClassifiesItAndAClickBelowKeepsTheSelection) {
-    WriteOneOfEachKind(m_root);
-    const auto dialog = ShowDialog();
-    ClickFile(*dialog, "notes.txt");
-    ExpectUnknown(*dialog);
     // Another program turns the selected file into a bank; a click on it shows the new kind.
+    ClickFile(*dialog, "notes.txt");
     WriteFile(m_root + "/notes.txt", demo::MakeDemoBank());
     ClickFile(*dialog, "notes.txt");
     ExpectShows(*dialog, {"notes.txt", 2, "0", "Yes", "99"});
-
+    // A click below the last file keeps the selection.
     auto* list = Control<QListWidget>(*dialog, "File1");
     const QPoint below(10, list->viewport()->height() - 4);
     ASSERT_EQ(list->itemAt(below), nullptr);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
     EXPECT_EQ(SelectedFiles(*dialog), QStringList({"notes.txt"}));
+    EXPECT_TRUE(m_opened.empty());
     QTest::mouseClick(Control<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
     ASSERT_EQ(m_opened.size(), 1u);
     EXPECT_EQ(m_opened[0].fileName, "notes.txt");
@@ -234,7 +206,7 @@ TEST_F(SourceDialogTest, ChangingDirectoryResetsTheKindAndMovesTheCurrentDirecto
     ExpectShows(*dialog, files[0]);
 
     DoubleClickDirectory(*dialog, sub);
-    ExpectUnknown(*dialog);
+    ExpectShows(*dialog, kUnknown);
     EXPECT_TRUE(SelectedFiles(*dialog).isEmpty());
     ExpectInDirectory(*dialog, sub);
     // The bare name is found in the new current directory.
@@ -242,16 +214,24 @@ TEST_F(SourceDialogTest, ChangingDirectoryResetsTheKindAndMovesTheCurrentDirecto
     ExpectShows(*dialog, {"only.map", 4, "0", "No", "1"});
 }
 
-TEST_F(SourceDialogTest, DoubleClickOpensOnlyARecognisedFile) {
+TEST_F(SourceDialogTest, OpensOnlyARecognisedFileAndStaysAsItWasWhenTheEditorCannotStart) {
     WriteOneOfEachKind(m_root);
+    m_openerAnswer = false;
     const auto dialog = ShowDialog();
-    DoubleClickFile(*dialog, "notes.txt");
+    ClickFile(*dialog, "notes.txt", {}, true);
     EXPECT_TRUE(m_opened.empty());
-    EXPECT_TRUE(dialog->isVisible());
-
-    DoubleClickFile(*dialog, "levels.bin");
+    ClickFile(*dialog, "state.s00");
+    QTest::mouseClick(Control<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
     ASSERT_EQ(m_opened.size(), 1u);
-    const SourceSelection& chosen = m_opened.front();
+    EXPECT_EQ(m_opened.front().tag, "3");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->isEnabled());
+    ExpectShows(*dialog, {"state.s00", 3, "489", "No", "1"});
+
+    m_openerAnswer = true;
+    ClickFile(*dialog, "levels.bin", {}, true);
+    ASSERT_EQ(m_opened.size(), 2u);
+    const SourceSelection& chosen = m_opened.back();
     EXPECT_EQ(chosen.caption, "Morvane Level Editor v1.1");
     EXPECT_EQ(QString::fromStdString(chosen.directory), m_root);
     EXPECT_EQ(chosen.fileName, "levels.bin");
@@ -262,19 +242,6 @@ TEST_F(SourceDialogTest, DoubleClickOpensOnlyARecognisedFile) {
     EXPECT_FALSE(dialog->isEnabled());
     // Hidden for good, the dialog still answers with what it held at Open.
     EXPECT_EQ(dialog->selection().fileName, "levels.bin");
-}
-
-TEST_F(SourceDialogTest, AnEditorThatCannotStartLeavesTheDialogAsItWas) {
-    WriteOneOfEachKind(m_root);
-    m_openerAnswer = false;
-    const auto dialog = ShowDialog();
-    ClickFile(*dialog, "state.s00");
-    QTest::mouseClick(Control<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
-    ASSERT_EQ(m_opened.size(), 1u);
-    EXPECT_EQ(m_opened.front().tag, "3");
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(dialog->isEnabled());
-    ExpectShows(*dialog, {"state.s00", 3, "489", "No", "1"});
 }
 
 TEST_F(SourceDialogTest, HostileFolderNeitherHangsNorCrashes) {
@@ -321,10 +288,33 @@ TEST_F(SourceDialogTest, HostileFolderNeitherHangsNorCrashes) {
         EXPECT_EQ(CheckedOption(*dialog), kind);
     }
     // A recognised file with an awkward name opens under that very name.
-    DoubleClickFile(*dialog, "new\nline.bin");
+    ClickFile(*dialog, "new\nline.bin", {}, true);
     ASSERT_EQ(m_opened.size(), 1u);
     EXPECT_EQ(m_opened[0].fileName, "new\nline.bin");
     ::close(listener);
+}
+
+TEST(DriveCatalog, OffersOnlyFileSystemsAUserKeepsFilesOn) {
+    const struct {
+        const char* root;
+        const char* type;
+        bool offered;
+    } cases[] = {
+        {"/", "overlay", true},
+        {"/home", "ext4", true},
+        {"/run/media/ann/STICK", "exfat", true},
+        {"/running", "ext4", true},
+        {"/proc", "proc", false},
+        {"/sys/fs/cgroup", "tmpfs", false},
+        {"/dev/shm", "tmpfs", false},
+        {"/run/user/1000", "tmpfs", false},
+        {"/snap/core/1234", "squashfs", false},
+        {"/var/lib/docker/overlay2/abc/merged", "overlay", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DriveCatalog::IsUserVolume(QString::fromLatin1(c.root), c.type), c.offered)
+            << c.root << " (" << c.type << ")";
+    }
 }
 
 }  // namespace
