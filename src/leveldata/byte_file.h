@@ -58,7 +58,7 @@ public:
     // FileError::AlreadyExists when anything exists at path; never replaces a file.
     virtual std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) = 0;
 
-    // Renames from to to in one step, replacing a file at to.
+    // Renames from to to in one step, replacing a file at to, and makes the new name durable.
     virtual FileStatus rename(const std::string& from, const std::string& to) = 0;
 
     // Removes the file at path.
