@@ -110,8 +110,7 @@ TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
         SaveLevelToFile(*file, layout, 20, map, level.oldPackedLength, level.levelOffset).ok());
     EXPECT_EQ(read("cart.bin"), data->bytes);
 
-    const auto dumped = run({"dump", "cart.bin", "21"});
-    EXPECT_EQ(dumped.out, FormatMapText(map));
+    EXPECT_EQ(run({"dump", "cart.bin", "21"}).out, FormatMapText(map));
     EXPECT_EQ(run({"dump", "cart.bin", "22"}).out, FormatMapText(demo::MakeDemoLevel(21)));
 }
 
@@ -247,15 +246,11 @@ TEST_F(LevelsTool, PatchesCarryEditsToAFreshCopyAndRefuseWhatDoesNotFit) {
     EXPECT_NE(run({"patch", "info", "edit.bps"}).out.find("Source size:  131072\n"),
               std::string::npos);
 
-    Bytes flipped = read("edit.bps");
-    flipped[flipped.size() / 2] ^= 0x10;
-    write("flipped.bps", flipped);
     const struct {
         std::vector<std::string> arguments;
         std::string error;
     } refusals[] = {
         {{"patch", "apply", "edit.bps", "cart.bin", "-o", "out.bin"}, "CRC-32 does not match"},
-        {{"patch", "apply", "flipped.bps", "fresh.bin", "-o", "out.bin"}, "checksum"},
         {{"patch", "apply", "edit.bps", "fresh.bin", "-o", "fresh.bin"}, "must be a new file"},
         {{"patch", "make", "fresh.bin", "cart.bin", "-o", "edit.txt"}, "must end in .bps or .ips"},
     };
