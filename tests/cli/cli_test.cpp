@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -23,24 +24,19 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    WriteFile(path, std::string(bytes.begin(), bytes.end()));
-}
-Bytes ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class LevelsTool : public ::testing::Test {
 protected:
     void SetUp() override { fs::create_directories(m_folder); }
     void TearDown() override { fs::remove_all(m_folder); }
 
-    void write(const std::string& name, const auto& bytes) { WriteFile(m_folder / name, bytes); }
-    Bytes read(const std::string& name) { return ReadFile(m_folder / name); }
+    void write(const std::string& name, const auto& bytes) {
+        std::ofstream(m_folder / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    Bytes read(const std::string& name) {
+        std::ifstream in(m_folder / name, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
     test::ToolRun run(const std::vector<std::string>& arguments, const std::string& input = {}) {
         return test::RunTool(MORVANE_LEVELS_TOOL, arguments, m_folder.string(), input);
     }
@@ -114,9 +110,7 @@ TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
         SaveLevelToFile(*file, layout, 20, map, level.oldPackedLength, level.levelOffset).ok());
     EXPECT_EQ(read("cart.bin"), data->bytes);
 
-    const auto dumped = run({"dump", "cart.bin", "21"});
-    EXPECT_EQ(dumped.out, FormatMapText(map));
-    EXPECT_EQ(dumped.out.substr(0, 3), "40 ");
+    EXPECT_EQ(run({"dump", "cart.bin", "21"}).out, FormatMapText(map));
     EXPECT_EQ(run({"dump", "cart.bin", "22"}).out, FormatMapText(demo::MakeDemoLevel(21)));
 }
 
@@ -226,10 +220,7 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
         EXPECT_NE(read("op.bin"), bank);
     }
     write("op.bin", bank);
-    int walls = 0;
-    for (int cell = 0; cell < 224; ++cell) {
-        walls += map(5).cell(cell) == 1;
-    }
+    const auto walls = std::ranges::count(map(5).storage(), 1);
     EXPECT_EQ(run({"replace", "op.bin", "1", "9", "--levels", "5-5"}).out,
               "Level 5: " + std::to_string(walls) + " cells\n" + std::to_string(walls) +
                   " cells changed in 1 level.\n");
@@ -255,15 +246,11 @@ TEST_F(LevelsTool, PatchesCarryEditsToAFreshCopyAndRefuseWhatDoesNotFit) {
     EXPECT_NE(run({"patch", "info", "edit.bps"}).out.find("Source size:  131072\n"),
               std::string::npos);
 
-    Bytes flipped = read("edit.bps");
-    flipped[flipped.size() / 2] ^= 0x10;
-    write("flipped.bps", flipped);
     const struct {
         std::vector<std::string> arguments;
         std::string error;
     } refusals[] = {
         {{"patch", "apply", "edit.bps", "cart.bin", "-o", "out.bin"}, "CRC-32 does not match"},
-        {{"patch", "apply", "flipped.bps", "fresh.bin", "-o", "out.bin"}, "checksum"},
         {{"patch", "apply", "edit.bps", "fresh.bin", "-o", "fresh.bin"}, "must be a new file"},
         {{"patch", "make", "fresh.bin", "cart.bin", "-o", "edit.txt"}, "must end in .bps or .ips"},
     };
@@ -276,7 +263,7 @@ TEST_F(LevelsTool, PatchesCarryEditsToAFreshCopyAndRefuseWhatDoesNotFit) {
     EXPECT_EQ(read("fresh.bin"), untouched);
 }
 
-TEST_F(LevelsTool, SetRefusesAndLeavesTheFileUntouched) {
+TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
     // 98 streams of 164 bytes and one of 56 leave 58 bytes free.
     LevelMap busy;
     for (int cell = 0; cell < 224; ++cell) {
@@ -314,6 +301,11 @@ TEST_F(LevelsTool, SetRefusesAndLeavesTheFileUntouched) {
          "full.bin: Level 7: the bank's free space is too small: 2 bytes are missing."},
         {{"copy", "full.bin", "1", "99"},
          "full.bin: Level 99: the bank's free space is too small: 50 bytes are missing."},
+        {{"repack", "full.bin"},
+         "full.bin: Level 41: its pointer at file byte 80 does not point into the bank's level "
+         "data."},
+        {{"export", "full.bin", "-o", "./full.bin"},
+         "./full.bin: this is the source file; the picture would replace it"},
     };
     for (const auto& c : cases) {
         const auto result = run(c.arguments);
@@ -340,15 +332,9 @@ TEST_F(LevelsTool, RepackKeepsEveryLevelAndReclaimsSpace) {
                               "\nFree bytes after:  " + std::to_string(freeBefore + reclaimed) +
                               "\n");
     EXPECT_EQ(run({"diff", "before.bin", "bank.bin"}).out, "No level differs.\n");
-
-    Bytes broken = demo::MakeDemoBank();
-    broken[2 * 60 + 1] = 0x20;
-    write("broken.bin", broken);
-    EXPECT_EQ(run({"repack", "broken.bin"}).exitCode, 1);
-    EXPECT_EQ(read("broken.bin"), broken);
 }
 
-TEST_F(LevelsTool, ExportWritesPicturesBesideTheSourceButNeverOverIt) {
+TEST_F(LevelsTool, ExportWritesPicturesBesideTheSource) {
     write("bank.bin", demo::MakeDemoBank());
     std::string error;
     ASSERT_TRUE(demo::WriteTilePictures(m_folder.string(), error)) << error;
@@ -365,10 +351,6 @@ TEST_F(LevelsTool, ExportWritesPicturesBesideTheSourceButNeverOverIt) {
     const auto all = run({"export", "bank.bin", "--all", "-o", "pictures", "--format", "png"});
     ASSERT_EQ(all.exitCode, 0) << all.err;
     EXPECT_TRUE(fs::exists(m_folder / "pictures" / "Level99.png"));
-
-    const Bytes bank = read("bank.bin");
-    EXPECT_EQ(run({"export", "bank.bin", "-o", "bank.bin"}).exitCode, 1);
-    EXPECT_EQ(read("bank.bin"), bank);
 }
 
 // Refusals that only permissions cause, run as a user they bind: the command fails with the
@@ -379,24 +361,17 @@ TEST_F(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
         return;
     }
     const struct {
-        const char* name;
-        fs::perms sourceMode, folderMode;
+        int modes[2];  // the source's and the folder's
         std::vector<std::string> arguments;
         std::string message;
     } cases[] = {
-        {"set on a read-only source",
-         fs::perms(0444),
-         fs::perms(0755),
+        {{0444, 0755},
          {"set", "cart.bin", "1", "level.txt"},
          "cart.bin: access to the file was denied (Permission denied)"},
-        {"export beside a read-only source",
-         fs::perms(0444),
-         fs::perms(0555),
+        {{0444, 0555},
          {"export", "cart.bin", "1"},
          "Level1.raw: the file could not be created (Permission denied)"},
-        {"set where no restore point can be made",
-         fs::perms(0644),
-         fs::perms(0555),
+        {{0644, 0555},
          {"set", "cart.bin", "1", "level.txt"},
          "cart.bin: No restore point could be made in cart.bin.history, so nothing was written: "
          "access to the file was denied (Permission denied)."},
@@ -404,10 +379,10 @@ TEST_F(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
     const Bytes cartridge = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
     write("level.txt", FormatMapText(demo::MakeDemoLevel(30)));
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.message);
         write("cart.bin", cartridge);
-        const test::TemporaryMode source(m_folder / "cart.bin", c.sourceMode);
-        const test::TemporaryMode folderMode(m_folder, c.folderMode);
+        const test::TemporaryMode source(m_folder / "cart.bin", fs::perms(c.modes[0]));
+        const test::TemporaryMode folderMode(m_folder, fs::perms(c.modes[1]));
         const auto result =
             test::RunTool(test::ProgramToRun(MORVANE_LEVELS_TOOL), c.arguments, m_folder.string());
         EXPECT_EQ(result.exitCode, 1) << result.out;

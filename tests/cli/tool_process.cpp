@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string_view>
 
 extern char** environ;
 
@@ -13,19 +14,18 @@ namespace morvane::test {
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& input, const ToolUser* user) {
     // Everything is made before the fork: the child only switches user and starts the tool.
-    std::vector<std::string> environment;
+    const std::string home = user ? "HOME=" + user->home : "";
+    const std::string tmpdir = user ? "TMPDIR=" + user->home : "";
+    std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
     for (char** variable = environ; *variable != nullptr; ++variable) {
-        const std::string entry = *variable;
-        if (!user || (entry.rfind("HOME=", 0) != 0 && entry.rfind("TMPDIR=", 0) != 0)) {
-            environment.push_back(entry);
+        const std::string_view entry = *variable;
+        if (!user || (!entry.starts_with("HOME=") && !entry.starts_with("TMPDIR="))) {
+            envp.push_back(*variable);
         }
     }
     if (user) {
-        environment.insert(environment.end(), {"HOME=" + user->home, "TMPDIR=" + user->home});
-    }
-    std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
-    for (auto& entry : environment) {
-        envp.push_back(entry.data());
+        envp.insert(envp.end(),
+                    {const_cast<char*>(home.c_str()), const_cast<char*>(tmpdir.c_str())});
     }
     for (const auto& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));

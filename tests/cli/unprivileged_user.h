@@ -19,11 +19,10 @@ private:
     std::filesystem::perms m_old;
 };
 
-// For a test whose checks need permissions to bind. Not as root it returns false and the test
-// goes on here. As root it runs the current test again as "nobody", in a copy of this test
-// program and of programs (the build tree may lie where nobody cannot go) in a new folder under
-// /tmp that is also its HOME and TMPDIR, reports the outcome as this test's (skipped when there
-// is no such user) and returns true: the caller returns at once.
+// For a test that needs permissions to bind: not as root, false. As root, runs the current test
+// again as "nobody" from copies of this program and of programs in a new folder under /tmp (its
+// HOME and TMPDIR), reports that as this test's outcome (skipped without such a user) and
+// returns true: the caller returns at once.
 bool RerunAsUnprivilegedUser(const std::vector<std::string>& programs = {});
 
 // The copy of program that RerunAsUnprivilegedUser put beside this test program, else program.

@@ -28,6 +28,7 @@ void Replay(const std::string& target, std::vector<demo::NamedBytes> inputs,
             }
         }
     }
+    SCOPED_TRACE(target);
     ASSERT_GE(inputs.size(), atLeast);
     for (const auto& [name, bytes] : inputs) {
         SCOPED_TRACE(name);
@@ -35,19 +36,11 @@ void Replay(const std::string& target, std::vector<demo::NamedBytes> inputs,
     }
 }
 
-TEST(FuzzReplay, Decoder) {
+TEST(FuzzReplay, EveryTarget) {
     Replay("unpack", demo::UnpackSeeds(), FuzzUnpack, 11);
-}
-TEST(FuzzReplay, SavePath) {
     Replay("source", demo::SourceSeeds(), FuzzSource, 100);
-}
-TEST(FuzzReplay, Patch) {
     Replay("patch", demo::PatchSeeds(), FuzzPatch, 20);
-}
-TEST(FuzzReplay, RestorePoint) {
     Replay("restore_point", demo::RestorePointSeeds(), FuzzRestorePoint, 5);
-}
-TEST(FuzzReplay, MapText) {
     Replay("maptext", demo::MapTextSeeds(), FuzzMapText, 5);
 }
 

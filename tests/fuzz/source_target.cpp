@@ -22,41 +22,31 @@ bool NothingReadBefore(const MemoryFileData& data, std::int64_t offset) {
     return !data.lowestReadOffset || *data.lowestReadOffset >= offset;
 }
 
-// The fixed bytes around the level data of each wrapper, indexed by SourceKind: both
-// cartridges (filler, header), a savestate ("MEKA", filler) and a bare map. An extracted bank
-// has none: its data is the whole file.
-const std::vector<std::uint8_t>& Pattern(SourceKind wrapper) {
+// Lays the file out in data.bytes and returns the bytes it must keep outside its level data.
+// The fixed bytes of a wrapper (a cartridge's filler and header, a savestate's) stay from the
+// previous input of the same wrapper, since the checks abort on any change to them.
+std::span<const std::uint8_t> BuildFile(MemoryFileData& data, SourceKind wrapper,
+                                        std::span<const std::uint8_t> payload) {
     static const std::array<std::vector<std::uint8_t>, kWrapperCount> patterns = {
         demo::MakeCartridge({}, SourceKind::UeRom),
         demo::MakeCartridge({}, SourceKind::JRom),
         {},
         demo::MakeSavestate(LevelMap()),
-        std::vector<std::uint8_t>(LevelMap::kCellCount, 0),
-    };
-    return patterns[std::size_t(wrapper)];
-}
-
-// Lays the file out in data->bytes, reusing the previous input's file of the same wrapper:
-// the checks abort on any change outside the data region, so only that region is copied.
-// Returns the bytes the file must keep outside its bank.
-std::span<const std::uint8_t> BuildFile(MemoryFileData& data, SourceKind wrapper,
-                                        std::span<const std::uint8_t> payload) {
+        std::vector<std::uint8_t>(LevelMap::kCellCount, 0)};
     static SourceKind lastWrapper = SourceKind::Unknown;
-    const auto& pattern = Pattern(wrapper);
-    if (pattern.empty()) {
+    const auto& pattern = patterns[std::size_t(wrapper)];
+    const bool reuse =
+        std::exchange(lastWrapper, wrapper) == wrapper && data.bytes.size() == pattern.size();
+    if (pattern.empty()) {  // an extracted bank is its data alone
         data.bytes.assign(payload.begin(), payload.end());
-        lastWrapper = wrapper;
         return payload;
     }
-    if (wrapper != lastWrapper || data.bytes.size() != pattern.size()) {
+    if (!reuse) {
         data.bytes = pattern;
-        lastWrapper = wrapper;
     }
-    const auto start = std::size_t(*ParseDataOffset(DescriptorFor(wrapper).dataOffset));
-    const std::size_t region =
-        wrapper == SourceKind::UncompressedMap || wrapper == SourceKind::MekaSavestate
-            ? std::size_t(LevelMap::kCellCount)
-            : std::size_t(LevelBank::kSize);
+    const auto layout = *LayoutFor(wrapper, DescriptorFor(wrapper).dataOffset);
+    const auto start = std::size_t(layout.dataOffset);
+    const std::size_t region = layout.hasBank ? LevelBank::kSize : LevelMap::kCellCount;
     const std::size_t used = std::min(region, payload.size());
     std::copy_n(payload.begin(), used, data.bytes.begin() + std::ptrdiff_t(start));
     std::copy_n(pattern.begin() + std::ptrdiff_t(start + used), region - used,
@@ -64,9 +54,8 @@ std::span<const std::uint8_t> BuildFile(MemoryFileData& data, SourceKind wrapper
     return pattern;
 }
 
-// The bytes the decoder may look at for level index: from where its entry points, at most
-// 224 (a stream never takes more) and no further than the bank's present bytes. Nothing when
-// the level cannot be read for its place alone.
+// The bytes the decoder may look at for level index: at most 224 from where its entry points,
+// within the bank's present bytes; nothing when its place alone makes it unreadable.
 std::optional<std::span<const std::uint8_t>> StreamWindow(const LevelBank& bank, int index) {
     const auto bytes = bank.bytes();
     if (2 * index + 2 > int(bytes.size())) {
@@ -80,10 +69,8 @@ std::optional<std::span<const std::uint8_t>> StreamWindow(const LevelBank& bank,
     return window.first(std::min<std::size_t>(window.size(), LevelMap::kCellCount));
 }
 
-// Checks that every level but `saved` that reads cleanly from `before` reads the same from
-// `after`. A level whose entry points at the same window of bytes in both banks reads the same
-// without being decoded, since the decoder looks at nothing else; any other level is decoded
-// from both banks and compared.
+// Every level but `saved` that reads from `before` reads the same from `after`. A level whose
+// window of bytes is equal in both banks needs no decoding: the decoder sees nothing else.
 void CheckOthersRead(const LevelBank& before, const LevelBank& after, int saved) {
     for (int index = 0; index < LevelBank::kLevelCount; ++index) {
         const auto old = StreamWindow(before, index);
@@ -134,9 +121,8 @@ void FuzzSource(std::span<const std::uint8_t> input) {
     Check(read.ok() && NothingReadBefore(*data, bankStart) && data->writes.empty());
     const LevelBank& bank = read.value();
 
-    // The input's last bytes, read backwards, choose the level and the painted cells, so the
-    // choice does not move with the pointer table. The level is the first that reads cleanly
-    // from the chosen one on.
+    // The input's last bytes, read backwards, choose the level (the first readable one from
+    // there on) and the painted cells, so the choice does not move with the pointer table.
     std::size_t cursor = 0;
     const auto next = [&] { return input[input.size() - 1 - cursor++ % input.size()]; };
     int index = next() % LevelBank::kLevelCount;
@@ -155,8 +141,7 @@ void FuzzSource(std::span<const std::uint8_t> input) {
     LevelMap painted = old.value().map;
     const int paints = next() % 8;
     for (int paint = 0; paint < paints; ++paint) {
-        // One call per statement: the order of calls within an expression is unspecified and
-        // differs between compilers, and a finding must replay the same everywhere.
+        // One call per statement: the order within an expression differs between compilers.
         const int high = next();
         const int cell = (high * 256 + next()) % LevelMap::kCellCount;
         painted.setCell(cell, next() % 64);

@@ -68,19 +68,6 @@ TEST(UnpackLevel, DecodesRunsAndAnnouncesEveryCellInOrder) {
     EXPECT_EQ(map.storage()[224], 255);
 }
 
-TEST(UnpackLevel, NonGreedyStreamPacksBackOneByteShorter) {
-    auto cells = Alternating();
-    cells[0] = cells[1] = cells[2] = cells[3] = 5;
-    cells[4] = 0;
-    Bytes stream = {0x45, 0x45};
-    stream.insert(stream.end(), cells.begin() + 4, cells.end());
-    LevelMap map;
-    ASSERT_TRUE(UnpackLevel(stream, map).ok());
-    const auto repacked = PackLevel(map);
-    EXPECT_EQ(repacked.size(), stream.size() - 1);
-    EXPECT_EQ(repacked[0], 0xC5);
-}
-
 TEST(UnpackLevel, MalformedStreamsLeaveTheMapAndAnnounceNothing) {
     const LevelMap before = MapOf(Alternating());
     // 55 runs of four reach cell 220, a run of two cell 222; a run of four would pass 224.

@@ -46,22 +46,19 @@ TEST(LoadLevel, CartridgeBankIsReadAtItsOffsetAndNeverBefore) {
 
 TEST(LoadLevel, SingleMapsAreOneStreamWithoutTable) {
     const LevelMap map = demo::MakeDemoLevel(7);
-    auto savestate = Open(demo::MakeSavestate(map));
-    const auto fromState = LoadLevelFromFile(*savestate.file, {489, false}, 0);
-    ASSERT_TRUE(fromState.ok());
-    EXPECT_EQ(fromState.value().map, map);
-    EXPECT_EQ(fromState.value().oldPackedLength, 224);
-    EXPECT_EQ(fromState.value().levelOffset, -198);
-    EXPECT_EQ(*savestate.data->lowestReadOffset, 489);
-
-    auto plain = Open(demo::MakeSingleMap(map));
-    const auto fromMap = LoadLevelFromFile(*plain.file, {0, false}, 0);
-    ASSERT_TRUE(fromMap.ok());
-    EXPECT_EQ(fromMap.value().map, map);
-    EXPECT_EQ(fromMap.value().oldPackedLength, 224);
-
-    EXPECT_EQ(LoadLevelFromFile(*plain.file, {0, false}, 1).failure().error,
-              LevelError::NoSuchLevel);
+    for (const auto& [bytes, layout] :
+         {std::pair{demo::MakeSavestate(map), LevelLayout{489, false}},
+          {demo::MakeSingleMap(map), LevelLayout{0, false}}}) {
+        auto source = Open(bytes);
+        const auto loaded = LoadLevelFromFile(*source.file, layout, 0);
+        ASSERT_TRUE(loaded.ok());
+        EXPECT_EQ(loaded.value().map, map);
+        EXPECT_EQ(loaded.value().oldPackedLength, 224);
+        EXPECT_EQ(loaded.value().levelOffset, -198);
+        EXPECT_EQ(*source.data->lowestReadOffset, layout.dataOffset);
+        EXPECT_EQ(LoadLevelFromFile(*source.file, layout, 1).failure().error,
+                  LevelError::NoSuchLevel);
+    }
 }
 
 TEST(LoadLevel, RefusesLevelsOutsideTheFormatAndNamesThem) {

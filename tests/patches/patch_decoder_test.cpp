@@ -69,50 +69,38 @@ TEST(ApplyBpsPatch, RunsEachActionAsTheFormatDefinesIt) {
     EXPECT_TRUE(info.value().patchCrcMatches);
 }
 
-TEST(ApplyBpsPatch, RefusesActionsThatLeaveTheirBounds) {
-    // Each case changes one byte of the actions and gives the patch correct CRC-32s, so only
-    // the bounds checks stand in the way.
-    const struct {
-        const char* name;
-        std::size_t at;
-        std::uint8_t value;
-        PatchError error;
-    } cases[] = {
-        {"source copy before the start", 10, 0x93, PatchError::ReadOutsideSource},
-        {"source copy past the end", 6, 0x8C, PatchError::ReadOutsideSource},
-        {"target copy of unwritten bytes", 8, 0x90, PatchError::ReadOutsideTarget},
-        {"target copy before the start", 8, 0x85, PatchError::ReadOutsideTarget},
-        {"source read past the source", 0, 0xA4, PatchError::ReadOutsideSource},
-        {"target read past the actions", 1, 0xAD, PatchError::PatchEndsEarly},
-        {"writes more than recorded", 11, 0x9F, PatchError::TargetSize},
-        {"writes less than recorded", 11, 0x87, PatchError::TargetSize},
-        {"number without an end", 12, 0x0E, PatchError::PatchEndsEarly},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
+    // Each case changes the header or one byte of the actions and gives the patch correct
+    // CRC-32s, so only the bounds checks stand in the way.
+    const auto action = [](std::size_t at, std::uint8_t value) {
         Bytes actions = kActions;
-        actions[c.at] = c.value;
-        const auto result = ApplyPatch(Bps(Concat({kHeader, actions}), kSource, kTarget), kSource);
-        ASSERT_FALSE(result.ok());
-        EXPECT_EQ(result.failure().error, c.error) << DescribePatchFailure(result.failure());
-    }
-}
-
-TEST(ApplyBpsPatch, RefusesHeadersBeforeReadingActions) {
+        actions[at] = value;
+        return Concat({kHeader, actions});
+    };
     const struct {
         const char* name;
-        Bytes header;
+        Bytes headerAndActions;
         PatchError error;
     } cases[] = {
-        {"target over 64 MiB", {0x88, 0x00, 0x00, 0x00, 0x1F, 0x80}, PatchError::TargetTooLarge},
-        {"number of ten bytes", Concat({{0x88}, Bytes(9, 0x00), {0x81, 0x80}}),
+        {"source copy before the start", action(10, 0x93), PatchError::ReadOutsideSource},
+        {"source copy past the end", action(6, 0x8C), PatchError::ReadOutsideSource},
+        {"target copy of unwritten bytes", action(8, 0x90), PatchError::ReadOutsideTarget},
+        {"target copy before the start", action(8, 0x85), PatchError::ReadOutsideTarget},
+        {"source read past the source", action(0, 0xA4), PatchError::ReadOutsideSource},
+        {"target read past the actions", action(1, 0xAD), PatchError::PatchEndsEarly},
+        {"writes more than recorded", action(11, 0x9F), PatchError::TargetSize},
+        {"writes less than recorded", action(11, 0x87), PatchError::TargetSize},
+        {"number without an end", action(12, 0x0E), PatchError::PatchEndsEarly},
+        {"target over 64 MiB", Concat({{0x88, 0x00, 0x00, 0x00, 0x1F, 0x80}, kActions}),
+         PatchError::TargetTooLarge},
+        {"number of ten bytes", Concat({{0x88}, Bytes(9, 0x00), {0x81, 0x80}, kActions}),
          PatchError::NumberTooLarge},
-        {"metadata past the end", {0x88, 0x91, 0xFF}, PatchError::PatchEndsEarly},
+        {"metadata past the end", Concat({{0x88, 0x91, 0xFF}, kActions}),
+         PatchError::PatchEndsEarly},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto result =
-            ApplyPatch(Bps(Concat({c.header, kActions}), kSource, kTarget), kSource);
+        const auto result = ApplyPatch(Bps(c.headerAndActions, kSource, kTarget), kSource);
         ASSERT_FALSE(result.ok());
         EXPECT_EQ(result.failure().error, c.error) << DescribePatchFailure(result.failure());
     }

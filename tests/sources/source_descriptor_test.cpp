@@ -5,7 +5,7 @@
 namespace morvane {
 namespace {
 
-TEST(SourceDescriptor, FixedTextsPerKind) {
+TEST(SourceDescriptor, FixedTextsAndLayoutsPerKind) {
     const struct {
         SourceKind kind;
         const char *name, *caption, *dataOffset, *compressed, *numMaps, *tag;
@@ -41,9 +41,6 @@ TEST(SourceDescriptor, FixedTextsPerKind) {
     }
     EXPECT_FALSE(SourceKindFromValue(6));
     EXPECT_FALSE(SourceKindFromValue(-1));
-}
-
-TEST(SourceDescriptor, LayoutsComeFromTheKindAndTheOffsetText) {
     EXPECT_EQ(LayoutFor(SourceKind::UncompressedMap, "")->dataOffset, 0);
     EXPECT_FALSE(LayoutFor(SourceKind::UeRom, "98304x"));
     EXPECT_FALSE(LayoutFor(SourceKind::UeRom, "-5"));
