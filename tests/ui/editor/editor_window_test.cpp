@@ -55,11 +55,12 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
     }
     // Label3 shows the tile under the pointer.
     auto* display = Control<QLabel>(*window, "Label3");
-    MoveTo(GridOf(*window), {1023, 0});  // the top-right pixel of the grid is cell 0's
+    Mouse(GridOf(*window), QEvent::MouseMove, {1023, 0}, Qt::NoButton,
+          {});  // the top-right pixel of the grid is cell 0's
     EXPECT_EQ(display->text(), QString::number(TestLevel(0).cell(0)));
-    MoveTo(GridOf(*window), {0, 223});
+    Mouse(GridOf(*window), QEvent::MouseMove, {0, 223}, Qt::NoButton, {});
     EXPECT_EQ(display->text(), QString::number(TestLevel(0).cell(223)));
-    MoveTo(*window, {2, 2});  // the margin around the grid
+    Mouse(*window, QEvent::MouseMove, {2, 2}, Qt::NoButton, {});  // the margin around the grid
     EXPECT_EQ(display->text(), "");
 }
 
