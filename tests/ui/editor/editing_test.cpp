@@ -60,14 +60,10 @@ TEST_F(EditingTest, CtrlAlonePicksAndEachButtonPaintsItsBrushRepaintingOnlyThatC
 
     // A double-click is one press followed by a click: it paints once.
     QSignalSpy cells(&DocumentOf(*window), &LevelDocument::cellChanged);
-    const QPointF point(grid.cellRect(20).center());
-    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
-                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
-        const bool down = type != QEvent::MouseButtonRelease;
-        QMouseEvent event(type, point, grid.mapToGlobal(point), Qt::LeftButton,
-                          down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&grid, &event);
-    }
+    Click(grid, grid.cellRect(20).center(), Qt::LeftButton);
+    Mouse(grid, QEvent::MouseButtonDblClick, grid.cellRect(20).center(), Qt::LeftButton,
+          Qt::LeftButton);
+    Mouse(grid, QEvent::MouseButtonRelease, grid.cellRect(20).center(), Qt::LeftButton, {});
     EXPECT_EQ(cells.count(), 1);
 }
 

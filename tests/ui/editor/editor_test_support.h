@@ -207,24 +207,22 @@ inline void PickItem(QComboBox& combo, int index) {
     QApplication::processEvents();
 }
 
+// Sends widget a mouse event of type at point; buttons are those held after it.
+inline void Mouse(QWidget& widget, QEvent::Type type, QPoint point, Qt::MouseButton button,
+                  Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, point, widget.mapToGlobal(QPointF(point)), button, buttons, modifiers);
+    QApplication::sendEvent(&widget, &event);
+}
+
 // A press and release of button at point of widget, with modifiers held.
 inline void Click(QWidget& widget, QPoint point, Qt::MouseButton button,
                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    const QPointF global(widget.mapToGlobal(point));
-    QMouseEvent press(QEvent::MouseButtonPress, point, global, button, button, modifiers);
-    QApplication::sendEvent(&widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, point, global, button, Qt::NoButton, modifiers);
-    QApplication::sendEvent(&widget, &release);
+    Mouse(widget, QEvent::MouseButtonPress, point, button, button, modifiers);
+    Mouse(widget, QEvent::MouseButtonRelease, point, button, Qt::NoButton, modifiers);
 }
 
 inline void ClickButton(const QWidget& window, const char* name) {
     QTest::mouseClick(Control<QPushButton>(window, name), Qt::LeftButton);
-}
-
-inline void MoveTo(QWidget& widget, QPoint point) {
-    QMouseEvent move(QEvent::MouseMove, point, widget.mapToGlobal(point), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(&widget, &move);
 }
 
 // Presses a key on target with its window shown and active, as shortcuts need.

@@ -155,8 +155,11 @@ protected:
     bool m_openerAnswer = true;
 };
 
-TEST_F(SourceDialogTest, StartsUnknownThenClassifiesTheFileAtEveryClick) {
+TEST_F(SourceDialogTest, ClassifiesTheFileAtEveryClickAndStartsUnknownInEachDirectory) {
     const std::vector<KindFile> files = WriteOneOfEachKind(m_root);
+    const QString sub = m_root + "/sub";
+    ASSERT_TRUE(QDir(m_root).mkdir("sub"));
+    WriteFile(sub + "/only.map", demo::MakeSingleMap(demo::MakeDemoLevel(0)));
     const auto dialog = ShowDialog();
     ExpectShows(*dialog, kUnknown);
     EXPECT_TRUE(SelectedFiles(*dialog).isEmpty());
@@ -190,20 +193,6 @@ TEST_F(SourceDialogTest, StartsUnknownThenClassifiesTheFileAtEveryClick) {
     ASSERT_EQ(list->itemAt(below), nullptr);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
     EXPECT_EQ(SelectedFiles(*dialog), QStringList({"notes.txt"}));
-    EXPECT_TRUE(m_opened.empty());
-    QTest::mouseClick(Control<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
-    ASSERT_EQ(m_opened.size(), 1u);
-    EXPECT_EQ(m_opened[0].fileName, "notes.txt");
-}
-
-TEST_F(SourceDialogTest, ChangingDirectoryResetsTheKindAndMovesTheCurrentDirectory) {
-    const std::vector<KindFile> files = WriteOneOfEachKind(m_root);
-    const QString sub = m_root + "/sub";
-    ASSERT_TRUE(QDir(m_root).mkdir("sub"));
-    WriteFile(sub + "/only.map", demo::MakeSingleMap(demo::MakeDemoLevel(0)));
-    const auto dialog = ShowDialog();
-    ClickFile(*dialog, "ue.gg");
-    ExpectShows(*dialog, files[0]);
 
     DoubleClickDirectory(*dialog, sub);
     ExpectShows(*dialog, kUnknown);
@@ -212,6 +201,10 @@ TEST_F(SourceDialogTest, ChangingDirectoryResetsTheKindAndMovesTheCurrentDirecto
     // The bare name is found in the new current directory.
     ClickFile(*dialog, "only.map");
     ExpectShows(*dialog, {"only.map", 4, "0", "No", "1"});
+    EXPECT_TRUE(m_opened.empty());
+    QTest::mouseClick(Control<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
+    ASSERT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_opened[0].fileName, "only.map");
 }
 
 TEST_F(SourceDialogTest, OpensOnlyARecognisedFileAndStaysAsItWasWhenTheEditorCannotStart) {
@@ -231,13 +224,11 @@ TEST_F(SourceDialogTest, OpensOnlyARecognisedFileAndStaysAsItWasWhenTheEditorCan
     m_openerAnswer = true;
     ClickFile(*dialog, "levels.bin", {}, true);
     ASSERT_EQ(m_opened.size(), 2u);
-    const SourceSelection& chosen = m_opened.back();
-    EXPECT_EQ(chosen.caption, "Morvane Level Editor v1.1");
-    EXPECT_EQ(QString::fromStdString(chosen.directory), m_root);
-    EXPECT_EQ(chosen.fileName, "levels.bin");
-    EXPECT_EQ(chosen.tag, "2");
-    EXPECT_EQ(chosen.dataOffset, "0");
-    EXPECT_EQ(chosen.numMaps, "99");
+    const SourceSelection& c = m_opened.back();
+    EXPECT_EQ((std::vector{c.caption, c.directory, c.fileName, c.tag, c.dataOffset, c.compressed,
+                           c.numMaps}),
+              (std::vector<std::string>{"Morvane Level Editor v1.1", m_root.toStdString(),
+                                        "levels.bin", "2", "0", "Yes", "99"}));
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(dialog->isEnabled());
     // Hidden for good, the dialog still answers with what it held at Open.
@@ -295,25 +286,14 @@ TEST_F(SourceDialogTest, HostileFolderNeitherHangsNorCrashes) {
 }
 
 TEST(DriveCatalog, OffersOnlyFileSystemsAUserKeepsFilesOn) {
-    const struct {
-        const char* root;
-        const char* type;
-        bool offered;
-    } cases[] = {
-        {"/", "overlay", true},
-        {"/home", "ext4", true},
-        {"/run/media/ann/STICK", "exfat", true},
-        {"/running", "ext4", true},
-        {"/proc", "proc", false},
-        {"/sys/fs/cgroup", "tmpfs", false},
-        {"/dev/shm", "tmpfs", false},
-        {"/run/user/1000", "tmpfs", false},
-        {"/snap/core/1234", "squashfs", false},
-        {"/var/lib/docker/overlay2/abc/merged", "overlay", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(DriveCatalog::IsUserVolume(QString::fromLatin1(c.root), c.type), c.offered)
-            << c.root << " (" << c.type << ")";
+    // Each row: a mount point, its file system type and "+" when the drive list offers it.
+    for (const QString row :
+         {"/ overlay +", "/home ext4 +", "/run/media/ann/STICK exfat +", "/running ext4 +",
+          "/proc proc -", "/sys/fs/cgroup tmpfs -", "/dev/shm tmpfs -", "/run/user/1000 tmpfs -",
+          "/snap/core/1234 squashfs -", "/var/lib/docker/overlay2/abc/merged overlay -"}) {
+        const QStringList field = row.split(' ');
+        EXPECT_EQ(DriveCatalog::IsUserVolume(field[0], field[1].toLatin1()), field[2] == "+")
+            << row.toStdString();
     }
 }
 
