@@ -78,7 +78,7 @@ std::optional<std::string> ParseLevelArguments(std::string_view command,
 // text as a JSON string literal, quotes included.
 std::string JsonString(const std::string& text);
 
-// value as JSON: null when absent, else a string, true/false or a number.
+// value as JSON: null when absent, else a string or a number.
 template <typename T>
 std::string JsonOr(const std::optional<T>& value) {
     if (!value) {
@@ -86,8 +86,6 @@ std::string JsonOr(const std::optional<T>& value) {
     }
     if constexpr (std::is_same_v<T, std::string>) {
         return JsonString(*value);
-    } else if constexpr (std::is_same_v<T, bool>) {
-        return *value ? "true" : "false";
     } else {
         return std::to_string(*value);
     }

@@ -93,17 +93,15 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
     const auto& descriptor = source.descriptor;
     const std::optional<std::int64_t> dataOffset =
         layout ? std::optional<std::int64_t>(layout->dataOffset) : std::nullopt;
-    const std::optional<bool> compressed =
-        layout ? std::optional<bool>(descriptor.compressed == "Yes") : std::nullopt;
+    const char* compressed = !layout ? "null" : descriptor.compressed == "Yes" ? "true" : "false";
     const std::optional<int> numMaps =
         layout ? std::optional<int>(layout->levelCount()) : std::nullopt;
 
     if (json) {
         out << "{\"kind\": " << JsonString(std::string(SourceKindName(source.kind)))
             << ", \"kind_value\": " << int(source.kind)
-            << ", \"data_offset\": " << JsonOr(dataOffset)
-            << ", \"compressed\": " << JsonOr(compressed) << ", \"num_maps\": " << JsonOr(numMaps)
-            << ", \"levels\": [";
+            << ", \"data_offset\": " << JsonOr(dataOffset) << ", \"compressed\": " << compressed
+            << ", \"num_maps\": " << JsonOr(numMaps) << ", \"levels\": [";
         for (std::size_t at = 0; at < levels.size(); ++at) {
             const auto& entry = levels[at];
             out << (at ? ", " : "") << "{\"number\": " << entry.number

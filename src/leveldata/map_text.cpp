@@ -32,7 +32,10 @@ std::string Shown(const std::string& word) {
 std::string DescribeMapTextProblem(const MapTextProblem& problem) {
     switch (problem.error) {
         case MapTextError::NotANumber:
-            return "'" + Shown(problem.word) + "' is not a tile number";
+            // Appended piece by piece: GCC 12 warns falsely about "'" + std::string in Release.
+            return std::string(1, '\'')
+                .append(Shown(problem.word))
+                .append("' is not a tile number");
         case MapTextError::TileOutOfRange:
             return Shown(problem.word) + " is not a tile number";
         case MapTextError::BadLine:
