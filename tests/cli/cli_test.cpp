@@ -408,7 +408,8 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwo) {
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
     }
-    for (const char* command : {"info", "dump", "set", "repack", "export"}) {
+    for (const char* command : {"info", "dump", "set", "repack", "export", "history", "restore",
+                                "diff", "copy", "swap", "replace", "patch"}) {
         EXPECT_EQ(
             run({command, "--help"}).out.rfind(std::string("usage: morvane-levels ") + command, 0),
             0u);
