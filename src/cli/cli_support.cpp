@@ -138,7 +138,7 @@ std::optional<std::string> ReadTextInput(const CommandContext& context, const st
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;
-    if (auto problem = ReadWholeFile(context.files, path, kMaxTextSize,
+    if (auto problem = ReadInputFile(context.files, path, kMaxTextSize,
                                      "the file is too large to be " + std::string(what), bytes)) {
         return problem;
     }
@@ -146,28 +146,14 @@ std::optional<std::string> ReadTextInput(const CommandContext& context, const st
     return std::nullopt;
 }
 
-std::optional<std::string> ReadWholeFile(FileSystem& files, const std::string& path,
+std::optional<std::string> ReadInputFile(FileSystem& files, const std::string& path,
                                          std::int64_t maxBytes, const std::string& tooLarge,
                                          std::vector<std::uint8_t>& bytes) {
-    FileStatus status;
-    auto file = files.open(path, OpenMode::ReadOnly, status);
-    if (!file) {
-        return DescribeFileStatus(status);
-    }
-    std::int64_t length = 0;
-    if (status = file->size(length); !status.ok()) {
-        return DescribeFileStatus(status);
-    }
-    if (length > maxBytes) {
+    const FileStatus status = ReadWholeFile(files, path, maxBytes, bytes);
+    if (status.error == FileError::TooLarge) {
         return tooLarge;
     }
-    bytes.resize(std::size_t(length));
-    std::size_t got = 0;
-    if (status = file->readAt(0, bytes, got); !status.ok()) {
-        return DescribeFileStatus(status);
-    }
-    bytes.resize(got);
-    return std::nullopt;
+    return status.ok() ? std::nullopt : std::optional(DescribeFileStatus(status));
 }
 
 bool IsSameExistingFile(const std::string& first, const std::string& second) {

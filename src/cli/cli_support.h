@@ -100,7 +100,7 @@ std::optional<std::string> ReadTextInput(const CommandContext& context, const st
 // Reads the whole file at path through the file layer into bytes, which refuses FIFOs and
 // devices; a file larger than maxBytes is refused with the problem tooLarge. Returns the
 // problem in words.
-std::optional<std::string> ReadWholeFile(FileSystem& files, const std::string& path,
+std::optional<std::string> ReadInputFile(FileSystem& files, const std::string& path,
                                          std::int64_t maxBytes, const std::string& tooLarge,
                                          std::vector<std::uint8_t>& bytes);
 

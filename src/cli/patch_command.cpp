@@ -27,7 +27,7 @@ constexpr std::int64_t kMaxFile = std::int64_t(64) << 20;
 
 std::optional<std::string> ReadInput(const CommandContext& context, const std::string& path,
                                      std::vector<std::uint8_t>& bytes) {
-    return ReadWholeFile(context.files, path, kMaxFile, "the file is larger than 64 MiB", bytes);
+    return ReadInputFile(context.files, path, kMaxFile, "the file is larger than 64 MiB", bytes);
 }
 
 std::string Hex(std::uint32_t value) {

@@ -122,23 +122,16 @@ std::vector<HistoryEntry> BankHistory::entries() {
 LevelResult<RestorePoint> BankHistory::read(int id) {
     LevelFailure failure{LevelError::NoSuchPoint};
     failure.detail = std::to_string(id);
-    FileStatus status;
-    auto file = m_files.open(pathOf(id), OpenMode::ReadOnly, status);
-    if (!file) {
+    std::vector<std::uint8_t> bytes;
+    // A point is a short header and one bank; a larger file is not a point.
+    const FileStatus status = ReadWholeFile(m_files, pathOf(id), 2 * LevelBank::kSize, bytes);
+    if (status.error == FileError::NotFound) {
         return failure;
     }
     failure.error = LevelError::PointDamaged;
-    std::int64_t length = 0;
-    // A point is a short header and one bank; a larger file is not a point.
-    if (!file->size(length).ok() || length > 2 * LevelBank::kSize) {
+    if (!status.ok()) {
         return failure;
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-    std::size_t got = 0;
-    if (!file->readAt(0, bytes, got).ok()) {
-        return failure;
-    }
-    bytes.resize(got);
     auto point = DecodeRestorePoint(bytes, failure.detail);
     if (point.ok() && point.value().id != id) {
         return failure;

@@ -13,8 +13,7 @@ namespace {
 
 std::optional<int> FreeBytes(ByteFile& file) {
     const auto bank = ReadBankFromFile(file, 0);
-    const auto used = bank.ok() ? bank.value().usedBytes() : bank.failure();
-    return used.ok() ? std::optional(LevelBank::kSize - used.value()) : std::nullopt;
+    return bank.ok() ? bank.value().freeBytes() : std::nullopt;
 }
 
 }  // namespace

@@ -11,6 +11,27 @@ FileStatus ReadZeroPadded(ByteFile& file, std::int64_t offset, std::span<std::ui
     return file.readAt(offset, buffer, bytesPresent);
 }
 
+FileStatus ReadWholeFile(FileSystem& files, const std::string& path, std::int64_t maxBytes,
+                         std::vector<std::uint8_t>& bytes) {
+    FileStatus status;
+    const auto file = files.open(path, OpenMode::ReadOnly, status);
+    if (!file) {
+        return status;
+    }
+    std::int64_t length = 0;
+    if (status = file->size(length); !status.ok()) {
+        return status;
+    }
+    if (length > maxBytes) {
+        return {FileError::TooLarge, {}};
+    }
+    bytes.resize(std::size_t(length));
+    std::size_t got = 0;
+    status = file->readAt(0, bytes, got);
+    bytes.resize(got);
+    return status;
+}
+
 FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
                                std::span<const std::uint8_t> bytes) {
     // A leftover of an interrupted earlier run may hold the first name; the next is free.

@@ -78,6 +78,11 @@ public:
 FileStatus ReadZeroPadded(ByteFile& file, std::int64_t offset, std::span<std::uint8_t> buffer,
                           std::size_t& bytesPresent);
 
+// Reads the whole file at path into bytes. A file longer than maxBytes is refused with
+// FileError::TooLarge before anything is read; like open(), it refuses FIFOs and devices.
+FileStatus ReadWholeFile(FileSystem& files, const std::string& path, std::int64_t maxBytes,
+                         std::vector<std::uint8_t>& bytes);
+
 // Replaces the file at path with bytes, or creates it: the bytes go to a new file beside it,
 // which is flushed, closed and then renamed over path. A failure removes the new file and
 // leaves whatever was at path untouched, so path never holds part of the bytes.

@@ -55,6 +55,9 @@ std::string DescribeFileStatus(const FileStatus& status) {
         case FileError::RemoveFailed:
             text = "the file could not be removed";
             break;
+        case FileError::TooLarge:
+            text = "the file is too large";
+            break;
         case FileError::NotADirectory:
             text = "a file of that name is in the way of the folder";
             break;

@@ -23,6 +23,7 @@ enum class FileError {
     RenameFailed,
     RemoveFailed,
     NotADirectory,
+    TooLarge,
 };
 
 struct FileStatus {

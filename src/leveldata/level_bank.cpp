@@ -58,4 +58,9 @@ LevelResult<int> LevelBank::usedBytes() const {
     return last.value().offset + last.value().length;
 }
 
+std::optional<int> LevelBank::freeBytes() const {
+    const auto used = usedBytes();
+    return used.ok() ? std::optional(kSize - used.value()) : std::nullopt;
+}
+
 }  // namespace morvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -47,6 +48,9 @@ public:
     // The end of the last level's stream (bank offset), found by decoding level 99. The bytes
     // after it up to the bank's end are free space.
     LevelResult<int> usedBytes() const;
+
+    // The free bytes after the last level's stream, or nothing when level 99 cannot be read.
+    std::optional<int> freeBytes() const;
 
 private:
     std::vector<std::uint8_t> m_bytes;

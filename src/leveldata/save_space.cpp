@@ -35,9 +35,7 @@ LevelResult<SaveSpace> MeasureSaveSpace(const LevelBank& bank, int index, int ne
     space.level = index + 1;
     space.streamLength = level.value().length;
     space.newLength = newLength;
-    if (const auto used = bank.usedBytes(); used.ok()) {
-        space.freeNow = LevelBank::kSize - used.value();
-    }
+    space.freeNow = bank.freeBytes();
     return space;
 }
 
