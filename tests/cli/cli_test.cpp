@@ -46,6 +46,11 @@ protected:
                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
 };
 
+struct Refusal {
+    std::vector<std::string> arguments;
+    std::string error;
+};
+
 // Bytes of the demo bank up to the end of its last stream.
 int DemoBankUsed() {
     int used = 198;
@@ -151,10 +156,7 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
     Bytes longer = original;
     longer.push_back(0);
     write("long.bin", longer);
-    const struct {
-        std::vector<std::string> arguments;
-        std::string error;
-    } refusals[] = {
+    const Refusal refusals[] = {
         {{"restore", "bank.bin", "3"}, "Restore point 3 is damaged"},
         {{"restore", "bank.bin", "99"}, "There is no restore point 99"},
         {{"restore", "cart.bin", "1"}, "Restore point 1 was taken from a file of another kind"},
@@ -246,10 +248,7 @@ TEST_F(LevelsTool, PatchesCarryEditsToAFreshCopyAndRefuseWhatDoesNotFit) {
     EXPECT_NE(run({"patch", "info", "edit.bps"}).out.find("Source size:  131072\n"),
               std::string::npos);
 
-    const struct {
-        std::vector<std::string> arguments;
-        std::string error;
-    } refusals[] = {
+    const Refusal refusals[] = {
         {{"patch", "apply", "edit.bps", "cart.bin", "-o", "out.bin"}, "CRC-32 does not match"},
         {{"patch", "apply", "edit.bps", "fresh.bin", "-o", "fresh.bin"}, "must be a new file"},
         {{"patch", "make", "fresh.bin", "cart.bin", "-o", "edit.txt"}, "must end in .bps or .ips"},
@@ -285,10 +284,7 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
     write("bad.txt", "x" + FormatMapText(busy).substr(1));
     write("range.txt", "64" + FormatMapText(busy).substr(1));
 
-    const struct {
-        std::vector<std::string> arguments;
-        std::string message;
-    } cases[] = {
+    const Refusal cases[] = {
         {{"set", "full.bin", "1", "short.txt"}, "short.txt: line 1 has 31 numbers"},
         {{"set", "full.bin", "1", "bad.txt"}, "bad.txt: 'x' is not a tile number"},
         {{"set", "full.bin", "1", "range.txt"}, "range.txt: 64 is not a tile number"},
@@ -309,9 +305,9 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
     };
     for (const auto& c : cases) {
         const auto result = run(c.arguments);
-        EXPECT_EQ(result.exitCode, 1) << c.message;
-        EXPECT_EQ(result.err, "morvane-levels: " + c.message + "\n");
-        EXPECT_EQ(read("full.bin"), full) << c.message;
+        EXPECT_EQ(result.exitCode, 1) << c.error;
+        EXPECT_EQ(result.err, "morvane-levels: " + c.error + "\n");
+        EXPECT_EQ(read("full.bin"), full) << c.error;
     }
     EXPECT_EQ(read("one.map"), demo::MakeSingleMap(busy));
 }
