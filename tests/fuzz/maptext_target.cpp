@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string_view>
 
 #include "fuzz_targets.h"
@@ -12,9 +13,8 @@ void FuzzMapText(std::span<const std::uint8_t> input) {
         Check(!DescribeMapTextProblem(parsed.problem()).empty());
         return;
     }
-    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
-        Check(parsed.map().cell(cell) < LevelMap::kTileCount);
-    }
+    const auto cells = parsed.map().storage().first<LevelMap::kCellCount>();
+    Check(std::ranges::all_of(cells, [](int tile) { return tile < LevelMap::kTileCount; }));
     const std::string formatted = FormatMapText(parsed.map());
     const MapTextResult again = ParseMapText(formatted);
     Check(again.ok() && again.map() == parsed.map());
