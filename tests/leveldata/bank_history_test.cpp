@@ -54,23 +54,18 @@ TEST(History, EqualBankIsKeptOnceAndOnlyTheNewestHundredStay) {
 
 TEST(History, SaveIsRefusedWhenNoPointCanBeMade) {
     const Bytes original = demo::MakeDemoBank();
-    struct Fault {
-        const char* name;
-        void (*inject)(MemoryFileSystem&);
-    } faults[] = {
-        {"folder", [](MemoryFileSystem& files) { files.failMakeDirectory = true; }},
-        {"file in the way", [](MemoryFileSystem& files) { files.add("bank.bin.history", {}); }},
-        {"write",
-         [](MemoryFileSystem& files) {
-             files.createdFileFaults.partialWrite = MemoryFileData::PartialWrite{0, 100};
-         }},
-        {"flush", [](MemoryFileSystem& files) { files.createdFileFaults.failFlush = true; }},
-    };
-    for (const auto& fault : faults) {
-        SCOPED_TRACE(fault.name);
+    for (const std::string fault : {"folder", "file in the way", "write", "flush"}) {
+        SCOPED_TRACE(fault);
         MemoryFileSystem files;
         const auto data = files.add("bank.bin", original);
-        fault.inject(files);
+        files.failMakeDirectory = fault == "folder";
+        if (fault == "file in the way") {
+            files.add("bank.bin.history", {});
+        }
+        if (fault == "write") {
+            files.createdFileFaults.partialWrite = MemoryFileData::PartialWrite{0, 100};
+        }
+        files.createdFileFaults.failFlush = fault == "flush";
         BankHistory points(files, "bank.bin", 2);
         const auto saved = PaintAndSave(data, 1, 17, points);
         ASSERT_FALSE(saved.ok());
