@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "bank_builder.h"
 #include "demo_levels.h"
@@ -51,20 +50,19 @@ struct Refusal {
     std::string error;
 };
 
-// Bytes of the demo bank up to the end of its last stream.
-int DemoBankUsed() {
-    int used = 198;
-    for (int index = 0; index < 99; ++index) {
-        const LevelMap map = demo::MakeDemoLevel(index);
-        used += int((index % 7 == 3 ? demo::PackInPairs(map) : PackLevel(map)).size());
-    }
-    return used;
-}
-
 TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     Bytes bank = demo::MakeDemoBank();
     write("cart.bin", demo::MakeCartridge(bank, SourceKind::JRom));
-    const int used = DemoBankUsed();
+    // The bank's bytes up to the end of its last stream; every seventh demo level is stored in
+    // runs of two, which repacking shortens.
+    int used = 198, reclaimed = 0;
+    for (int index = 0; index < 99; ++index) {
+        const int packed = int(PackLevel(demo::MakeDemoLevel(index)).size());
+        const int stored =
+            index % 7 == 3 ? int(demo::PackInPairs(demo::MakeDemoLevel(index)).size()) : packed;
+        used += stored;
+        reclaimed += stored - packed;
+    }
     const auto text = run({"info", "cart.bin"});
     EXPECT_EQ(text.exitCode, 0) << text.err;
     EXPECT_NE(text.out.find("Kind:           JRom (1)\n"), std::string::npos);
@@ -86,12 +84,6 @@ TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     EXPECT_NE(json.out.find("\"bank_free\": " + std::to_string(16384 - used) + "}\n"),
               std::string::npos);
 
-    // Every seventh demo level is stored in runs of two, which repacking shortens.
-    int reclaimed = 0;
-    for (int index = 3; index < 99; index += 7) {
-        reclaimed += int(demo::PackInPairs(demo::MakeDemoLevel(index)).size() -
-                         PackLevel(demo::MakeDemoLevel(index)).size());
-    }
     write("cart2.bin", read("cart.bin"));
     const auto repack = run({"repack", "cart.bin"});
     EXPECT_EQ(repack.out, "Free bytes before: " + std::to_string(16384 - used) +
@@ -126,7 +118,6 @@ TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
     EXPECT_EQ(read("cart.bin"), data->bytes);
 
     EXPECT_EQ(run({"dump", "cart.bin", "21"}).out, FormatMapText(map));
-    EXPECT_EQ(run({"dump", "cart.bin", "22"}).out, FormatMapText(demo::MakeDemoLevel(21)));
 }
 
 TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {

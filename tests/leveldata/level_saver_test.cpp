@@ -160,7 +160,6 @@ TEST(SaveLevel, RefusesAnOverflowAndLeavesTheFileAlone) {
         busy.setCell(cell, std::uint8_t(cell < 144 ? cell % 2 : 2));
     }
     std::vector<Bytes> streams(99, PackLevel(busy));
-    ASSERT_EQ(streams[0].size(), 164u);
     streams[98] = PackLevel(LevelMap());
     const Bytes bank = demo::AssembleBank(streams, 0xEE);
     Source source(bank, {0, true});

@@ -12,7 +12,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kBankStart = 98304;
 constexpr std::size_t kBankSize = 16384;
-constexpr PatchFormat kFormats[] = {PatchFormat::Ips, PatchFormat::Bps};
 
 // Bytes no patch can compress by accident: a multiplicative sequence.
 Bytes Noise(std::size_t length, std::uint32_t seed) {
@@ -84,7 +83,7 @@ TEST(PatchRoundTrip, ApplyingAMadePatchGivesTheEditedFile) {
         {"swapped halves", block, swapped, 40},
     };
     for (const auto& c : cases) {
-        for (const PatchFormat format : kFormats) {
+        for (const PatchFormat format : {PatchFormat::Ips, PatchFormat::Bps}) {
             SCOPED_TRACE(std::string(c.name) + " " + std::string(PatchFormatName(format)));
             const Bytes patch = Made(format, c.original, c.edited);
             EXPECT_EQ(DetectPatchFormat(patch), format);
