@@ -154,9 +154,8 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
         fs::copy(m_folder / "bank.bin.history", m_folder / (other + ".history"));
     }
     write("cart.bin", demo::MakeCartridge(original, SourceKind::UeRom));
-    Bytes longer = original;
-    longer.push_back(0);
-    write("long.bin", longer);
+    write("long.bin", original);
+    std::ofstream(m_folder / "long.bin", std::ios::app) << '\0';
     const Refusal refusals[] = {
         {{"restore", "bank.bin", "3"}, "Restore point 3 is damaged"},
         {{"restore", "bank.bin", "99"}, "There is no restore point 99"},
