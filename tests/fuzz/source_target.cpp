@@ -105,8 +105,8 @@ void FuzzSource(std::span<const std::uint8_t> input) {
     if (!layout->hasBank) {
         const auto size = data->bytes.size();
         LoadLevelFromFile(*file, *layout, 0);
-        Check(NothingReadBefore(*data, layout->dataOffset));
-        Check(data->writes.empty() && data->bytes.size() == size);
+        Check(NothingReadBefore(*data, layout->dataOffset) && data->writes.empty() &&
+              data->bytes.size() == size);
         return;
     }
     const std::int64_t bankStart = layout->dataOffset;
@@ -122,8 +122,7 @@ void FuzzSource(std::span<const std::uint8_t> input) {
     int index = next() % LevelBank::kLevelCount;
     auto old = bank.readLevel(index);
     for (int step = 1; step < LevelBank::kLevelCount && !old.ok(); ++step) {
-        index = (index + 1) % LevelBank::kLevelCount;
-        old = bank.readLevel(index);
+        old = bank.readLevel(index = (index + 1) % LevelBank::kLevelCount);
     }
     if (!old.ok()) {
         return;
@@ -153,9 +152,8 @@ void FuzzSource(std::span<const std::uint8_t> input) {
     }));
     // Outside the bank the file holds what it was built with, before and after the bank.
     Check(std::equal(pristine.begin(), pristine.begin() + bankStart, bytes.begin()));
-    if (std::int64_t(pristine.size()) > bankEnd) {
-        Check(std::equal(pristine.begin() + bankEnd, pristine.end(), bytes.begin() + bankEnd));
-    }
+    Check(std::int64_t(pristine.size()) <= bankEnd ||
+          std::equal(pristine.begin() + bankEnd, pristine.end(), bytes.begin() + bankEnd));
     if (!saved.ok()) {
         Check(std::equal(bank.bytes().begin(), bank.bytes().end(), bytes.begin() + bankStart));
         return;
