@@ -107,9 +107,9 @@ TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
     std::replace(text.begin(), text.end(), ' ', '\t');  // any white space separates numbers
     ASSERT_EQ(run({"set", "cart.bin", "21", "-"}, text).exitCode, 0);
 
-    auto data = std::make_shared<MemoryFileData>();
-    data->bytes = rom;
-    auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
+    MemoryFileSystem files;
+    const auto data = files.add("cart.bin", rom);
+    const auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
     const LevelLayout layout{98304, true};
     const auto level = LoadLevelFromFile(*file, layout, 20).value();
     ASSERT_TRUE(
