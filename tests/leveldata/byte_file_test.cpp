@@ -16,10 +16,7 @@ namespace fs = std::filesystem;
 
 class DiskFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
+    void SetUp() override { fs::create_directories(m_folder); }
     void TearDown() override { fs::remove_all(m_folder); }
 
     fs::path m_folder = fs::temp_directory_path() /
