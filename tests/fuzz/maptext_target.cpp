@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <string_view>
 
 #include "fuzz_targets.h"
@@ -13,8 +12,9 @@ void FuzzMapText(std::span<const std::uint8_t> input) {
         Check(!DescribeMapTextProblem(parsed.problem()).empty());
         return;
     }
-    const auto cells = parsed.map().storage().first<LevelMap::kCellCount>();
-    Check(std::ranges::all_of(cells, [](int tile) { return tile < LevelMap::kTileCount; }));
+    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
+        Check(parsed.map().cell(cell) < LevelMap::kTileCount);
+    }
     const std::string formatted = FormatMapText(parsed.map());
     const MapTextResult again = ParseMapText(formatted);
     Check(again.ok() && again.map() == parsed.map());

@@ -24,8 +24,8 @@ void FuzzRestorePoint(std::span<const std::uint8_t> input) {
     const auto decoded = DecodeRestorePoint(input, "1");
     if (decoded.ok()) {
         const RestorePoint& point = decoded.value();
-        Check(point.bank.size() == std::size_t(LevelBank::kSize) &&
-              BankChecksum(point.bank) == point.checksum);
+        Check(point.bank.size() == std::size_t(LevelBank::kSize));
+        Check(BankChecksum(point.bank) == point.checksum);
         // What is read writes back to a point that reads the same, and writing is stable.
         const auto encoded = EncodeRestorePoint(point);
         const auto again = DecodeRestorePoint(encoded, "1");
@@ -64,12 +64,12 @@ void FuzzRestorePoint(std::span<const std::uint8_t> input) {
         Check(source->bytes == before);
         return;
     }
-    const auto present = std::ptrdiff_t(point.bankBytesPresent());
-    Check(source->bytes.size() == std::size_t(point.fileSize) &&
-          std::equal(point.bank.begin(), point.bank.begin() + present,
-                     source->bytes.begin() + base) &&
-          std::equal(before.begin(), before.begin() + base, source->bytes.begin()));
-    Check(std::all_of(source->bytes.begin() + base + present, source->bytes.end(),
+    const std::size_t present = point.bankBytesPresent();
+    Check(source->bytes.size() == std::size_t(point.fileSize));
+    Check(std::equal(point.bank.begin(), point.bank.begin() + std::ptrdiff_t(present),
+                     source->bytes.begin() + base));
+    Check(std::equal(before.begin(), before.begin() + base, source->bytes.begin()));
+    Check(std::all_of(source->bytes.begin() + base + std::ptrdiff_t(present), source->bytes.end(),
                       [](std::uint8_t byte) { return byte == 0xA5; }));
 }
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 namespace morvane {
 namespace {
 
@@ -24,12 +22,14 @@ TEST(SourceDescriptor, FixedTextsAndLayoutsPerKind) {
         {SourceKind::Unknown, "Unknown", "Unknown", "", "", "", "5", false},
     };
     for (const auto& row : rows) {
-        const SourceDescriptor d = DescriptorFor(row.kind);
-        using V = std::string_view;
-        EXPECT_EQ(std::tuple(SourceKindName(row.kind), SourceKindCaption(row.kind), d.dataOffset,
-                             d.compressed, d.numMaps, d.tag(), d.canOpen),
-                  std::tuple(V(row.name), V(row.caption), V(row.dataOffset), V(row.compressed),
-                             V(row.numMaps), std::string(row.tag), row.canOpen));
+        const SourceDescriptor descriptor = DescriptorFor(row.kind);
+        EXPECT_EQ(SourceKindName(row.kind), row.name);
+        EXPECT_EQ(SourceKindCaption(row.kind), row.caption);
+        EXPECT_EQ(descriptor.dataOffset, row.dataOffset) << row.name;
+        EXPECT_EQ(descriptor.compressed, row.compressed) << row.name;
+        EXPECT_EQ(descriptor.numMaps, row.numMaps) << row.name;
+        EXPECT_EQ(descriptor.tag(), row.tag) << row.name;
+        EXPECT_EQ(descriptor.canOpen, row.canOpen) << row.name;
         EXPECT_EQ(SourceKindFromValue(std::stoi(row.tag)), row.kind);
         // A kind that opens has a layout at its offset, with a bank when it is packed.
         const auto layout = LayoutFor(row.kind, row.dataOffset);
