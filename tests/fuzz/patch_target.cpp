@@ -22,12 +22,6 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
     return std::uint32_t(crc32(0, bytes.data(), uInt(bytes.size())));
 }
 
-void PutLittleEndian32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    for (int index = 0; index < 4; ++index) {
-        bytes[at + std::size_t(index)] = std::uint8_t(value >> (8 * index));
-    }
-}
-
 // Gives the source the size a BPS patch records and writes the source's CRC-32 and the patch's
 // own into the patch, so mutated actions reach the decoder instead of stopping at a checksum.
 void FitBpsPatch(Bytes& patch, Bytes& source) {
@@ -37,12 +31,13 @@ void FitBpsPatch(Bytes& patch, Bytes& source) {
         return;
     }
     source.resize(std::size_t(info.value().sourceSize));
-    PutLittleEndian32(patch, patch.size() - 12, Crc32(source));
-    PutLittleEndian32(patch, patch.size() - 4, Crc32(std::span(patch).first(patch.size() - 4)));
-}
-
-bool SameFailure(const PatchFailure& a, const PatchFailure& b) {
-    return a.error == b.error && a.expected == b.expected && a.actual == b.actual;
+    for (const std::size_t end : {12, 4}) {  // the source's CRC-32, then the patch's own
+        const auto crc =
+            Crc32(end == 12 ? std::span(source) : std::span(patch).first(patch.size() - 4));
+        for (std::size_t index = 0; index < 4; ++index) {
+            patch[patch.size() - end + index] = std::uint8_t(crc >> (8 * index));
+        }
+    }
 }
 
 // A patch made of original and edited in either format must apply to original and give edited.
@@ -78,15 +73,14 @@ void FuzzPatch(std::span<const std::uint8_t> input) {
     Check(first.ok() == second.ok());
     const auto info = ReadPatchInfo(patch);
     if (!first.ok()) {
-        Check(SameFailure(first.failure(), second.failure()));
-        Check(!DescribePatchFailure(first.failure()).empty());
+        const PatchFailure &a = first.failure(), &b = second.failure();
+        Check(a.error == b.error && a.expected == b.expected && a.actual == b.actual);
+        Check(!DescribePatchFailure(a).empty());
     } else {
-        Check(first.value() == second.value());
-        Check(info.ok());
+        Check(first.value() == second.value() && info.ok());
         if (info.value().format == PatchFormat::Bps) {
-            Check(info.value().patchCrcMatches);
-            Check(first.value().size() == info.value().targetSize);
-            Check(Crc32(first.value()) == info.value().targetCrc);
+            Check(info.value().patchCrcMatches && first.value().size() == info.value().targetSize &&
+                  Crc32(first.value()) == info.value().targetCrc);
         } else if (info.value().truncatedSize) {
             Check(first.value().size() == *info.value().truncatedSize);
         }

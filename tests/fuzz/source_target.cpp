@@ -35,13 +35,12 @@ std::span<const std::uint8_t> BuildFile(MemoryFileData& data, SourceKind wrapper
         std::vector<std::uint8_t>(LevelMap::kCellCount, 0)};
     static SourceKind lastWrapper = SourceKind::Unknown;
     const auto& pattern = patterns[std::size_t(wrapper)];
-    const bool reuse =
-        std::exchange(lastWrapper, wrapper) == wrapper && data.bytes.size() == pattern.size();
     if (pattern.empty()) {  // an extracted bank is its data alone
+        lastWrapper = wrapper;
         data.bytes.assign(payload.begin(), payload.end());
         return payload;
     }
-    if (!reuse) {
+    if (std::exchange(lastWrapper, wrapper) != wrapper || data.bytes.size() != pattern.size()) {
         data.bytes = pattern;
     }
     const auto layout = *LayoutFor(wrapper, DescriptorFor(wrapper).dataOffset);
@@ -58,14 +57,11 @@ std::span<const std::uint8_t> BuildFile(MemoryFileData& data, SourceKind wrapper
 // within the bank's present bytes; nothing when its place alone makes it unreadable.
 std::optional<std::span<const std::uint8_t>> StreamWindow(const LevelBank& bank, int index) {
     const auto bytes = bank.bytes();
-    if (2 * index + 2 > int(bytes.size())) {
+    if (2 * index + 2 > int(bytes.size()) || !bank.pointer(index).pointsIntoDataArea() ||
+        bank.pointer(index).offset() >= int(bytes.size())) {
         return std::nullopt;
     }
-    const LevelPointer entry = bank.pointer(index);
-    if (!entry.pointsIntoDataArea() || entry.offset() >= int(bytes.size())) {
-        return std::nullopt;
-    }
-    const auto window = bytes.subspan(std::size_t(entry.offset()));
+    const auto window = bytes.subspan(std::size_t(bank.pointer(index).offset()));
     return window.first(std::min<std::size_t>(window.size(), LevelMap::kCellCount));
 }
 
@@ -79,10 +75,8 @@ void CheckOthersRead(const LevelBank& before, const LevelBank& after, int saved)
             continue;
         }
         const auto oldLevel = before.readLevel(index);
-        if (oldLevel.ok()) {
-            const auto newLevel = after.readLevel(index);
-            Check(newLevel.ok() && newLevel.value().map == oldLevel.value().map);
-        }
+        const auto newLevel = after.readLevel(index);
+        Check(!oldLevel.ok() || (newLevel.ok() && newLevel.value().map == oldLevel.value().map));
     }
 }
 
@@ -111,8 +105,8 @@ void FuzzSource(std::span<const std::uint8_t> input) {
     if (!layout->hasBank) {
         const auto size = data->bytes.size();
         LoadLevelFromFile(*file, *layout, 0);
-        Check(NothingReadBefore(*data, layout->dataOffset));
-        Check(data->writes.empty() && data->bytes.size() == size);
+        Check(NothingReadBefore(*data, layout->dataOffset) && data->writes.empty() &&
+              data->bytes.size() == size);
         return;
     }
     const std::int64_t bankStart = layout->dataOffset;
@@ -128,8 +122,7 @@ void FuzzSource(std::span<const std::uint8_t> input) {
     int index = next() % LevelBank::kLevelCount;
     auto old = bank.readLevel(index);
     for (int step = 1; step < LevelBank::kLevelCount && !old.ok(); ++step) {
-        index = (index + 1) % LevelBank::kLevelCount;
-        old = bank.readLevel(index);
+        old = bank.readLevel(index = (index + 1) % LevelBank::kLevelCount);
     }
     if (!old.ok()) {
         return;
@@ -154,14 +147,13 @@ void FuzzSource(std::span<const std::uint8_t> input) {
     Check(NothingReadBefore(*data, bankStart));
     const auto& bytes = data->bytes;
     Check(std::int64_t(bytes.size()) == (saved.ok() ? std::max(oldSize, bankEnd) : oldSize));
-    for (const auto& [offset, length] : data->writes) {
-        Check(offset >= bankStart && offset + length <= bankEnd);
-    }
+    Check(std::ranges::all_of(data->writes, [&](const auto& write) {
+        return write.first >= bankStart && write.first + write.second <= bankEnd;
+    }));
     // Outside the bank the file holds what it was built with, before and after the bank.
     Check(std::equal(pristine.begin(), pristine.begin() + bankStart, bytes.begin()));
-    if (std::int64_t(pristine.size()) > bankEnd) {
-        Check(std::equal(pristine.begin() + bankEnd, pristine.end(), bytes.begin() + bankEnd));
-    }
+    Check(std::int64_t(pristine.size()) <= bankEnd ||
+          std::equal(pristine.begin() + bankEnd, pristine.end(), bytes.begin() + bankEnd));
     if (!saved.ok()) {
         Check(std::equal(bank.bytes().begin(), bank.bytes().end(), bytes.begin() + bankStart));
         return;

@@ -1,3 +1,4 @@
+#include <algorithm>
 
 #include "fuzz_targets.h"
 #include "leveldata/level_codec.h"
@@ -8,26 +9,19 @@ void FuzzUnpack(std::span<const std::uint8_t> input) {
     LevelMap map;
     map.setCell(100, 42);
     const LevelMap before = map;
-    int announced = 0;
-    int expected = 0;
-    const UnpackResult result = UnpackLevel(input, map, [&](int cell) {
-        Check(cell == expected++);
-        ++announced;
-    });
+    int announced = 0;  // and the next cell to announce
+    const UnpackResult result =
+        UnpackLevel(input, map, [&](int cell) { Check(cell == announced++); });
     const auto cells = map.storage();
     Check(cells[224] == 255 && cells[225] == 255 && cells[226] == 255);
     if (!result.ok()) {
-        Check(map == before);
-        Check(announced == 0);
-        Check(result.errorByte >= 0 && std::size_t(result.errorByte) <= input.size());
+        Check(map == before && announced == 0 && result.errorByte >= 0 &&
+              std::size_t(result.errorByte) <= input.size());
         return;
     }
-    Check(announced == LevelMap::kCellCount);
-    Check(result.consumed >= 56 && result.consumed <= 224);
-    Check(std::size_t(result.consumed) <= input.size());
-    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
-        Check(map.cell(cell) < 64);
-    }
+    Check(announced == LevelMap::kCellCount && result.consumed >= 56 && result.consumed <= 224 &&
+          std::size_t(result.consumed) <= input.size());
+    Check(std::all_of(cells.begin(), cells.begin() + 224, [](int tile) { return tile < 64; }));
     const auto packed = PackLevel(map);
     Check(packed.size() <= std::size_t(result.consumed));
     LevelMap again;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "demo_levels.h"
 #include "leveldata/bank_restorer.h"
 #include "leveldata/level_loader.h"
@@ -29,48 +31,37 @@ TEST(History, EqualBankIsKeptOnceAndOnlyTheNewestHundredStay) {
     const auto data = files.add("bank.bin", demo::MakeDemoBank());
     BankHistory points(files, "bank.bin", 2);
     const auto ids = [&] {
-        std::vector<int> listed;
-        for (const auto& entry : points.entries()) {
-            listed.push_back(entry.id);
-        }
-        return listed;
+        const auto entries = points.entries();
+        return std::tuple(entries.size(), entries.front().id, entries.back().id);
     };
     // The first save keeps the demo bank, the second the painted one; the third starts from
     // that same painted bank again.
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(PaintAndSave(data, 1, 5, points).ok());
     }
-    EXPECT_EQ(ids(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(ids(), std::tuple(2u, 1, 2));
     // The first of these saves starts from the newest point's bank too; after it, alternating
     // tiles make every bank new: points 3..103.
     for (int round = 0; round < 102; ++round) {
         ASSERT_TRUE(PaintAndSave(data, 2, std::uint8_t(round % 2 ? 7 : 8), points).ok());
     }
-    const auto kept = ids();
-    ASSERT_EQ(kept.size(), 100u);
-    EXPECT_EQ(kept.front(), 4);
-    EXPECT_EQ(kept.back(), 103);
+    EXPECT_EQ(ids(), std::tuple(100u, 4, 103));
 }
 
 TEST(History, SaveIsRefusedWhenNoPointCanBeMade) {
     const Bytes original = demo::MakeDemoBank();
-    struct Fault {
-        const char* name;
-        void (*inject)(MemoryFileSystem&);
-    } faults[] = {
-        {"folder", [](MemoryFileSystem& files) { files.failMakeDirectory = true; }},
-        {"file in the way", [](MemoryFileSystem& files) { files.add("bank.bin.history", {}); }},
-        {"write",
-         [](MemoryFileSystem& files) {
-             files.createdFileFaults.partialWrite = MemoryFileData::PartialWrite{0, 100};
-         }},
-        {"flush", [](MemoryFileSystem& files) { files.createdFileFaults.failFlush = true; }},
-    };
-    for (const auto& fault : faults) {
-        SCOPED_TRACE(fault.name);
+    for (const std::string fault : {"folder", "file in the way", "write", "flush"}) {
+        SCOPED_TRACE(fault);
         MemoryFileSystem files;
         const auto data = files.add("bank.bin", original);
-        fault.inject(files);
+        files.failMakeDirectory = fault == "folder";
+        if (fault == "file in the way") {
+            files.add("bank.bin.history", {});
+        }
+        if (fault == "write") {
+            files.createdFileFaults.partialWrite = MemoryFileData::PartialWrite{0, 100};
+        }
+        files.createdFileFaults.failFlush = fault == "flush";
         BankHistory points(files, "bank.bin", 2);
         const auto saved = PaintAndSave(data, 1, 17, points);
         ASSERT_FALSE(saved.ok());

@@ -12,36 +12,26 @@ namespace {
 
 constexpr std::int64_t kCartridgeBank = 98304;
 
-struct OpenSource {
-    std::shared_ptr<MemoryFileData> data;
-    std::unique_ptr<ByteFile> file;
+struct Open {
+    explicit Open(std::vector<std::uint8_t> bytes) { data->bytes = std::move(bytes); }
+    std::shared_ptr<MemoryFileData> data = std::make_shared<MemoryFileData>();
+    std::unique_ptr<ByteFile> file = OpenMemoryFile(data, OpenMode::ReadWrite);
 };
 
-OpenSource Open(std::vector<std::uint8_t> bytes) {
-    auto data = std::make_shared<MemoryFileData>();
-    data->bytes = std::move(bytes);
-    return {data, OpenMemoryFile(data, OpenMode::ReadWrite)};
-}
-
-TEST(LoadLevel, ReadsEveryLevelOfAnExtractedBank) {
-    auto source = Open(demo::MakeDemoBank());
-    for (int index = 0; index < 99; ++index) {
-        const auto loaded = LoadLevelFromFile(*source.file, {0, true}, index);
-        ASSERT_TRUE(loaded.ok()) << DescribeLevelFailure(loaded.failure());
-        EXPECT_EQ(loaded.value().map, demo::MakeDemoLevel(index)) << "level " << index + 1;
-    }
-}
-
-TEST(LoadLevel, CartridgeBankIsReadAtItsOffsetAndNeverBefore) {
+TEST(LoadLevel, ReadsEveryLevelOfABankAtItsOffsetAndNothingBefore) {
     const auto bank = demo::MakeDemoBank();
-    auto source = Open(demo::MakeCartridge(bank, SourceKind::UeRom));
-    const auto loaded = LoadLevelFromFile(*source.file, {kCartridgeBank, true}, 2);
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(loaded.value().map, demo::MakeDemoLevel(2));
-    const LevelPointer entry{bank[4], bank[5]};
-    EXPECT_EQ(loaded.value().levelOffset, entry.offset() - 198);
-    ASSERT_TRUE(source.data->lowestReadOffset);
-    EXPECT_GE(*source.data->lowestReadOffset, kCartridgeBank);
+    for (const std::int64_t offset : {std::int64_t{0}, kCartridgeBank}) {
+        auto source = Open(offset ? demo::MakeCartridge(bank, SourceKind::UeRom) : bank);
+        for (int index = 0; index < 99; ++index) {
+            const auto loaded = LoadLevelFromFile(*source.file, {offset, true}, index);
+            ASSERT_TRUE(loaded.ok()) << DescribeLevelFailure(loaded.failure());
+            EXPECT_EQ(loaded.value().map, demo::MakeDemoLevel(index)) << "level " << index + 1;
+            const LevelPointer entry{bank[2 * std::size_t(index)],
+                                     bank[2 * std::size_t(index) + 1]};
+            EXPECT_EQ(loaded.value().levelOffset, entry.offset() - 198);
+        }
+        EXPECT_GE(source.data->lowestReadOffset.value(), offset);
+    }
 }
 
 TEST(LoadLevel, SingleMapsAreOneStreamWithoutTable) {
@@ -53,8 +43,8 @@ TEST(LoadLevel, SingleMapsAreOneStreamWithoutTable) {
         const auto loaded = LoadLevelFromFile(*source.file, layout, 0);
         ASSERT_TRUE(loaded.ok());
         EXPECT_EQ(loaded.value().map, map);
-        EXPECT_EQ(loaded.value().oldPackedLength, 224);
-        EXPECT_EQ(loaded.value().levelOffset, -198);
+        EXPECT_EQ(std::pair(loaded.value().oldPackedLength, loaded.value().levelOffset),
+                  std::pair(std::uint8_t{224}, std::int16_t{-198}));
         EXPECT_EQ(*source.data->lowestReadOffset, layout.dataOffset);
         EXPECT_EQ(LoadLevelFromFile(*source.file, layout, 1).failure().error,
                   LevelError::NoSuchLevel);
