@@ -5,10 +5,6 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <deque>
-#include <memory>
-#include <ostream>
-#include <string>
-#include <vector>
 
 #include "bank_builder.h"
 #include "demo_levels.h"
@@ -23,11 +19,6 @@
 #include "ui/editor/level_grid.h"
 #include "ui/editor/level_picture.h"
 #include "ui/editor/message_boxes.h"
-
-// Shows text in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace morvane::test {
 
@@ -169,7 +160,7 @@ inline QImage ExpectedCell(const QImage& picture) {
 inline QImage ExpectedTile(int tile) {
     const QImage picture(QStringLiteral("gif/%1.gif").arg(tile));
     EXPECT_FALSE(picture.isNull()) << "tile " << tile;
-    return ExpectedCell(picture.convertToFormat(QImage::Format_ARGB32));
+    return ExpectedCell(picture);
 }
 
 // The level picture the editor must draw for map with cells of size pixels: each cell's grid
@@ -207,14 +198,12 @@ inline void PickItem(QComboBox& combo, int index) {
     QApplication::processEvents();
 }
 
-// Sends widget a mouse event of type at point; buttons are those held after it.
 inline void Mouse(QWidget& widget, QEvent::Type type, QPoint point, Qt::MouseButton button,
                   Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QMouseEvent event(type, point, widget.mapToGlobal(QPointF(point)), button, buttons, modifiers);
     QApplication::sendEvent(&widget, &event);
 }
 
-// A press and release of button at point of widget, with modifiers held.
 inline void Click(QWidget& widget, QPoint point, Qt::MouseButton button,
                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     Mouse(widget, QEvent::MouseButtonPress, point, button, button, modifiers);
@@ -234,19 +223,16 @@ inline void Press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers modifiers 
     QTest::keyClick(&target, key, modifiers);
 }
 
-inline QImage Grab(QWidget& widget) {
-    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+inline QImage Grab(QWidget& w) {
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+inline LevelDocument& DocumentOf(const EditorWindow& w) {
+    return *w.findChild<LevelDocument*>();
+}
+inline LevelGrid& GridOf(const EditorWindow& w) {
+    return *w.findChild<LevelGrid*>("Image1");
 }
 
-inline LevelDocument& DocumentOf(const EditorWindow& window) {
-    return *window.findChild<LevelDocument*>();
-}
-
-inline LevelGrid& GridOf(const EditorWindow& window) {
-    return *window.findChild<LevelGrid*>("Image1");
-}
-
-// What the grid shows in cell.
 inline QImage ShownCell(const EditorWindow& window, int cell) {
     return Grab(GridOf(window)).copy(GridOf(window).cellRect(cell));
 }
@@ -272,10 +258,9 @@ protected:
     }
     // The caption for file name of the workspace; level 0 for a source of one level.
     QString expectedTitle(const QString& name, int level) const {
-        const QString levelPart = level > 0 ? QStringLiteral(" - Level %1").arg(level) : "";
-        return kCaption + " [" + workspace.path() + "/" + name + levelPart + "]";
+        return kCaption + " [" + workspace.path() + "/" + name +
+               (level > 0 ? QStringLiteral(" - Level %1").arg(level) : "") + "]";
     }
-
     Workspace workspace;
     ScriptedMessageBoxes messages;
 };
