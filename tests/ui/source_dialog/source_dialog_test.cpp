@@ -72,14 +72,13 @@ QStringList SelectedFiles(QWidget& dialog) {
 
 // The index of the one checked option button, or -1 when not exactly one is checked.
 int CheckedOption(QWidget& dialog) {
-    int checked = -1, count = 0;
+    QList<int> checked;
     for (int k = 0; k < kSourceKindCount; ++k) {
         if (Control<QRadioButton>(dialog, "Option1", k)->isChecked()) {
-            checked = k;
-            ++count;
+            checked.append(k);
         }
     }
-    return count == 1 ? checked : -1;
+    return checked.size() == 1 ? checked[0] : -1;
 }
 
 const KindFile kUnknown{"(unknown)", 5, "", "", ""};
@@ -105,19 +104,6 @@ void ClickFile(QWidget& dialog, const QString& name, Qt::KeyboardModifiers modif
     (twice ? Press(QTest::mouseDClick) : Press(QTest::mouseClick))(
         list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(items.front()).center(),
         -1);
-}
-
-void DoubleClickDirectory(QWidget& dialog, const QString& path) {
-    auto* tree = Control<QTreeWidget>(dialog, "Dir1");
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toString() == path) {
-            tree->scrollToItem(*it);
-            QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {},
-                               tree->visualItemRect(*it).center());
-            return;
-        }
-    }
-    ADD_FAILURE() << path.toStdString() << " is not in the directory list";
 }
 
 // The directory list's path, the path handed over and the current directory all name path.
@@ -185,7 +171,12 @@ TEST_F(SourceDialogTest, ClassifiesTheFileAtEveryClickAndStartsUnknownInEachDire
     ASSERT_EQ(list->itemAt(below), nullptr);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
     EXPECT_EQ(SelectedFiles(*dialog), QStringList({"notes.txt"}));
-    DoubleClickDirectory(*dialog, sub);
+    auto* tree = Control<QTreeWidget>(*dialog, "Dir1");
+    const QModelIndexList found = tree->model()->match(
+        tree->model()->index(0, 0), Qt::UserRole, sub, 1, Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    tree->scrollTo(found[0]);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(found[0]).center());
     ExpectShows(*dialog, kUnknown);
     EXPECT_TRUE(SelectedFiles(*dialog).isEmpty());
     ExpectInDirectory(*dialog, sub);
