@@ -13,12 +13,9 @@ const QString kLoadPrompt =
     "load another level?";
 
 // Collects the region of every paint event of a widget.
-class PaintRecorder : public QObject {
-public:
+struct PaintRecorder : QObject {
     explicit PaintRecorder(QWidget& widget) { widget.installEventFilter(this); }
     QRegion painted;
-
-protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             painted += static_cast<QPaintEvent*>(event)->region();
@@ -153,8 +150,7 @@ TEST_F(EditingTest, SaveWritesAsTheCoreDoesAndKeepsTheHistoryUntilALoad) {
     const Bytes saved = SavedByCore(original, 0, painted);
     EXPECT_EQ(workspace.read("cart.bin"), saved);
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 1));
-    // An undo after the save is an edit the next save writes. The keys work with the focus
-    // anywhere in the window.
+    // An undo after a save is an edit the next save writes; keys work with the focus anywhere.
     auto* levels = Control<QComboBox>(*window, "Combo1");
     levels->setFocus();
     Press(*levels, Qt::Key_Z, Qt::ControlModifier);

@@ -38,25 +38,23 @@ struct MessageCall {
 class ScriptedMessageBoxes : public MessageBoxes {
 public:
     ~ScriptedMessageBoxes() override {
-        EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " scripted answers were not used";
+        EXPECT_TRUE(queued.empty()) << queued.size() << " scripted answers were not used";
     }
-    void answer(QMessageBox::StandardButton button) { m_answers.push_back(button); }
+    void answer(QMessageBox::StandardButton button) { queued.push_back(button); }
     QMessageBox::StandardButton show(QWidget*, const QString& text, const QString& title,
                                      QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
                                      QMessageBox::StandardButton defaultButton) override {
         calls.push_back({text, title, icon, buttons, defaultButton});
-        if (m_answers.empty()) {
+        if (queued.empty()) {
             ADD_FAILURE() << "Unexpected message box: " << text.toStdString();
             return QMessageBox::Cancel;
         }
-        const auto answer = m_answers.front();
-        m_answers.pop_front();
+        const auto answer = queued.front();
+        queued.pop_front();
         return answer;
     }
     std::vector<MessageCall> calls;
-
-private:
-    std::deque<QMessageBox::StandardButton> m_answers;
+    std::deque<QMessageBox::StandardButton> queued;
 };
 
 // A Yes/No/Cancel question with Cancel as its default.
@@ -68,8 +66,7 @@ inline void ExpectPrompt(const MessageCall& call, const QString& text) {
     EXPECT_EQ(call.defaultButton, QMessageBox::Cancel);
 }
 
-// A temporary folder with the 64 generated tile pictures in "gif", made the current directory
-// for the life of the object.
+// A temporary current directory with the 64 generated tile pictures in "gif".
 class Workspace {
 public:
     Workspace() {
@@ -108,8 +105,7 @@ private:
     QTemporaryDir m_folder;
 };
 
-// Level index of MakeTestBank(): for even indices cells run through all 64 tiles in pairs, odd
-// ones are demo rooms.
+// Level index of MakeTestBank(): even ones run through all 64 tiles in pairs, odd ones are rooms.
 inline LevelMap TestLevel(int index) {
     if (index % 2) {
         return demo::MakeDemoLevel(index);
@@ -143,8 +139,7 @@ inline Bytes SavedByCore(const Bytes& file, int index, const LevelMap& map) {
     return data->bytes;
 }
 
-// The 32 x 32 cell the grid must show for a tile picture: pixels doubled, transparent ones in
-// the background colour.
+// The grid's 32 x 32 cell for a tile picture: pixels doubled, transparent ones in background.
 inline QImage ExpectedCell(const QImage& picture) {
     QImage cell(32, 32, QImage::Format_RGB32);
     for (int y = 0; y < 32; ++y) {
@@ -163,8 +158,7 @@ inline QImage ExpectedTile(int tile) {
     return ExpectedCell(picture);
 }
 
-// The level picture the editor must draw for map with cells of size pixels: each cell's grid
-// picture taken at every (32 / size)th pixel.
+// The editor's picture of map with cells of size pixels: every (32 / size)th pixel of each cell.
 inline QImage ExpectedPicture(const LevelMap& map, int size) {
     QImage picture(32 * size, 7 * size, QImage::Format_RGB32);
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {

@@ -177,7 +177,7 @@ TEST(TileImages, FindsPicturesInEitherLetterCaseNumbersBadOnesAndReadsChangedOne
 
 using ExportTest = EditorTest;
 
-TEST_F(ExportTest, WritesTheShownLevelWithItsUnsavedEditsAndChangesNothing) {
+TEST_F(ExportTest, WritesTheShownLevelWithItsUnsavedEditsAndNeverReplacesTheSource) {
     auto window = openCartridge();
     const Bytes cartridge = workspace.read("cart.bin");
     PickItem(*Control<QComboBox>(*window, "Combo1"), 6);
@@ -187,17 +187,15 @@ TEST_F(ExportTest, WritesTheShownLevelWithItsUnsavedEditsAndChangesNothing) {
     ClickButton(*window, "Command3");
     EXPECT_EQ(messages.calls.at(0).text,
               "This level map has been successfully saved as an image in RAW format!");
+    EXPECT_EQ(messages.calls.at(0).icon, QMessageBox::Information);
     EXPECT_EQ(workspace.read("Level7.raw"), ExpectedRaw(painted));
     EXPECT_EQ(DocumentOf(*window).levelState(), 0x86);
     EXPECT_EQ(workspace.read("cart.bin"), cartridge);
-}
-
-TEST_F(ExportTest, NeverReplacesTheOpenSource) {
     const Bytes bank = MakeTestBank();
     workspace.write("Level1.raw", bank);  // a bank named as its level 1 picture would be
     messages.answer(QMessageBox::Ok);
     ClickButton(*open("Level1.raw", SourceKind::ExtractedMapData), "Command3");
-    EXPECT_EQ(messages.calls.at(0).text,
+    EXPECT_EQ(messages.calls.at(1).text,
               "The picture was not saved.\nLevel1.raw is the open source file.");
     EXPECT_EQ(workspace.read("Level1.raw"), bank);
 }

@@ -118,8 +118,7 @@ class SourceDialogTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(QDir::setCurrent(m_root)); }
     void TearDown() override { QDir::setCurrent(m_startDirectory); }
-    // A dialog on the current directory, shown and active. Opens are recorded in m_opened and
-    // answered with m_openerAnswer.
+    // A dialog on the current directory, shown and active; opens go to m_opened.
     std::unique_ptr<SourceDialog> ShowDialog() {
         auto dialog = std::make_unique<SourceDialog>([this](const SourceSelection& chosen) {
             m_opened.push_back(chosen);
