@@ -81,11 +81,11 @@ TEST_F(EditingTest, LoadPromptSavesDropsOrPutsTheListBack) {
     messages.answer(QMessageBox::Ok);
     PickItem(*levels, 2);
     EXPECT_EQ(messages.calls.at(3).text, "Map saved!");
-    EXPECT_EQ(workspace.read("cart.bin"), SavedByCore(original, 0, painted));
+    const Bytes saved = SavedByCore(original, 0, painted);
+    EXPECT_EQ(workspace.read("cart.bin"), saved);
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(2));
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 3));
     // No: the edits are dropped.
-    const Bytes saved = workspace.read("cart.bin");
     Paint(*window, {7}, 61);
     messages.answer(QMessageBox::No);
     PickItem(*levels, 4);

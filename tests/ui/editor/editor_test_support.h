@@ -67,8 +67,7 @@ inline void ExpectPrompt(const MessageCall& call, const QString& text) {
 }
 
 // A temporary current directory with the 64 generated tile pictures in "gif".
-class Workspace {
-public:
+struct Workspace {
     Workspace() {
         std::string error;
         EXPECT_TRUE(demo::WriteTilePictures(path().toStdString(), error)) << error;
@@ -99,8 +98,6 @@ public:
                 std::string(d.compressed),
                 std::string(d.numMaps)};
     }
-
-private:
     QString m_previousDirectory = QDir::currentPath();
     QTemporaryDir m_folder;
 };
@@ -142,11 +139,10 @@ inline Bytes SavedByCore(const Bytes& file, int index, const LevelMap& map) {
 // The grid's 32 x 32 cell for a tile picture: pixels doubled, transparent ones in background.
 inline QImage ExpectedCell(const QImage& picture) {
     QImage cell(32, 32, QImage::Format_RGB32);
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            const QRgb source = picture.pixel(x * picture.width() / 32, y * picture.height() / 32);
-            cell.setPixel(x, y, qAlpha(source) == 0 ? kLevelBackground : source | 0xFF000000);
-        }
+    for (int i = 0; i < 32 * 32; ++i) {
+        const int x = i % 32, y = i / 32;
+        const QRgb source = picture.pixel(x * picture.width() / 32, y * picture.height() / 32);
+        cell.setPixel(x, y, qAlpha(source) == 0 ? kLevelBackground : source | 0xFF000000);
     }
     return cell;
 }
@@ -163,12 +159,10 @@ inline QImage ExpectedPicture(const LevelMap& map, int size) {
     QImage picture(32 * size, 7 * size, QImage::Format_RGB32);
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
         const QImage tile = ExpectedTile(map.cell(cell));
-        for (int y = 0; y < size; ++y) {
-            for (int x = 0; x < size; ++x) {
-                picture.setPixel(LevelMap::columnOf(cell) * size + x,
-                                 LevelMap::rowOf(cell) * size + y,
-                                 tile.pixel(x * 32 / size, y * 32 / size));
-            }
+        for (int i = 0; i < size * size; ++i) {
+            const int x = i % size, y = i / size;
+            picture.setPixel(LevelMap::columnOf(cell) * size + x, LevelMap::rowOf(cell) * size + y,
+                             tile.pixel(x * 32 / size, y * 32 / size));
         }
     }
     return picture;
@@ -217,16 +211,15 @@ inline void Press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers modifiers 
     QTest::keyClick(&target, key, modifiers);
 }
 
-inline QImage Grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+inline QImage Grab(QWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
-inline LevelDocument& DocumentOf(const EditorWindow& w) {
-    return *w.findChild<LevelDocument*>();
+inline LevelDocument& DocumentOf(const EditorWindow& window) {
+    return *window.findChild<LevelDocument*>();
 }
-inline LevelGrid& GridOf(const EditorWindow& w) {
-    return *w.findChild<LevelGrid*>("Image1");
+inline LevelGrid& GridOf(const EditorWindow& window) {
+    return *window.findChild<LevelGrid*>("Image1");
 }
-
 inline QImage ShownCell(const EditorWindow& window, int cell) {
     return Grab(GridOf(window)).copy(GridOf(window).cellRect(cell));
 }
