@@ -139,8 +139,7 @@ struct ScopedVariable {
     QByteArray old;
 };
 
-class TestPlayTest : public EditorTest {
-protected:
+struct TestPlayTest : EditorTest {
     // Fake emulators in a folder named with a space write their path and arguments to "played".
     void SetUp() override {
         ASSERT_TRUE(QDir(workspace.path()).mkdir("emu dir"));

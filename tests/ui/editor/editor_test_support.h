@@ -35,8 +35,7 @@ struct MessageCall {
 
 // Message boxes answered from a script: every call is recorded and takes the next queued
 // answer. A call with no answer queued, or an answer left unused, fails the test.
-class ScriptedMessageBoxes : public MessageBoxes {
-public:
+struct ScriptedMessageBoxes : MessageBoxes {
     ~ScriptedMessageBoxes() override {
         EXPECT_TRUE(queued.empty()) << queued.size() << " scripted answers were not used";
     }
@@ -233,8 +232,7 @@ inline LevelMap Paint(const EditorWindow& window, std::initializer_list<int> cel
     return DocumentOf(window).map();
 }
 
-class EditorTest : public ::testing::Test {
-protected:
+struct EditorTest : ::testing::Test {
     std::unique_ptr<EditorWindow> open(const std::string& name, SourceKind kind) {
         return std::make_unique<EditorWindow>(workspace.select(name, kind), messages);
     }

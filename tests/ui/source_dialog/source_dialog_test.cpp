@@ -114,8 +114,7 @@ void ExpectInDirectory(SourceDialog& dialog, const QString& path) {
     EXPECT_EQ(QDir::currentPath(), path);
 }
 
-class SourceDialogTest : public ::testing::Test {
-protected:
+struct SourceDialogTest : ::testing::Test {
     void SetUp() override { ASSERT_TRUE(QDir::setCurrent(m_root)); }
     void TearDown() override { QDir::setCurrent(m_startDirectory); }
     // A dialog on the current directory, shown and active; opens go to m_opened.
