@@ -5,10 +5,6 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <deque>
-#include <memory>
-#include <ostream>
-#include <string>
-#include <vector>
 
 #include "bank_builder.h"
 #include "demo_levels.h"
@@ -23,11 +19,6 @@
 #include "ui/editor/level_grid.h"
 #include "ui/editor/level_picture.h"
 #include "ui/editor/message_boxes.h"
-
-// Shows text in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace morvane::test {
 
@@ -44,28 +35,25 @@ struct MessageCall {
 
 // Message boxes answered from a script: every call is recorded and takes the next queued
 // answer. A call with no answer queued, or an answer left unused, fails the test.
-class ScriptedMessageBoxes : public MessageBoxes {
-public:
+struct ScriptedMessageBoxes : MessageBoxes {
     ~ScriptedMessageBoxes() override {
-        EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " scripted answers were not used";
+        EXPECT_TRUE(queued.empty()) << queued.size() << " scripted answers were not used";
     }
-    void answer(QMessageBox::StandardButton button) { m_answers.push_back(button); }
+    void answer(QMessageBox::StandardButton button) { queued.push_back(button); }
     QMessageBox::StandardButton show(QWidget*, const QString& text, const QString& title,
                                      QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
                                      QMessageBox::StandardButton defaultButton) override {
         calls.push_back({text, title, icon, buttons, defaultButton});
-        if (m_answers.empty()) {
+        if (queued.empty()) {
             ADD_FAILURE() << "Unexpected message box: " << text.toStdString();
             return QMessageBox::Cancel;
         }
-        const auto answer = m_answers.front();
-        m_answers.pop_front();
+        const auto answer = queued.front();
+        queued.pop_front();
         return answer;
     }
     std::vector<MessageCall> calls;
-
-private:
-    std::deque<QMessageBox::StandardButton> m_answers;
+    std::deque<QMessageBox::StandardButton> queued;
 };
 
 // A Yes/No/Cancel question with Cancel as its default.
@@ -77,10 +65,8 @@ inline void ExpectPrompt(const MessageCall& call, const QString& text) {
     EXPECT_EQ(call.defaultButton, QMessageBox::Cancel);
 }
 
-// A temporary folder with the 64 generated tile pictures in "gif", made the current directory
-// for the life of the object.
-class Workspace {
-public:
+// A temporary current directory with the 64 generated tile pictures in "gif".
+struct Workspace {
     Workspace() {
         std::string error;
         EXPECT_TRUE(demo::WriteTilePictures(path().toStdString(), error)) << error;
@@ -111,14 +97,11 @@ public:
                 std::string(d.compressed),
                 std::string(d.numMaps)};
     }
-
-private:
     QString m_previousDirectory = QDir::currentPath();
     QTemporaryDir m_folder;
 };
 
-// Level index of MakeTestBank(): for even indices cells run through all 64 tiles in pairs, odd
-// ones are demo rooms.
+// Level index of MakeTestBank(): even ones run through all 64 tiles in pairs, odd ones are rooms.
 inline LevelMap TestLevel(int index) {
     if (index % 2) {
         return demo::MakeDemoLevel(index);
@@ -152,15 +135,13 @@ inline Bytes SavedByCore(const Bytes& file, int index, const LevelMap& map) {
     return data->bytes;
 }
 
-// The 32 x 32 cell the grid must show for a tile picture: pixels doubled, transparent ones in
-// the background colour.
+// The grid's 32 x 32 cell for a tile picture: pixels doubled, transparent ones in background.
 inline QImage ExpectedCell(const QImage& picture) {
     QImage cell(32, 32, QImage::Format_RGB32);
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            const QRgb source = picture.pixel(x * picture.width() / 32, y * picture.height() / 32);
-            cell.setPixel(x, y, qAlpha(source) == 0 ? kLevelBackground : source | 0xFF000000);
-        }
+    for (int i = 0; i < 32 * 32; ++i) {
+        const int x = i % 32, y = i / 32;
+        const QRgb source = picture.pixel(x * picture.width() / 32, y * picture.height() / 32);
+        cell.setPixel(x, y, qAlpha(source) == 0 ? kLevelBackground : source | 0xFF000000);
     }
     return cell;
 }
@@ -169,21 +150,18 @@ inline QImage ExpectedCell(const QImage& picture) {
 inline QImage ExpectedTile(int tile) {
     const QImage picture(QStringLiteral("gif/%1.gif").arg(tile));
     EXPECT_FALSE(picture.isNull()) << "tile " << tile;
-    return ExpectedCell(picture.convertToFormat(QImage::Format_ARGB32));
+    return ExpectedCell(picture);
 }
 
-// The level picture the editor must draw for map with cells of size pixels: each cell's grid
-// picture taken at every (32 / size)th pixel.
+// The editor's picture of map with cells of size pixels: every (32 / size)th pixel of each cell.
 inline QImage ExpectedPicture(const LevelMap& map, int size) {
     QImage picture(32 * size, 7 * size, QImage::Format_RGB32);
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
         const QImage tile = ExpectedTile(map.cell(cell));
-        for (int y = 0; y < size; ++y) {
-            for (int x = 0; x < size; ++x) {
-                picture.setPixel(LevelMap::columnOf(cell) * size + x,
-                                 LevelMap::rowOf(cell) * size + y,
-                                 tile.pixel(x * 32 / size, y * 32 / size));
-            }
+        for (int i = 0; i < size * size; ++i) {
+            const int x = i % size, y = i / size;
+            picture.setPixel(LevelMap::columnOf(cell) * size + x, LevelMap::rowOf(cell) * size + y,
+                             tile.pixel(x * 32 / size, y * 32 / size));
         }
     }
     return picture;
@@ -207,14 +185,12 @@ inline void PickItem(QComboBox& combo, int index) {
     QApplication::processEvents();
 }
 
-// Sends widget a mouse event of type at point; buttons are those held after it.
 inline void Mouse(QWidget& widget, QEvent::Type type, QPoint point, Qt::MouseButton button,
                   Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QMouseEvent event(type, point, widget.mapToGlobal(QPointF(point)), button, buttons, modifiers);
     QApplication::sendEvent(&widget, &event);
 }
 
-// A press and release of button at point of widget, with modifiers held.
 inline void Click(QWidget& widget, QPoint point, Qt::MouseButton button,
                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     Mouse(widget, QEvent::MouseButtonPress, point, button, button, modifiers);
@@ -237,16 +213,12 @@ inline void Press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers modifiers 
 inline QImage Grab(QWidget& widget) {
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
-
 inline LevelDocument& DocumentOf(const EditorWindow& window) {
     return *window.findChild<LevelDocument*>();
 }
-
 inline LevelGrid& GridOf(const EditorWindow& window) {
     return *window.findChild<LevelGrid*>("Image1");
 }
-
-// What the grid shows in cell.
 inline QImage ShownCell(const EditorWindow& window, int cell) {
     return Grab(GridOf(window)).copy(GridOf(window).cellRect(cell));
 }
@@ -260,8 +232,7 @@ inline LevelMap Paint(const EditorWindow& window, std::initializer_list<int> cel
     return DocumentOf(window).map();
 }
 
-class EditorTest : public ::testing::Test {
-protected:
+struct EditorTest : ::testing::Test {
     std::unique_ptr<EditorWindow> open(const std::string& name, SourceKind kind) {
         return std::make_unique<EditorWindow>(workspace.select(name, kind), messages);
     }
@@ -272,10 +243,9 @@ protected:
     }
     // The caption for file name of the workspace; level 0 for a source of one level.
     QString expectedTitle(const QString& name, int level) const {
-        const QString levelPart = level > 0 ? QStringLiteral(" - Level %1").arg(level) : "";
-        return kCaption + " [" + workspace.path() + "/" + name + levelPart + "]";
+        return kCaption + " [" + workspace.path() + "/" + name +
+               (level > 0 ? QStringLiteral(" - Level %1").arg(level) : "") + "]";
     }
-
     Workspace workspace;
     ScriptedMessageBoxes messages;
 };

@@ -3,8 +3,6 @@
 
 #include "editor_test_support.h"
 #include "leveldata/map_text.h"
-#include "tool_process.h"
-#include "ui/editor/level_export.h"
 #include "ui/editor/tile_images.h"
 #include "unprivileged_user.h"
 
@@ -17,12 +15,10 @@ using EditorWindowTest = EditorTest;
 Bytes ExpectedRaw(const LevelMap& map) {
     const QImage picture = ExpectedPicture(map, 16);
     Bytes bytes;
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            const QRgb pixel = picture.pixel(x, y);
-            bytes.insert(bytes.end(), {std::uint8_t(qBlue(pixel)), std::uint8_t(qGreen(pixel)),
-                                       std::uint8_t(qRed(pixel))});
-        }
+    for (int i = 0; i < picture.width() * picture.height(); ++i) {
+        const QRgb pixel = picture.pixel(i % picture.width(), i / picture.width());
+        bytes.insert(bytes.end(), {std::uint8_t(qBlue(pixel)), std::uint8_t(qGreen(pixel)),
+                                   std::uint8_t(qRed(pixel))});
     }
     return bytes;
 }
@@ -34,9 +30,7 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
-    auto* levels = Control<QComboBox>(*window, "Combo1");
-    EXPECT_EQ(levels->count(), 99);
-    EXPECT_EQ(levels->currentText(), "1");
+    EXPECT_EQ(Control<QComboBox>(*window, "Combo1")->count(), 99);
     for (const char* enabled : {"Combo1", "Command1", "Command5", "Command3", "Label1"}) {
         EXPECT_TRUE(Control<QWidget>(*window, enabled)->isEnabled()) << enabled;
     }
@@ -53,10 +47,9 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
     for (const char* key : {"Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "Ctrl+C", "Ctrl+V", "F5"}) {
         EXPECT_TRUE(keys.contains(key)) << key;
     }
-    // Label3 shows the tile under the pointer.
+    // Label3 shows the tile under the pointer; the top-right pixel of the grid is cell 0's.
     auto* display = Control<QLabel>(*window, "Label3");
-    Mouse(GridOf(*window), QEvent::MouseMove, {1023, 0}, Qt::NoButton,
-          {});  // the top-right pixel of the grid is cell 0's
+    Mouse(GridOf(*window), QEvent::MouseMove, {1023, 0}, Qt::NoButton, {});
     EXPECT_EQ(display->text(), QString::number(TestLevel(0).cell(0)));
     Mouse(GridOf(*window), QEvent::MouseMove, {0, 223}, Qt::NoButton, {});
     EXPECT_EQ(display->text(), QString::number(TestLevel(0).cell(223)));
@@ -68,16 +61,14 @@ TEST_F(EditorWindowTest, SingleMapHasNoLevelControlsIgnoresPressesAndPasteButCop
     const LevelMap map = TestLevel(7);
     workspace.write("state.s00", demo::MakeSavestate(map));
     auto window = open("state.s00", SourceKind::MekaSavestate);
-    auto* levels = Control<QComboBox>(*window, "Combo1");
-    EXPECT_EQ(levels->count(), 1);
-    EXPECT_EQ(levels->currentText(), "N/A");
+    EXPECT_EQ(Control<QComboBox>(*window, "Combo1")->count(), 1);
+    EXPECT_EQ(Control<QComboBox>(*window, "Combo1")->currentText(), "N/A");
     for (const char* disabled : {"Combo1", "Command1", "Label1", "Command5"}) {
         EXPECT_FALSE(Control<QWidget>(*window, disabled)->isEnabled()) << disabled;
     }
     EXPECT_TRUE(Control<QWidget>(*window, "Command3")->isEnabled());
     EXPECT_TRUE(Control<QWidget>(*window, "Combo2", 0)->isHidden());
     EXPECT_EQ(window->windowTitle(), expectedTitle("state.s00", 0));
-
     LevelGrid& grid = GridOf(*window);
     Click(grid, grid.cellRect(20).center(), Qt::LeftButton);
     Click(grid, grid.cellRect(20).center(), Qt::LeftButton, Qt::ControlModifier);
@@ -99,32 +90,25 @@ TEST_F(EditorWindowTest, UnreadableLevelsWarnAndKeepTheShownOneAndPickingLoadsOn
     bank[5] = 0x80;
     messages.answer(QMessageBox::Ok);
     auto window = openCartridge(bank);
-    ASSERT_EQ(messages.calls.size(), 1u);
-    EXPECT_TRUE(messages.calls[0].text.startsWith("The level was not loaded.\nLevel 1: "));
+    EXPECT_TRUE(messages.calls.at(0).text.startsWith("The level was not loaded.\nLevel 1: "));
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 0));
-
     QSignalSpy loads(&DocumentOf(*window), &LevelDocument::levelLoaded);
     auto* levels = Control<QComboBox>(*window, "Combo1");
     PickItem(*levels, 4);
     EXPECT_EQ(loads.count(), 1);
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(4));
-    EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 5));
     // The keyboard raises several selection signals; still one load.
     levels->setFocus();
     QTest::keyClick(levels, Qt::Key_Down);
     EXPECT_EQ(loads.count(), 2);
-
     messages.answer(QMessageBox::Ok);
     PickItem(*levels, 2);
-    ASSERT_EQ(messages.calls.size(), 2u);
-    EXPECT_EQ(messages.calls[1].text,
+    EXPECT_EQ(messages.calls.at(1).text,
               "The level was not loaded.\nLevel 3: its pointer at file byte 98308 does not point "
               "into the bank's level data.");
-    EXPECT_EQ(messages.calls[1].icon, QMessageBox::Warning);
-    EXPECT_EQ(messages.calls[1].title, kCaption);
+    EXPECT_EQ(messages.calls.at(1).icon, QMessageBox::Warning);
     EXPECT_EQ(levels->currentIndex(), 5);
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(5));
-    EXPECT_EQ(DocumentOf(*window).levelState(), 5);
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 6));
 }
 
@@ -135,10 +119,8 @@ TEST_F(EditorWindowTest, SourceThatCannotBeOpenedWarnsAndStartsNothing) {
         messages.answer(QMessageBox::Ok);
         auto window = open(name, SourceKind::ExtractedMapData);
         EXPECT_FALSE(window->started());
-        ASSERT_EQ(messages.calls.size(), 1u);
-        EXPECT_TRUE(messages.calls[0].text.startsWith(
+        EXPECT_TRUE(messages.calls.at(0).text.startsWith(
             QStringLiteral("The file %1 cannot be opened").arg(name)));
-        EXPECT_FALSE(DocumentOf(*window).isOpen());
     }
 }
 
@@ -153,47 +135,26 @@ TEST_F(EditorWindowTest, UnreadableTileReadOnlyFolderAndReadOnlySource) {
     // Test level 0 holds tile 0 in cells 0 and 1, tile 7 in cells 2 and 3.
     EXPECT_EQ(ShownCell(*window, 0), ExpectedCell(TileImages::Placeholder(0)));
     EXPECT_EQ(ShownCell(*window, 2), ExpectedTile(7));
-
     const TemporaryMode readOnlyFolder(workspace.path().toStdString(),
                                        std::filesystem::perms(0555));
     const QStringList before = QDir(workspace.path()).entryList(QDir::Files);
     messages.answer(QMessageBox::Ok);
     ClickButton(*window, "Command3");
-    ASSERT_EQ(messages.calls.size(), 1u);
-    EXPECT_EQ(messages.calls[0].text,
+    EXPECT_EQ(messages.calls.at(0).text,
               "The picture was not saved.\nLevel1.raw: the file could not be created (Permission "
               "denied).");
     EXPECT_EQ(QDir(workspace.path()).entryList(QDir::Files), before);
-
     const TemporaryMode readOnly(workspace.filePath("cart.bin").toStdString(),
                                  std::filesystem::perms(0444));
     messages.answer(QMessageBox::Ok);
     EXPECT_FALSE(open("cart.bin", SourceKind::UeRom)->started());
-    ASSERT_EQ(messages.calls.size(), 2u);
-    EXPECT_EQ(messages.calls[1].text,
+    EXPECT_EQ(messages.calls.at(1).text,
               "The file cart.bin cannot be opened for reading and writing: access to the file was "
               "denied (Permission denied).");
-    EXPECT_EQ(messages.calls[1].icon, QMessageBox::Warning);
+    EXPECT_EQ(messages.calls.at(1).icon, QMessageBox::Warning);
 }
 
-TEST(TileImages, DecodesAPictureOnceAndAgainWhenItsFileChanges) {
-    Workspace workspace;
-    TileImages tiles(workspace.path());
-    RenderLevelPicture(demo::MakeDemoLevel(1), tiles);
-    tiles.tile(1);
-    const int decoded = tiles.decodeCount();
-    RenderLevelPicture(demo::MakeDemoLevel(1), tiles);
-    tiles.tile(1);
-    EXPECT_EQ(tiles.decodeCount(), decoded);
-
-    demo::IndexedPicture square{8, 8, {{0x12, 0x34, 0x56}}, std::vector<std::uint8_t>(64, 0), -1};
-    std::string error;
-    ASSERT_TRUE(demo::WriteGif(workspace.filePath("gif/1.gif").toStdString(), square, error));
-    EXPECT_EQ(tiles.scaledTile(1).pixel(31, 31), qRgb(0x12, 0x34, 0x56));
-    EXPECT_EQ(tiles.decodeCount(), decoded + 1);
-}
-
-TEST(TileImages, FindsPicturesInEitherLetterCaseAndNumbersMissingOrBadOnes) {
+TEST(TileImages, FindsPicturesInEitherLetterCaseNumbersBadOnesAndReadsChangedOnesAgain) {
     Workspace workspace;
     QDir folder(workspace.path());
     ASSERT_TRUE(folder.rename("gif", "GIF"));
@@ -206,11 +167,16 @@ TEST(TileImages, FindsPicturesInEitherLetterCaseAndNumbersMissingOrBadOnes) {
     EXPECT_EQ(tiles.tile(12), TileImages::Placeholder(12));
     EXPECT_EQ(tiles.tile(13), TileImages::Placeholder(13));
     EXPECT_NE(TileImages::Placeholder(12), TileImages::Placeholder(13));
+    tiles.tile(6);
+    demo::IndexedPicture square{8, 8, {{0x12, 0x34, 0x56}}, std::vector<std::uint8_t>(64, 0), -1};
+    std::string error;
+    ASSERT_TRUE(demo::WriteGif(workspace.filePath("GIF/6.gif").toStdString(), square, error));
+    EXPECT_EQ(tiles.scaledTile(6).pixel(31, 31), qRgb(0x12, 0x34, 0x56));
 }
 
 using ExportTest = EditorTest;
 
-TEST_F(ExportTest, WritesTheShownLevelWithItsUnsavedEditsAndChangesNothing) {
+TEST_F(ExportTest, WritesTheShownLevelWithItsUnsavedEditsAndNeverReplacesTheSource) {
     auto window = openCartridge();
     const Bytes cartridge = workspace.read("cart.bin");
     PickItem(*Control<QComboBox>(*window, "Combo1"), 6);
@@ -218,39 +184,17 @@ TEST_F(ExportTest, WritesTheShownLevelWithItsUnsavedEditsAndChangesNothing) {
     const LevelMap painted = Paint(*window, {40, 41}, 7);
     messages.answer(QMessageBox::Ok);
     ClickButton(*window, "Command3");
-    ASSERT_EQ(messages.calls.size(), 1u);
-    EXPECT_EQ(messages.calls[0].text,
+    EXPECT_EQ(messages.calls.at(0).text,
               "This level map has been successfully saved as an image in RAW format!");
-    EXPECT_EQ(messages.calls[0].icon, QMessageBox::Information);
+    EXPECT_EQ(messages.calls.at(0).icon, QMessageBox::Information);
     EXPECT_EQ(workspace.read("Level7.raw"), ExpectedRaw(painted));
-    EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 7) + "*");
     EXPECT_EQ(DocumentOf(*window).levelState(), 0x86);
     EXPECT_EQ(workspace.read("cart.bin"), cartridge);
-
-    // The command line writes the same bytes, and the same pixels as PNG.
-    messages.answer(QMessageBox::No);
-    ClickButton(*window, "Command1");  // the file's level, without the edits
-    messages.answer(QMessageBox::Ok);
-    ClickButton(*window, "Command3");
-    const std::string folder = workspace.path().toStdString();
-    for (const auto& arguments : {std::vector<std::string>{"-o", "cli.raw"}, {"--format", "png"}}) {
-        std::vector<std::string> command{"export", "cart.bin", "7"};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        ASSERT_EQ(RunTool(MORVANE_LEVELS_TOOL, command, folder).exitCode, 0);
-    }
-    EXPECT_EQ(workspace.read("cli.raw"), workspace.read("Level7.raw"));
-    EXPECT_EQ(RawPictureBytes(QImage(workspace.filePath("Level7.png"))),
-              workspace.read("Level7.raw"));
-}
-
-TEST_F(ExportTest, NeverReplacesTheOpenSource) {
     const Bytes bank = MakeTestBank();
     workspace.write("Level1.raw", bank);  // a bank named as its level 1 picture would be
-    auto window = open("Level1.raw", SourceKind::ExtractedMapData);
     messages.answer(QMessageBox::Ok);
-    ClickButton(*window, "Command3");
-    ASSERT_EQ(messages.calls.size(), 1u);
-    EXPECT_EQ(messages.calls[0].text,
+    ClickButton(*open("Level1.raw", SourceKind::ExtractedMapData), "Command3");
+    EXPECT_EQ(messages.calls.at(1).text,
               "The picture was not saved.\nLevel1.raw is the open source file.");
     EXPECT_EQ(workspace.read("Level1.raw"), bank);
 }
@@ -285,10 +229,10 @@ TEST_F(ExportTest, FailedWritesLeaveTheOldFilesAndTheMark) {
         files.createdFileFaults.failFlush = fault.failFlush;
         messages.answer(QMessageBox::Ok);
         ClickButton(window, "Command3");
-        ASSERT_EQ(messages.calls.size(), 2u);
-        EXPECT_TRUE(messages.calls[0].text.startsWith("The level was not saved."));
-        EXPECT_TRUE(messages.calls[0].text.contains(fault.saveProblem));
-        EXPECT_TRUE(messages.calls[1].text.startsWith("The picture was not saved.\nLevel1.raw: "));
+        EXPECT_TRUE(messages.calls.at(0).text.startsWith("The level was not saved."));
+        EXPECT_TRUE(messages.calls.at(0).text.contains(fault.saveProblem));
+        EXPECT_TRUE(
+            messages.calls.at(1).text.startsWith("The picture was not saved.\nLevel1.raw: "));
         EXPECT_EQ(cartridge->bytes, original);
         EXPECT_FALSE(files.find("Level1.raw"));
         EXPECT_FALSE(files.find("Level1.raw.part"));

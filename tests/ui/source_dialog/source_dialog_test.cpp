@@ -72,14 +72,13 @@ QStringList SelectedFiles(QWidget& dialog) {
 
 // The index of the one checked option button, or -1 when not exactly one is checked.
 int CheckedOption(QWidget& dialog) {
-    int checked = -1, count = 0;
+    QList<int> checked;
     for (int k = 0; k < kSourceKindCount; ++k) {
         if (Control<QRadioButton>(dialog, "Option1", k)->isChecked()) {
-            checked = k;
-            ++count;
+            checked.append(k);
         }
     }
-    return count == 1 ? checked : -1;
+    return checked.size() == 1 ? checked[0] : -1;
 }
 
 const KindFile kUnknown{"(unknown)", 5, "", "", ""};
@@ -101,43 +100,24 @@ void ClickFile(QWidget& dialog, const QString& name, Qt::KeyboardModifiers modif
     const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1) << name.toStdString();
     list->scrollToItem(items.front());
-    const QPoint centre = list->visualItemRect(items.front()).center();
-    if (twice) {
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, modifiers, centre);
-    } else {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, centre);
-    }
-}
-
-void DoubleClickDirectory(QWidget& dialog, const QString& path) {
-    auto* tree = Control<QTreeWidget>(dialog, "Dir1");
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toString() == path) {
-            tree->scrollToItem(*it);
-            QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {},
-                               tree->visualItemRect(*it).center());
-            return;
-        }
-    }
-    ADD_FAILURE() << path.toStdString() << " is not in the directory list";
+    using Press = void (*)(QWidget*, Qt::MouseButton, Qt::KeyboardModifiers, QPoint, int);
+    (twice ? Press(QTest::mouseDClick) : Press(QTest::mouseClick))(
+        list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(items.front()).center(),
+        -1);
 }
 
 // The directory list's path, the path handed over and the current directory all name path.
 void ExpectInDirectory(SourceDialog& dialog, const QString& path) {
     const QTreeWidgetItem* current = Control<QTreeWidget>(dialog, "Dir1")->currentItem();
-    ASSERT_NE(current, nullptr);
-    EXPECT_EQ(current->data(0, Qt::UserRole).toString(), path);
+    EXPECT_EQ(current ? current->data(0, Qt::UserRole).toString() : "", path);
     EXPECT_EQ(QString::fromStdString(dialog.selection().directory), path);
     EXPECT_EQ(QDir::currentPath(), path);
 }
 
-class SourceDialogTest : public ::testing::Test {
-protected:
+struct SourceDialogTest : ::testing::Test {
     void SetUp() override { ASSERT_TRUE(QDir::setCurrent(m_root)); }
     void TearDown() override { QDir::setCurrent(m_startDirectory); }
-
-    // A dialog on the current directory, shown and active. Opens are recorded in m_opened and
-    // answered with m_openerAnswer.
+    // A dialog on the current directory, shown and active; opens go to m_opened.
     std::unique_ptr<SourceDialog> ShowDialog() {
         auto dialog = std::make_unique<SourceDialog>([this](const SourceSelection& chosen) {
             m_opened.push_back(chosen);
@@ -147,7 +127,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
         return dialog;
     }
-
     QString m_startDirectory = QDir::currentPath();
     QTemporaryDir m_temp;
     QString m_root = QDir(m_temp.path()).canonicalPath();
@@ -167,11 +146,9 @@ TEST_F(SourceDialogTest, ClassifiesTheFileAtEveryClickAndStartsUnknownInEachDire
     EXPECT_EQ(dialog->windowTitle(), "Morvane Level Editor v1.1");
     EXPECT_EQ(dialog->size(), QSize(457, 409));
     EXPECT_EQ(QApplication::focusWidget(), Control<QComboBox>(*dialog, "Drive1"));
-
     for (const KindFile& file : files) {
         ClickFile(*dialog, file.name);
         ExpectShows(*dialog, file);
-        EXPECT_EQ(dialog->selection().fileName, file.name.toStdString());
     }
     // Option buttons only show the kind: clicks on them change nothing.
     ClickFile(*dialog, "ue.gg");
@@ -181,7 +158,6 @@ TEST_F(SourceDialogTest, ClassifiesTheFileAtEveryClickAndStartsUnknownInEachDire
     // A Ctrl+click does not take the selection away from the file whose kind is shown.
     ClickFile(*dialog, "ue.gg", Qt::ControlModifier);
     EXPECT_EQ(SelectedFiles(*dialog), QStringList({"ue.gg"}));
-
     // Another program turns the selected file into a bank; a click on it shows the new kind.
     ClickFile(*dialog, "notes.txt");
     WriteFile(m_root + "/notes.txt", demo::MakeDemoBank());
@@ -193,8 +169,12 @@ TEST_F(SourceDialogTest, ClassifiesTheFileAtEveryClickAndStartsUnknownInEachDire
     ASSERT_EQ(list->itemAt(below), nullptr);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
     EXPECT_EQ(SelectedFiles(*dialog), QStringList({"notes.txt"}));
-
-    DoubleClickDirectory(*dialog, sub);
+    auto* tree = Control<QTreeWidget>(*dialog, "Dir1");
+    const QModelIndexList found = tree->model()->match(
+        tree->model()->index(0, 0), Qt::UserRole, sub, 1, Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    tree->scrollTo(found[0]);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(found[0]).center());
     ExpectShows(*dialog, kUnknown);
     EXPECT_TRUE(SelectedFiles(*dialog).isEmpty());
     ExpectInDirectory(*dialog, sub);
@@ -217,10 +197,8 @@ TEST_F(SourceDialogTest, OpensOnlyARecognisedFileAndStaysAsItWasWhenTheEditorCan
     QTest::mouseClick(Control<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
     ASSERT_EQ(m_opened.size(), 1u);
     EXPECT_EQ(m_opened.front().tag, "3");
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(dialog->isEnabled());
+    EXPECT_TRUE(dialog->isVisible() && dialog->isEnabled());
     ExpectShows(*dialog, {"state.s00", 3, "489", "No", "1"});
-
     m_openerAnswer = true;
     ClickFile(*dialog, "levels.bin", {}, true);
     ASSERT_EQ(m_opened.size(), 2u);
@@ -229,8 +207,7 @@ TEST_F(SourceDialogTest, OpensOnlyARecognisedFileAndStaysAsItWasWhenTheEditorCan
                            c.numMaps}),
               (std::vector<std::string>{"Morvane Level Editor v1.1", m_root.toStdString(),
                                         "levels.bin", "2", "0", "Yes", "99"}));
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_FALSE(dialog->isEnabled());
+    EXPECT_FALSE(dialog->isVisible() || dialog->isEnabled());
     // Hidden for good, the dialog still answers with what it held at Open.
     EXPECT_EQ(dialog->selection().fileName, "levels.bin");
 }
@@ -245,20 +222,18 @@ TEST_F(SourceDialogTest, HostileFolderNeitherHangsNorCrashes) {
     }
     const QByteArray root = QFile::encodeName(m_root);
     ASSERT_EQ(::mkfifo(root + "/pipe", 0600), 0);
-    ASSERT_EQ(::symlink("/dev/zero", root + "/zero"), 0);
-    ASSERT_EQ(::symlink("self", root + "/self"), 0);
-    ASSERT_EQ(::symlink("ping", root + "/pong"), 0);
-    ASSERT_EQ(::symlink("pong", root + "/ping"), 0);
+    for (const auto& [target, link] :
+         {std::pair{"/dev/zero", "zero"}, {"self", "self"}, {"ping", "pong"}, {"pong", "ping"}}) {
+        ASSERT_EQ(::symlink(target, root + "/" + link), 0);
+    }
     const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
+    sockaddr_un address{AF_UNIX, {}};
     std::strncpy(address.sun_path, root + "/socket", sizeof(address.sun_path) - 1);
     ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     // Six gigabytes that begin like a bank, sparse so that they take no disk space.
     WriteFile(m_root + "/huge.bin", Bytes{0xC6, 0x80});
     ASSERT_EQ(::truncate(root + "/huge.bin", 6LL << 30), 0);
     const bool madeDevice = ::mknod(root + "/null", S_IFCHR | 0600, makedev(1, 3)) == 0;
-
     const auto dialog = ShowDialog();
     ASSERT_TRUE(QFile::remove(m_root + "/gone.bin"));  // listed, then removed before selection
     const std::vector<std::pair<QString, int>> entries = {
