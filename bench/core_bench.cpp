@@ -51,7 +51,9 @@ void SaveLevelIntoCartridge(benchmark::State& state) {
     std::filesystem::create_directories(folder);
     FileSystem& files = state.range(0) == 2 ? static_cast<FileSystem&>(diskFiles) : memoryFiles;
     BankHistory history(files, (folder / "cart.bin").string(), 0);
-    const BankWriteNote note{state.range(0) ? &history : nullptr, "save level 51"};
+    BankWriteNote note;
+    note.history = state.range(0) ? &history : nullptr;
+    note.what = "save level 51";
     auto data = std::make_shared<MemoryFileData>();
     data->bytes = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
     auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
@@ -71,7 +73,7 @@ void SaveLevelIntoCartridge(benchmark::State& state) {
     }
     // A run that kept no points would measure nothing of them.
     if (note.history &&
-        history.entries().size() !=
+        history.entries().value().size() !=
             std::size_t(std::min<std::int64_t>(state.iterations(), BankHistory::kKeptPoints))) {
         state.SkipWithError("the restore points were not kept");
     }

@@ -38,6 +38,10 @@ int CommandContext::fail(const std::string& file, const std::string& problem) co
     return 1;
 }
 
+void CommandContext::note(const std::string& text) const {
+    err << kProgram << ": " << text << "\n";
+}
+
 bool WantsHelp(const std::vector<std::string>& arguments) {
     return std::any_of(arguments.begin(), arguments.end(), [](const std::string& argument) {
         return argument == "--help" || argument == "-h";
@@ -105,30 +109,135 @@ std::optional<std::string> ParseLevelArguments(std::string_view command,
     return std::nullopt;
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence at the start of text (1 for a plain ASCII byte), or 0
+// when it does not start with one. Overlong forms, surrogates and code points past U+10FFFF are
+// not valid.
+std::size_t Utf8SequenceLength(std::string_view text, char32_t& codePoint) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        codePoint = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        codePoint = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) {
+        return 0;
+    }
+    for (std::size_t at = 1; at < length; ++at) {
+        if ((byte(at) & 0xC0) != 0x80) {
+            return 0;
+        }
+        codePoint = codePoint << 6 | (byte(at) & 0x3F);
+    }
+    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (codePoint < smallest[length] || codePoint > 0x10FFFF ||
+        (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+        return 0;
+    }
+    return length;
+}
+
+bool IsControl(char32_t codePoint) {
+    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
+}
+
+// Walks text by UTF-8 sequences: calls keep(sequence) for each valid one that is not a control
+// character, and escape(codePoint, bytes) for a control character (bytes its encoding) and for
+// each byte that is not part of valid UTF-8 (codePoint then the byte's value).
+template <typename Keep, typename Escape>
+void ForEachSequence(std::string_view text, Keep keep, Escape escape) {
+    while (!text.empty()) {
+        char32_t codePoint = 0;
+        std::size_t length = Utf8SequenceLength(text, codePoint);
+        if (length == 0) {
+            length = 1;
+            codePoint = static_cast<unsigned char>(text[0]);
+            escape(codePoint, text.substr(0, 1));
+        } else if (IsControl(codePoint)) {
+            escape(codePoint, text.substr(0, length));
+        } else {
+            keep(text.substr(0, length));
+        }
+        text.remove_prefix(length);
+    }
+}
+
+}  // namespace
+
 std::string JsonString(const std::string& text) {
     std::string quoted = "\"";
-    for (const char c : text) {
-        switch (c) {
-            case '"':
-                quoted += "\\\"";
-                break;
-            case '\\':
-                quoted += "\\\\";
-                break;
-            case '\n':
-                quoted += "\\n";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    quoted += escaped;
-                } else {
-                    quoted += c;
-                }
-        }
-    }
+    ForEachSequence(
+        text,
+        [&](std::string_view sequence) {
+            if (sequence == "\"" || sequence == "\\") {
+                quoted += '\\';
+            }
+            quoted += sequence;
+        },
+        [&](char32_t codePoint, std::string_view) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(codePoint));
+            quoted += codePoint == '\n' ? std::string("\\n") : std::string(escaped);
+        });
     return quoted + "\"";
+}
+
+std::string PrintableText(const std::string& text) {
+    std::string shown;
+    ForEachSequence(
+        text,
+        [&](std::string_view sequence) {
+            shown += sequence == "\\" ? std::string_view("\\\\") : sequence;
+        },
+        [&](char32_t, std::string_view bytes) {
+            for (const char byte : bytes) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\x%02x",
+                              unsigned(static_cast<unsigned char>(byte)));
+                shown += escaped;
+            }
+        });
+    return shown;
+}
+
+std::string NumberRanges(const std::vector<int>& numbers) {
+    std::string text;
+    for (std::size_t at = 0; at < numbers.size();) {
+        std::size_t last = at;
+        while (last + 1 < numbers.size() && numbers[last + 1] == numbers[last] + 1) {
+            ++last;
+        }
+        text += (text.empty() ? "" : ",") + std::to_string(numbers[at]);
+        if (last > at) {
+            text += "-" + std::to_string(numbers[last]);
+        }
+        at = last + 1;
+    }
+    return text;
+}
+
+std::optional<std::int64_t> ParseId(const std::string& text) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text[0] < '1' || text[0] > '9' || error != std::errc() ||
+        end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 std::optional<std::string> ReadTextInput(const CommandContext& context, const std::string& path,
@@ -202,11 +311,15 @@ BankHistory HistoryOf(const CommandContext& context, const std::string& path,
     return BankHistory(context.files, path, int(source.kind));
 }
 
-BankWriteNote WriteNote(BankHistory& history, const ParsedOptions& options, std::string what) {
-    if (options.flags.count(kNoHistory)) {
-        return {};
-    }
-    return {&history, std::move(what)};
+BankWriteNote WriteNote(const CommandContext& context, BankHistory& history,
+                        const ParsedOptions& options, std::string what) {
+    return {&history, std::move(what), !options.flags.count(kNoHistory),
+            [&context, &history](std::int64_t pointId) {
+                LevelFailure putBack{LevelError::SaveInterrupted};
+                putBack.detail = history.sourcePath();
+                putBack.point = pointId;
+                context.note(DescribeLevelFailure(putBack));
+            }};
 }
 
 std::optional<LevelMap> LoadLevelMap(const CommandContext& context, const std::string& path,
@@ -224,7 +337,7 @@ int SaveLevelChanges(const CommandContext& context, const std::string& path, Sou
                      const std::string& what) {
     BankHistory history = HistoryOf(context, path, source);
     const auto saved = SaveLevelsInFile(*source.file, *source.layout, std::move(changes),
-                                        WriteNote(history, options, what));
+                                        WriteNote(context, history, options, what));
     if (!saved.ok()) {
         return context.fail(path, DescribeLevelFailure(saved.failure()));
     }

@@ -31,6 +31,9 @@ struct CommandContext {
     int usage(const std::string& problem) const;
     // Writes "file: problem" as a refused or failed operation and returns exit code 1.
     int fail(const std::string& file, const std::string& problem) const;
+    // Writes text, a sentence about something that went right or was put right, to the error
+    // stream, so that it does not mix with a command's output.
+    void note(const std::string& text) const;
 };
 
 // True when any argument asks for help (--help or -h).
@@ -75,8 +78,20 @@ std::optional<std::string> ParseLevelArguments(std::string_view command,
                                                std::span<const std::string> texts,
                                                std::vector<int>& numbers);
 
-// text as a JSON string literal, quotes included.
+// A restore point's id: a whole positive decimal number, strictly, that fits 64 bits.
+std::optional<std::int64_t> ParseId(const std::string& text);
+
+// text as a JSON string literal, quotes included. Any bytes give valid JSON: control characters
+// are escaped, and each byte that is not part of valid UTF-8 becomes the code point of its
+// value.
 std::string JsonString(const std::string& text);
+
+// text as it may go to a terminal: control characters and bytes that are not part of valid
+// UTF-8 are shown as \xNN, and a backslash as two.
+std::string PrintableText(const std::string& text);
+
+// Ascending numbers as ranges: 1-38,40.
+std::string NumberRanges(const std::vector<int>& numbers);
 
 // value as JSON: null when absent, else a string or a number.
 template <typename T>
@@ -134,8 +149,10 @@ inline constexpr std::string_view kNoHistory = "--no-history";
 BankHistory HistoryOf(const CommandContext& context, const std::string& path, const Source& source);
 
 // What a write keeps before it starts: a point in history described by what, or none when the
-// user gave --no-history.
-BankWriteNote WriteNote(BankHistory& history, const ParsedOptions& options, std::string what);
+// user gave --no-history. A write cut short earlier that the write puts right is told on the
+// context's error stream.
+BankWriteNote WriteNote(const CommandContext& context, BankHistory& history,
+                        const ParsedOptions& options, std::string what);
 
 // Saves changes into the bank of source, opened from path, in one write through a restore
 // point described by what (unless --no-history), as the level operations do. Returns the exit

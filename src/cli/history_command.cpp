@@ -15,9 +15,11 @@ const char kHistoryCommandHelp[] =
     "and the editor's Save, first keeps the bank as it stood in FILE.history/ beside FILE (the\n"
     "newest 100 points, 16 KB each). For each point: its id, the time it was taken (UTC), what\n"
     "was done, and the levels whose maps differ between the point and the file now (a level\n"
-    "unreadable in either counts as different). Restore a point with 'restore FILE ID'.\n"
+    "unreadable in either counts as different), or why the point cannot be read. Restore a\n"
+    "point with 'restore FILE ID'. Control characters in what was done are shown escaped.\n"
     "--json prints {\"points\": [{\"id\", \"time\", \"what\", \"levels_changed\", "
-    "\"damaged\"}]}.\n";
+    "\"damaged\", \"problem\"}]}.\n"
+    "Exits 1 when the history folder cannot be read.\n";
 
 namespace {
 
@@ -26,10 +28,10 @@ struct Listed {
     std::vector<int> changed;
 };
 
-std::string JoinNumbers(const std::vector<int>& numbers, const char* separator) {
+std::string JoinNumbers(const std::vector<int>& numbers) {
     std::string text;
     for (const int number : numbers) {
-        text += (text.empty() ? "" : separator) + std::to_string(number);
+        text += (text.empty() ? "" : ", ") + std::to_string(number);
     }
     return text;
 }
@@ -57,11 +59,16 @@ int RunHistoryCommand(const CommandContext& context, const std::vector<std::stri
             return context.fail(path, DescribeLevelFailure(now.failure()));
         }
         BankHistory history = HistoryOf(context, path, source);
-        for (auto& entry : history.entries()) {
+        auto entries = history.entries();
+        if (!entries.ok()) {
+            return context.fail(path, DescribeLevelFailure(entries.failure()));
+        }
+        for (auto& entry : entries.value()) {
             Listed listed{std::move(entry), {}};
-            if (const auto& point = listed.entry.point) {
-                const LevelBank then(std::span(point->bank).first(point->bankBytesPresent()),
-                                     point->dataOffset);
+            if (listed.entry.point.ok()) {
+                const RestorePoint& point = listed.entry.point.value();
+                const LevelBank then(std::span(point.bank).first(point.bankBytesPresent()),
+                                     point.dataOffset);
                 for (const auto& difference : CompareBanks(then, now.value())) {
                     listed.changed.push_back(difference.number);
                 }
@@ -74,32 +81,37 @@ int RunHistoryCommand(const CommandContext& context, const std::vector<std::stri
         context.out << "{\"points\": [";
         for (std::size_t at = 0; at < points.size(); ++at) {
             const auto& [entry, changed] = points[at];
+            const bool read = entry.point.ok();
             context.out << (at ? ", " : "") << "{\"id\": " << entry.id << ", \"time\": "
-                        << JsonString(entry.point ? entry.point->time : std::string())
+                        << JsonString(read ? entry.point.value().time : std::string())
                         << ", \"what\": "
-                        << JsonString(entry.point ? entry.point->what : std::string())
-                        << ", \"levels_changed\": [" << JoinNumbers(changed, ", ")
-                        << "], \"damaged\": " << (entry.point ? "false" : "true") << "}";
+                        << JsonString(read ? entry.point.value().what : std::string())
+                        << ", \"levels_changed\": [" << JoinNumbers(changed)
+                        << "], \"damaged\": " << (read ? "false" : "true") << ", \"problem\": "
+                        << (read ? "null" : JsonString(DescribeLevelFailure(entry.point.failure())))
+                        << "}";
         }
         context.out << "]}\n";
         return 0;
     }
     if (points.empty()) {
-        context.out << "No restore points for " << path << ".\n";
+        context.out << "No restore points for " << PrintableText(path) << ".\n";
         return 0;
     }
     context.out << "   Id  Time                  What                      Levels changed since\n";
     for (const auto& [entry, changed] : points) {
-        char line[160];
-        if (!entry.point) {
-            std::snprintf(line, sizeof line, "%5d  damaged: its bytes do not match its checksum",
-                          entry.id);
-        } else {
-            std::snprintf(line, sizeof line, "%5d  %-20s  %-24s  %s", entry.id,
-                          entry.point->time.c_str(), entry.point->what.c_str(),
-                          changed.empty() ? "none" : JoinNumbers(changed, ",").c_str());
+        char id[32];
+        std::snprintf(id, sizeof id, "%5lld  ", static_cast<long long>(entry.id));
+        context.out << id;
+        if (!entry.point.ok()) {
+            context.out << DescribeLevelFailure(entry.point.failure()) << "\n";
+            continue;
         }
-        context.out << line << "\n";
+        const RestorePoint& point = entry.point.value();
+        char columns[96];
+        std::snprintf(columns, sizeof columns, "%-20s  %-24s  ", PrintableText(point.time).c_str(),
+                      PrintableText(point.what).c_str());
+        context.out << columns << (changed.empty() ? "none" : NumberRanges(changed)) << "\n";
     }
     return 0;
 }

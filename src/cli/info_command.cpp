@@ -5,6 +5,7 @@
 
 #include "leveldata/level_bank.h"
 #include "leveldata/level_loader.h"
+#include "leveldata/level_saver.h"
 
 namespace morvane {
 
@@ -88,6 +89,19 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
             levels.push_back(entry);
         }
     }
+    // A save cut short that left the bank torn is reported, not put right: info never writes.
+    bool torn = false;
+    if (layout && layout->hasBank) {
+        BankHistory history = HistoryOf(context, path, source);
+        if (const auto point = FindTornSave(*source.file, layout->dataOffset, history)) {
+            LevelFailure notice{LevelError::SaveTorn};
+            notice.detail = path;
+            notice.point = *point;
+            context.fail(path, DescribeLevelFailure(notice) + " Run 'morvane-levels restore " +
+                                   path + " " + std::to_string(*point) + "' to do it now.");
+            torn = true;
+        }
+    }
     const std::optional<int> freeBytes =
         used ? std::optional<int>(LevelBank::kSize - *used) : std::nullopt;
     const auto& descriptor = source.descriptor;
@@ -111,7 +125,7 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
         }
         out << "], \"bank_used\": " << JsonOr(used) << ", \"bank_free\": " << JsonOr(freeBytes)
             << "}\n";
-        return clean ? 0 : 1;
+        return clean && !torn ? 0 : 1;
     }
 
     out << "File:           " << path << "\n"
@@ -141,7 +155,7 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
             out << "\nBank: used and free bytes unknown (level 99 cannot be read)\n";
         }
     }
-    return clean ? 0 : 1;
+    return clean && !torn ? 0 : 1;
 }
 
 }  // namespace morvane

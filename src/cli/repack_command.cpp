@@ -28,8 +28,8 @@ int RunRepackCommand(const CommandContext& context, const std::vector<std::strin
         return context.fail(path, *problem);
     }
     BankHistory history = HistoryOf(context, path, source);
-    const auto repacked =
-        RepackBankInFile(*source.file, *source.layout, WriteNote(history, options, "repack"));
+    const auto repacked = RepackBankInFile(*source.file, *source.layout,
+                                           WriteNote(context, history, options, "repack"));
     if (!repacked.ok()) {
         return context.fail(path, DescribeLevelFailure(repacked.failure()));
     }

@@ -24,8 +24,8 @@ int RunRestoreCommand(const CommandContext& context, const std::vector<std::stri
         return context.usage("restore takes FILE and ID");
     }
     const std::string& path = options.positional[0];
-    const auto id = ParseNumber(options.positional[1]);
-    if (!id || *id < 1) {
+    const auto id = ParseId(options.positional[1]);
+    if (!id) {
         return context.usage("restore: ID must be a restore point's number, not '" +
                              options.positional[1] + "'");
     }
@@ -34,8 +34,8 @@ int RunRestoreCommand(const CommandContext& context, const std::vector<std::stri
         return context.fail(path, *problem);
     }
     BankHistory history = HistoryOf(context, path, source);
-    if (auto failure = RestoreBankFromHistory(*source.file, *source.layout, history, *id,
-                                              !options.flags.count(kNoHistory))) {
+    if (auto failure = RestoreBankFromHistory(*source.file, *source.layout,
+                                              WriteNote(context, history, options, {}), *id)) {
         return context.fail(path, DescribeLevelFailure(*failure));
     }
     if (FileStatus closed = source.file->close(); !closed.ok()) {

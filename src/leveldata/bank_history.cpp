@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <ctime>
+#include <limits>
 #include <utility>
 
 #include "leveldata/level_bank.h"
@@ -12,6 +13,7 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kSuffix = ".point";
+constexpr std::string_view kUnderWay = "under-way";
 
 // The time now in ISO 8601, UTC, to the second.
 std::string UtcNow() {
@@ -23,33 +25,97 @@ std::string UtcNow() {
     return text;
 }
 
-std::optional<int> IdFromName(std::string_view name) {
+// The id of a point's file name: decimal digits without a leading zero, then ".point".
+std::optional<std::int64_t> IdFromName(std::string_view name) {
     if (!name.ends_with(kSuffix)) {
         return std::nullopt;
     }
     name.remove_suffix(kSuffix.size());
-    int id = 0;
+    std::int64_t id = 0;
     const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), id);
-    if (name.empty() || error != std::errc() || end != name.data() + name.size() || id < 1 ||
-        name[0] == '0') {
+    if (name.empty() || name[0] < '1' || name[0] > '9' || error != std::errc() ||
+        end != name.data() + name.size()) {
         return std::nullopt;
     }
     return id;
 }
 
+// A file of the folder that this program's writes may leave behind when cut short.
+bool IsLeftover(std::string_view name) {
+    const auto infix = name.find(".part-");
+    if (infix == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view target = name.substr(0, infix);
+    return (target == kUnderWay || IdFromName(target)) && IsPartFileOf(name, target);
+}
+
+// Whether the entry described by info may be trusted as this user's own.
+FileStatus CheckOwnEntry(const EntryInfo& info, EntryInfo::Type type) {
+    if (info.type == EntryInfo::Type::SymbolicLink) {
+        return {FileError::SymbolicLink, {}};
+    }
+    if (info.type != type) {
+        return {type == EntryInfo::Type::Directory ? FileError::NotADirectory
+                                                   : FileError::NotRegularFile,
+                {}};
+    }
+    if (!info.ownedByThisUser) {
+        return {FileError::OwnedByOtherUser, {}};
+    }
+    if (info.writableByOthers) {
+        return {FileError::WritableByOthers, {}};
+    }
+    return {};
+}
+
 }  // namespace
 
 BankHistory::BankHistory(FileSystem& files, std::string sourcePath, int sourceKind)
-    : m_files(files), m_folder(std::move(sourcePath) + ".history"), m_sourceKind(sourceKind) {}
+    : m_files(files),
+      m_sourcePath(std::move(sourcePath)),
+      m_folder(m_sourcePath + ".history"),
+      m_sourceKind(sourceKind) {}
 
-std::string BankHistory::pathOf(int id) const {
+std::string BankHistory::pathOf(std::int64_t id) const {
     return m_folder + "/" + std::to_string(id) + std::string(kSuffix);
 }
 
-std::vector<int> BankHistory::ids(FileStatus& status) {
+LevelFailure BankHistory::failed(FileStatus status) const {
+    LevelFailure failure{LevelError::HistoryFailed, 0, -1, std::move(status)};
+    failure.detail = m_folder;
+    return failure;
+}
+
+LevelFailure BankHistory::unreadable(FileStatus status) const {
+    LevelFailure failure{LevelError::HistoryUnreadable, 0, -1, std::move(status)};
+    failure.detail = m_folder;
+    return failure;
+}
+
+FileStatus BankHistory::checkFolder(bool create) {
+    EntryInfo info;
+    if (FileStatus status = m_files.inspect(m_folder, info); !status.ok()) {
+        return status;
+    }
+    if (info.type == EntryInfo::Type::Missing) {
+        if (!create) {
+            return {FileError::NotFound, {}};
+        }
+        if (FileStatus status = m_files.makeDirectory(m_folder); !status.ok()) {
+            return status;
+        }
+        if (FileStatus status = m_files.inspect(m_folder, info); !status.ok()) {
+            return status;
+        }
+    }
+    return CheckOwnEntry(info, EntryInfo::Type::Directory);
+}
+
+std::vector<std::int64_t> BankHistory::ids(FileStatus& status) {
     std::vector<std::string> names;
     status = m_files.listDirectory(m_folder, names);
-    std::vector<int> found;
+    std::vector<std::int64_t> found;
     for (const auto& name : names) {
         if (const auto id = IdFromName(name)) {
             found.push_back(*id);
@@ -59,19 +125,25 @@ std::vector<int> BankHistory::ids(FileStatus& status) {
     return found;
 }
 
-std::optional<LevelFailure> BankHistory::record(std::span<const std::uint8_t> bank,
-                                                std::int64_t dataOffset, std::int64_t fileSize,
-                                                const std::string& what) {
-    const auto failed = [this](FileStatus status) {
-        LevelFailure failure{LevelError::HistoryFailed, 0, -1, std::move(status)};
-        failure.detail = m_folder;
-        return failure;
-    };
-    if (FileStatus status = m_files.makeDirectory(m_folder); !status.ok()) {
+LevelResult<std::int64_t> BankHistory::record(std::span<const std::uint8_t> bank,
+                                              std::int64_t dataOffset, std::int64_t fileSize,
+                                              const std::string& what) {
+    if (FileStatus status = checkFolder(true); !status.ok()) {
         return failed(status);
     }
+    std::vector<std::string> names;
+    if (FileStatus status = m_files.listDirectory(m_folder, names); !status.ok()) {
+        return failed(status);
+    }
+    // Part files of writes that were cut short; the caller holds the source's lock, so no
+    // other writer of this history is under way.
+    for (const auto& name : names) {
+        if (IsLeftover(name)) {
+            m_files.remove(m_folder + "/" + name);
+        }
+    }
     FileStatus status;
-    std::vector<int> kept = ids(status);
+    std::vector<std::int64_t> kept = ids(status);
     if (!status.ok()) {
         return failed(status);
     }
@@ -92,7 +164,10 @@ std::optional<LevelFailure> BankHistory::record(std::span<const std::uint8_t> ba
         if (newest.ok() && newest.value().bank == point.bank &&
             newest.value().fileSize == fileSize && newest.value().dataOffset == dataOffset &&
             newest.value().sourceKind == m_sourceKind) {
-            return std::nullopt;
+            return kept.back();
+        }
+        if (kept.back() == std::numeric_limits<std::int64_t>::max()) {
+            return failed({FileError::CreateFailed, "no restore point id is left"});
         }
     }
     point.id = kept.empty() ? 1 : kept.back() + 1;
@@ -101,31 +176,65 @@ std::optional<LevelFailure> BankHistory::record(std::span<const std::uint8_t> ba
         return failed(status);
     }
     // Removing old points is housekeeping: a point that stays is harmless, so failures here
-    // do not stop the write.
+    // do not stop the write. Only files that read as points of this source go.
     kept.push_back(point.id);
     for (std::size_t at = 0; at + kKeptPoints < kept.size(); ++at) {
-        m_files.remove(pathOf(kept[at]));
+        const auto old = read(kept[at]);
+        if (old.ok() && old.value().sourceKind == m_sourceKind &&
+            old.value().dataOffset == dataOffset) {
+            m_files.remove(pathOf(kept[at]));
+        }
     }
-    return std::nullopt;
+    return point.id;
 }
 
-std::vector<HistoryEntry> BankHistory::entries() {
-    FileStatus status;
+LevelResult<std::vector<HistoryEntry>> BankHistory::entries() {
     std::vector<HistoryEntry> listed;
-    for (const int id : ids(status)) {
-        auto point = read(id);
-        listed.push_back({id, point.ok() ? std::optional(std::move(point.value())) : std::nullopt});
+    FileStatus status = checkFolder(false);
+    if (status.error == FileError::NotFound) {
+        return listed;
+    }
+    if (!status.ok()) {
+        return unreadable(status);
+    }
+    const auto found = ids(status);
+    if (!status.ok()) {
+        return unreadable(status);
+    }
+    for (const std::int64_t id : found) {
+        listed.push_back({id, read(id)});
     }
     return listed;
 }
 
-LevelResult<RestorePoint> BankHistory::read(int id) {
+LevelResult<RestorePoint> BankHistory::read(std::int64_t id) {
     LevelFailure failure{LevelError::NoSuchPoint};
     failure.detail = std::to_string(id);
+    FileStatus status = checkFolder(false);
+    if (status.error == FileError::NotFound) {
+        return failure;
+    }
+    if (!status.ok()) {
+        return unreadable(status);
+    }
+    EntryInfo info;
+    if (status = m_files.inspect(pathOf(id), info); status.ok()) {
+        if (info.type == EntryInfo::Type::Missing) {
+            return failure;
+        }
+        status = CheckOwnEntry(info, EntryInfo::Type::RegularFile);
+    }
     std::vector<std::uint8_t> bytes;
     // A point is a short header and one bank; a larger file is not a point.
-    const FileStatus status = ReadWholeFile(m_files, pathOf(id), 2 * LevelBank::kSize, bytes);
+    if (status.ok()) {
+        status = ReadWholeFile(m_files, pathOf(id), 2 * LevelBank::kSize, bytes);
+    }
     if (status.error == FileError::NotFound) {
+        return failure;
+    }
+    if (!status.ok() && status.error != FileError::TooLarge) {
+        failure.error = LevelError::PointUnreadable;
+        failure.file = status;
         return failure;
     }
     failure.error = LevelError::PointDamaged;
@@ -137,6 +246,53 @@ LevelResult<RestorePoint> BankHistory::read(int id) {
         return failure;
     }
     return point;
+}
+
+std::optional<LevelFailure> BankHistory::beginWrite(const UnfinishedWrite& record) {
+    if (FileStatus status = ReplaceFileContents(m_files, m_folder + "/" + std::string(kUnderWay),
+                                                EncodeUnfinishedWrite(record));
+        !status.ok()) {
+        return failed(status);
+    }
+    return std::nullopt;
+}
+
+void BankHistory::endWrite() {
+    m_files.remove(m_folder + "/" + std::string(kUnderWay));
+}
+
+LevelResult<std::optional<UnfinishedWrite>> BankHistory::unfinishedWrite() {
+    const std::optional<UnfinishedWrite> none;
+    FileStatus status = checkFolder(false);
+    if (status.error == FileError::NotFound) {
+        return none;
+    }
+    if (!status.ok()) {
+        return failed(status);
+    }
+    const std::string path = m_folder + "/" + std::string(kUnderWay);
+    EntryInfo info;
+    if (status = m_files.inspect(path, info); status.ok()) {
+        if (info.type == EntryInfo::Type::Missing) {
+            return none;
+        }
+        status = CheckOwnEntry(info, EntryInfo::Type::RegularFile);
+    }
+    std::vector<std::uint8_t> bytes;
+    if (status.ok()) {
+        status = ReadWholeFile(m_files, path, 4096, bytes);
+    }
+    if (status.error == FileError::NotFound) {
+        return none;
+    }
+    if (!status.ok()) {
+        return failed(status);
+    }
+    const auto record = DecodeUnfinishedWrite(bytes);
+    if (!record) {
+        return failed({FileError::ReadFailed, "its record of a write under way is damaged"});
+    }
+    return record;
 }
 
 }  // namespace morvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -9,19 +10,25 @@
 #include "leveldata/byte_file.h"
 #include "leveldata/level_failure.h"
 #include "leveldata/restore_point.h"
+#include "leveldata/unfinished_write.h"
 
 namespace morvane {
 
-// One point of a history listing: its id, and the point itself when it could be read.
+// One point of a history listing: its id, and the point or why it cannot be read.
 struct HistoryEntry {
-    int id = 0;
-    std::optional<RestorePoint> point;
+    std::int64_t id = 0;
+    LevelResult<RestorePoint> point;
 };
 
 // The restore points of one source file, kept in a folder beside it named after it:
 // "bank.bin" keeps its points in "bank.bin.history/", one file "<id>.point" each. Ids count up
 // from 1 and are never reused, since the newest point is never removed; the newest kKeptPoints
-// points are kept and older ones removed.
+// points are kept and older ones removed. The folder also holds the record of a bank write
+// under way ("under-way").
+//
+// The folder must be this user's own, a real folder that other users may not write to, and so
+// must every point: anything else could slip forged points in or turn pruning against other
+// files, so it is refused, naming the folder or the point.
 class BankHistory {
 public:
     static constexpr int kKeptPoints = 100;
@@ -30,38 +37,62 @@ public:
     // file's path as the caller opens it; sourceKind its kind's value, stored in each point.
     BankHistory(FileSystem& files, std::string sourcePath, int sourceKind);
 
+    const std::string& sourcePath() const { return m_sourcePath; }
     const std::string& folder() const { return m_folder; }
     int sourceKind() const { return m_sourceKind; }
 
     // Stores the bank as it stands before a write: bank holds the bytes the file has from
     // dataOffset on (at most 16384; fewer when the file ends inside the bank) and fileSize is
-    // the file's length. The point is complete and flushed when this returns success. A bank
-    // equal to the newest point's is not stored again. Fails with HistoryFailed when the folder
-    // or the point cannot be made; the source file is never touched here.
-    std::optional<LevelFailure> record(std::span<const std::uint8_t> bank, std::int64_t dataOffset,
-                                       std::int64_t fileSize, const std::string& what);
+    // the file's length. The point is complete and flushed when this returns its id. A bank
+    // equal to the newest point's is not stored again: the newest point's id is returned. Part
+    // files that earlier runs left behind are removed first. Fails with HistoryFailed when the
+    // folder or the point cannot be made, or no id is left; the source file is never touched
+    // here.
+    LevelResult<std::int64_t> record(std::span<const std::uint8_t> bank, std::int64_t dataOffset,
+                                     std::int64_t fileSize, const std::string& what);
 
-    // Every point, oldest first; a point that cannot be read is listed without its contents.
-    // A source without a history folder has no points.
-    std::vector<HistoryEntry> entries();
+    // Every point, oldest first; a point that cannot be read is listed with its failure. A
+    // source without a history folder has no points; a folder that cannot be read or is not
+    // safe to use fails with HistoryUnreadable.
+    LevelResult<std::vector<HistoryEntry>> entries();
 
-    // The point with id, checked against its checksum. Fails with NoSuchPoint or PointDamaged.
-    LevelResult<RestorePoint> read(int id);
+    // The point with id, checked against its checksum. Fails with NoSuchPoint, PointUnreadable,
+    // PointDamaged or HistoryUnreadable.
+    LevelResult<RestorePoint> read(std::int64_t id);
+
+    // Records, flushed, that a write of the bank is under way; fails with HistoryFailed.
+    std::optional<LevelFailure> beginWrite(const UnfinishedWrite& record);
+    // Records that the write finished. A record that stays is found by the next write, which
+    // sees from the bank that the write finished.
+    void endWrite();
+    // The record of a write that did not finish, if any. Fails with HistoryFailed when the
+    // folder or the record cannot be read: no write may go on then.
+    LevelResult<std::optional<UnfinishedWrite>> unfinishedWrite();
 
 private:
-    std::vector<int> ids(FileStatus& status);
-    std::string pathOf(int id) const;
+    // Checks the folder; a missing one is made when create is set, else reported as NotFound.
+    FileStatus checkFolder(bool create);
+    std::vector<std::int64_t> ids(FileStatus& status);
+    std::string pathOf(std::int64_t id) const;
+    LevelFailure failed(FileStatus status) const;
+    LevelFailure unreadable(FileStatus status) const;
 
     FileSystem& m_files;
+    std::string m_sourcePath;
     std::string m_folder;
     int m_sourceKind;
 };
 
 // What a write of a bank keeps before it starts: a restore point in history, described by
-// what. Without a history the write keeps none, which the command line offers on request.
+// what. Without keepPoint (which the command line offers on request) the write keeps none; its
+// history's unfinished writes are still put right first. Without a history there is neither.
+// onPutBack hears of a write cut short that was put right before this one, with the id of the
+// restore point put back.
 struct BankWriteNote {
     BankHistory* history = nullptr;
     std::string what;
+    bool keepPoint = true;
+    std::function<void(std::int64_t pointId)> onPutBack;
 };
 
 }  // namespace morvane

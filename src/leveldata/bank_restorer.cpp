@@ -6,9 +6,14 @@
 namespace morvane {
 
 std::optional<LevelFailure> RestoreBankFromHistory(ByteFile& file, const LevelLayout& layout,
-                                                   BankHistory& history, int id, bool keepPoint) {
-    if (!layout.hasBank) {
+                                                   const BankWriteNote& note, std::int64_t id) {
+    if (!layout.hasBank || !note.history) {
         return LevelFailure{LevelError::NotABank};
+    }
+    BankHistory& history = *note.history;
+    FileLock lock(file);
+    if (auto failure = BeginBankWrite(file, layout.dataOffset, note, lock)) {
+        return failure;
     }
     const auto point = history.read(id);
     if (!point.ok()) {
@@ -27,11 +32,9 @@ std::optional<LevelFailure> RestoreBankFromHistory(ByteFile& file, const LevelLa
         failure.detail = std::to_string(id);
         return failure;
     }
-    BankWriteNote note;
-    if (keepPoint) {
-        note = {&history, "restore " + std::to_string(id)};
-    }
-    return WriteBankToFile(file, layout.dataOffset, kept.bank, note,
+    BankWriteNote restore = note;
+    restore.what = "restore " + std::to_string(id);
+    return WriteBankToFile(file, layout.dataOffset, kept.bank, restore,
                            kept.fileSize < bankEnd ? std::optional(kept.fileSize) : std::nullopt);
 }
 

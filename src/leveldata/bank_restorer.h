@@ -9,14 +9,14 @@
 
 namespace morvane {
 
-// Writes restore point id of history back as the bank of the open file, in one write through
-// WriteBankToFile. When keepPoint is set, the bank as it stands is kept as a point first
-// ("restore <id>"), so the restore can be taken back too. Refused with the file untouched when
-// the point does not exist (NoSuchPoint), does not match its checksum (PointDamaged), or was
-// taken from a file of another kind, data offset or size (PointOfOtherFile). A point of a file
-// that ended inside the bank may be restored over the same file grown to the bank's end by a
-// save; the file is then cut back to its old length.
+// Writes restore point id of note's history back as the bank of the open file, in one write
+// through WriteBankToFile, under the file's lock. When note.keepPoint is set, the bank as it
+// stands is kept as a point first ("restore <id>"), so the restore can be taken back too. Refused
+// with the file untouched when the point does not exist (NoSuchPoint), does not match its checksum
+// (PointDamaged), or was taken from a file of another kind, data offset or size (PointOfOtherFile).
+// A point of a file that ended inside the bank may be restored over the same file grown to the
+// bank's end by a save; the file is then cut back to its old length.
 std::optional<LevelFailure> RestoreBankFromHistory(ByteFile& file, const LevelLayout& layout,
-                                                   BankHistory& history, int id, bool keepPoint);
+                                                   const BankWriteNote& note, std::int64_t id);
 
 }  // namespace morvane

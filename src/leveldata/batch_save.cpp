@@ -27,6 +27,10 @@ LevelResult<BatchResult> SaveLevelsInFile(ByteFile& file, const LevelLayout& lay
     if (layout.dataOffset < 0) {
         return LevelFailure{LevelError::BadDataOffset};
     }
+    FileLock lock(file);
+    if (auto failure = BeginBankWrite(file, layout.dataOffset, note, lock)) {
+        return *failure;
+    }
     std::stable_sort(changes.begin(), changes.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     // Every save reads at most 16384 + 16186 + 224 bytes from the bank's start; a copy of two
@@ -82,6 +86,13 @@ LevelResult<std::vector<LevelMap>> ReadAllMaps(ByteFile& file, const LevelLayout
 
 LevelResult<BatchResult> RepackBankInFile(ByteFile& file, const LevelLayout& layout,
                                           const BankWriteNote& note) {
+    if (!layout.hasBank) {
+        return LevelFailure{LevelError::NotABank};
+    }
+    FileLock lock(file);
+    if (auto failure = BeginBankWrite(file, layout.dataOffset, note, lock)) {
+        return *failure;
+    }
     const auto maps = ReadAllMaps(file, layout);
     if (!maps.ok()) {
         return maps.failure();

@@ -1,8 +1,16 @@
 #include "leveldata/byte_file.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <random>
 
 namespace morvane {
+
+namespace {
+
+constexpr std::string_view kPartInfix = ".part-";
+
+}  // namespace
 
 FileStatus ReadZeroPadded(ByteFile& file, std::int64_t offset, std::span<std::uint8_t> buffer,
                           std::size_t& bytesPresent) {
@@ -34,12 +42,16 @@ FileStatus ReadWholeFile(FileSystem& files, const std::string& path, std::int64_
 
 FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
                                std::span<const std::uint8_t> bytes) {
-    // A leftover of an interrupted earlier run may hold the first name; the next is free.
+    // A random suffix: leftovers of interrupted runs, and other writers of the same path, never
+    // hold the name, however many there are.
+    std::random_device random;
     std::string partName;
     std::unique_ptr<ByteFile> part;
     FileStatus status;
-    for (int attempt = 0; attempt < 100 && !part; ++attempt) {
-        partName = path + ".part" + (attempt ? std::to_string(attempt) : std::string());
+    for (int attempt = 0; attempt < 16 && !part; ++attempt) {
+        char suffix[17];
+        std::snprintf(suffix, sizeof suffix, "%08x%08x", unsigned(random()), unsigned(random()));
+        partName = path + std::string(kPartInfix) + suffix;
         part = files.create(partName, status);
         if (!part && status.error != FileError::AlreadyExists) {
             return status;
@@ -62,6 +74,15 @@ FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
         files.remove(partName);
     }
     return status;
+}
+
+bool IsPartFileOf(std::string_view name, std::string_view target) {
+    if (!name.starts_with(target)) {
+        return false;
+    }
+    name.remove_prefix(target.size());
+    return name.starts_with(kPartInfix) && name.size() == kPartInfix.size() + 16 &&
+           name.find_first_not_of("0123456789abcdef", kPartInfix.size()) == std::string_view::npos;
 }
 
 }  // namespace morvane

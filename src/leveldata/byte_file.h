@@ -1,10 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "leveldata/file_status.h"
@@ -40,6 +42,21 @@ public:
     // Releases the file. Later calls fail with FileError::Closed. Destroying an open file
     // closes it too, without reporting failure.
     virtual FileStatus close() = 0;
+
+    // Takes the exclusive write lock of the file, waiting up to wait while another open file of
+    // it holds the lock; then fails with FileError::Locked. The lock belongs to this open file,
+    // so another open file of the same path waits for it, in this process too. Locks nest: each
+    // lock() that succeeded takes one unlock(). Closing the file lets the lock go.
+    virtual FileStatus lock(std::chrono::milliseconds wait) = 0;
+    virtual void unlock() = 0;
+};
+
+// What stands at a path, as the path itself names it: a symbolic link is not followed.
+struct EntryInfo {
+    enum class Type { Missing, RegularFile, Directory, SymbolicLink, Other };
+    Type type = Type::Missing;
+    bool ownedByThisUser = true;
+    bool writableByOthers = false;
 };
 
 // Opens files by path. Implementations exist for the operating system's files and for
@@ -54,23 +71,29 @@ public:
     virtual std::unique_ptr<ByteFile> open(const std::string& path, OpenMode mode,
                                            FileStatus& status) = 0;
 
-    // Creates path as a new, empty file open for reading and writing. Fails with
-    // FileError::AlreadyExists when anything exists at path; never replaces a file.
+    // Creates path as a new, empty file open for reading and writing, which other users may
+    // not write to. Fails with FileError::AlreadyExists when anything exists at path; never
+    // replaces a file.
     virtual std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) = 0;
 
-    // Renames from to to in one step, replacing a file at to, and makes the new name durable.
+    // Renames from to to in one step, replacing a regular file at to, and makes the new name
+    // durable.
     virtual FileStatus rename(const std::string& from, const std::string& to) = 0;
 
     // Removes the file at path.
     virtual FileStatus remove(const std::string& path) = 0;
 
-    // Makes the folder path; a folder already there is fine. Fails with
-    // FileError::NotADirectory when something else stands at path.
+    // Makes the folder path, which other users may not write to, and makes its name durable; a
+    // folder already there is fine. Fails with FileError::NotADirectory when something else
+    // stands at path.
     virtual FileStatus makeDirectory(const std::string& path) = 0;
 
     // The names of the entries in folder path, in no particular order. A missing folder fails
     // with FileError::NotFound.
     virtual FileStatus listDirectory(const std::string& path, std::vector<std::string>& names) = 0;
+
+    // What stands at path; a missing entry is not a failure.
+    virtual FileStatus inspect(const std::string& path, EntryInfo& info) = 0;
 };
 
 // Fills buffer with the bytes at offset; bytes past the end of the file count as zero.
@@ -83,10 +106,14 @@ FileStatus ReadZeroPadded(ByteFile& file, std::int64_t offset, std::span<std::ui
 FileStatus ReadWholeFile(FileSystem& files, const std::string& path, std::int64_t maxBytes,
                          std::vector<std::uint8_t>& bytes);
 
-// Replaces the file at path with bytes, or creates it: the bytes go to a new file beside it,
-// which is flushed, closed and then renamed over path. A failure removes the new file and
-// leaves whatever was at path untouched, so path never holds part of the bytes.
+// Replaces the file at path with bytes, or creates it: the bytes go to a new part file beside
+// it, named path + ".part-" and a unique suffix, which is flushed, closed and then renamed over
+// path. A failure removes the part file and leaves whatever was at path untouched, so path
+// never holds part of the bytes.
 FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
                                std::span<const std::uint8_t> bytes);
+
+// True when name is that of a part file ReplaceFileContents makes for target (a bare name).
+bool IsPartFileOf(std::string_view name, std::string_view target);
 
 }  // namespace morvane

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <thread>
 
 namespace morvane {
 
@@ -119,6 +120,7 @@ public:
         }
         const int descriptor = m_descriptor;
         m_descriptor = -1;
+        m_lockDepth = 0;
         // The descriptor is gone after close() even when it reports an error, so it is never
         // closed twice.
         if (::close(descriptor) != 0) {
@@ -127,9 +129,62 @@ public:
         return {};
     }
 
+    FileStatus lock(std::chrono::milliseconds wait) override {
+        if (m_descriptor < 0) {
+            return {FileError::Closed, {}};
+        }
+        if (m_lockDepth > 0) {
+            ++m_lockDepth;
+            return {};
+        }
+        // An open-file-description lock over the whole file: it belongs to this descriptor,
+        // so it conflicts with other descriptors of the file in this process too, and goes
+        // with the descriptor when a crashed program's files are closed; no lock file is left.
+        struct flock region {};
+        region.l_type = F_WRLCK;
+        region.l_whence = SEEK_SET;
+        const auto deadline = std::chrono::steady_clock::now() + wait;
+        for (;;) {
+            if (::fcntl(m_descriptor, F_OFD_SETLK, &region) == 0) {
+                m_lockDepth = 1;
+                return {};
+            }
+            if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
+                return FileStatus::FromErrno(FileError::WriteFailed, errno);
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return {FileError::Locked, {}};
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+    void unlock() override {
+        if (m_descriptor < 0 || m_lockDepth == 0 || --m_lockDepth > 0) {
+            return;
+        }
+        struct flock region {};
+        region.l_type = F_UNLCK;
+        region.l_whence = SEEK_SET;
+        ::fcntl(m_descriptor, F_OFD_SETLK, &region);
+    }
+
 private:
     int m_descriptor;
+    int m_lockDepth = 0;
 };
+
+// Flushes the folder that holds path, so that a new or renamed name in it survives a crash. A
+// folder that cannot be opened or flushed leaves the change made.
+void FlushFolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+}
 
 }  // namespace
 
@@ -169,7 +224,7 @@ std::unique_ptr<ByteFile> DiskFileSystem::open(const std::string& path, OpenMode
 
 std::unique_ptr<ByteFile> DiskFileSystem::create(const std::string& path, FileStatus& status) {
     const int descriptor =
-        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0664);
     if (descriptor < 0) {
         status = FileStatus::FromErrno(
             errno == EEXIST ? FileError::AlreadyExists : FileError::CreateFailed, errno);
@@ -203,7 +258,13 @@ FileStatus DiskFileSystem::remove(const std::string& path) {
 }
 
 FileStatus DiskFileSystem::makeDirectory(const std::string& path) {
-    if (::mkdir(path.c_str(), 0777) == 0) {
+    if (::mkdir(path.c_str(), 0775) == 0) {
+        // The new folder's name lives in its parent.
+        std::string name = path;
+        while (name.size() > 1 && name.back() == '/') {
+            name.pop_back();
+        }
+        FlushFolderOf(name);
         return {};
     }
     const int error = errno;
@@ -230,6 +291,29 @@ FileStatus DiskFileSystem::listDirectory(const std::string& path, std::vector<st
         }
     }
     ::closedir(folder);
+    return {};
+}
+
+FileStatus DiskFileSystem::inspect(const std::string& path, EntryInfo& info) {
+    info = {};
+    struct stat entry {};
+    if (::lstat(path.c_str(), &entry) != 0) {
+        if (errno == ENOENT) {
+            return {};
+        }
+        return FileStatus::FromErrno(OpenErrorFor(errno), errno);
+    }
+    if (S_ISREG(entry.st_mode)) {
+        info.type = EntryInfo::Type::RegularFile;
+    } else if (S_ISDIR(entry.st_mode)) {
+        info.type = EntryInfo::Type::Directory;
+    } else if (S_ISLNK(entry.st_mode)) {
+        info.type = EntryInfo::Type::SymbolicLink;
+    } else {
+        info.type = EntryInfo::Type::Other;
+    }
+    info.ownedByThisUser = entry.st_uid == ::geteuid();
+    info.writableByOthers = (entry.st_mode & S_IWOTH) != 0;
     return {};
 }
 

@@ -14,6 +14,7 @@ public:
     FileStatus remove(const std::string& path) override;
     FileStatus makeDirectory(const std::string& path) override;
     FileStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
+    FileStatus inspect(const std::string& path, EntryInfo& info) override;
 };
 
 }  // namespace morvane

@@ -58,6 +58,18 @@ std::string DescribeFileStatus(const FileStatus& status) {
         case FileError::TooLarge:
             text = "the file is too large";
             break;
+        case FileError::Locked:
+            text = "another program holds the file's lock";
+            break;
+        case FileError::SymbolicLink:
+            text = "it is a symbolic link";
+            break;
+        case FileError::OwnedByOtherUser:
+            text = "another user owns it";
+            break;
+        case FileError::WritableByOthers:
+            text = "other users may write to it";
+            break;
         case FileError::NotADirectory:
             text = "a file of that name is in the way of the folder";
             break;

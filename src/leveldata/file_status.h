@@ -24,6 +24,12 @@ enum class FileError {
     RemoveFailed,
     NotADirectory,
     TooLarge,
+    // Another open file holds the write lock, and did not let go in time.
+    Locked,
+    // An entry that must be this user's own plain folder or file is not.
+    SymbolicLink,
+    OwnedByOtherUser,
+    WritableByOthers,
 };
 
 struct FileStatus {

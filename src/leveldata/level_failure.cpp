@@ -58,6 +58,23 @@ std::string Problem(const LevelFailure& failure) {
         case LevelError::PointOfOtherFile:
             return "restore point " + failure.detail +
                    " was taken from a file of another kind or size";
+        case LevelError::PointUnreadable:
+            return "restore point " + failure.detail +
+                   " cannot be read: " + DescribeFileStatus(failure.file);
+        case LevelError::HistoryUnreadable:
+            return "the restore points in " + failure.detail +
+                   " cannot be read: " + DescribeFileStatus(failure.file);
+        case LevelError::WriterBusy:
+            return "another program is writing " + failure.detail;
+        case LevelError::SaveInterrupted:
+            return "the last save of " + failure.detail +
+                   " was interrupted; the bank was put back as it was before it (restore point " +
+                   std::to_string(failure.point) + ")";
+        case LevelError::SaveTorn:
+            return "the last save of " + failure.detail +
+                   " was interrupted and left the bank torn; the next write puts it back as it "
+                   "was before it (restore point " +
+                   std::to_string(failure.point) + ")";
     }
     return "unknown failure";
 }

@@ -52,6 +52,18 @@ enum class LevelError {
     PointDamaged,
     // A restore point was taken from a file of another kind or size.
     PointOfOtherFile,
+    // A restore point's file cannot be read, or is not safe to trust.
+    PointUnreadable,
+    // The history folder cannot be read, or is not safe to use.
+    HistoryUnreadable,
+    // Another program holds the file's write lock and did not let go in time.
+    WriterBusy,
+    // Not a failure: the last write of the bank was cut short and the bank was put back as it
+    // was before it, from restore point `point`.
+    SaveInterrupted,
+    // The last write of the bank was cut short and left it torn; the next write puts restore
+    // point `point` back.
+    SaveTorn,
 };
 
 // A failure with the facts that make its message useful. Fields that do not apply to the error
@@ -70,8 +82,11 @@ struct LevelFailure {
     int missingBytes = 0;
     // For ReadFailed, WriteFailed and HistoryFailed: what the file layer said.
     FileStatus file;
-    // For HistoryFailed: the history folder; for the point errors: the point's id.
+    // For HistoryFailed and HistoryUnreadable: the history folder; for the point errors: the
+    // point's id; for WriterBusy, SaveInterrupted and SaveTorn: the source file.
     std::string detail;
+    // For SaveInterrupted and SaveTorn: the restore point that holds the bank before the write.
+    std::int64_t point = 0;
 };
 
 // Words a failure for a user, in one sentence, the same in every window and command.

@@ -1,6 +1,7 @@
 #include "leveldata/level_saver.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "leveldata/level_bank.h"
 #include "leveldata/level_codec.h"
@@ -12,6 +13,25 @@ namespace morvane {
 namespace {
 
 constexpr int kTable = LevelBank::kTableSize;
+
+// How long a write waits for another writer of the same file to finish.
+constexpr std::chrono::seconds kLockWait{10};
+
+// The CRC-32 of a bank's bytes as a read from the file finds them: bytes past the file's end
+// read as zero.
+std::uint32_t BankStateChecksum(std::span<const std::uint8_t> present) {
+    std::vector<std::uint8_t> padded(present.begin(), present.end());
+    padded.resize(LevelBank::kSize, 0);
+    return BankChecksum(padded);
+}
+
+// The part of a new bank the file keeps when it is cut to newLength inside the bank.
+std::span<const std::uint8_t> KeptPart(std::span<const std::uint8_t> bank, std::int64_t base,
+                                       std::optional<std::int64_t> newLength) {
+    const std::int64_t bankEnd = base + std::int64_t(bank.size());
+    const bool cut = newLength && *newLength >= base && *newLength < bankEnd;
+    return bank.first(cut ? std::size_t(*newLength - base) : bank.size());
+}
 
 // Puts the bank's previous bytes and the file's previous length back after a failed write.
 void RestoreBank(ByteFile& file, std::int64_t dataOffset, std::span<const std::uint8_t> oldBank,
@@ -31,8 +51,8 @@ std::optional<LevelFailure> ReplaceBank(ByteFile& file, std::int64_t base,
                                         std::span<const std::uint8_t> oldBytes,
                                         std::int64_t oldFileLength,
                                         std::optional<std::int64_t> newLength) {
-    const std::int64_t bankEnd = base + std::int64_t(rebuilt.size());
-    const bool cut = newLength && *newLength >= base && *newLength < bankEnd;
+    const auto kept = KeptPart(rebuilt, base, newLength);
+    const bool cut = kept.size() < rebuilt.size();
     FileStatus status = file.writeAt(base, rebuilt);
     if (status.ok() && cut) {
         status = file.truncate(*newLength);
@@ -44,7 +64,6 @@ std::optional<LevelFailure> ReplaceBank(ByteFile& file, std::int64_t base,
         RestoreBank(file, base, oldBytes, oldFileLength);
         return LevelFailure{LevelError::WriteFailed, 0, base, status};
     }
-    const auto kept = rebuilt.first(cut ? std::size_t(*newLength - base) : rebuilt.size());
     std::vector<std::uint8_t> written(kept.size());
     std::size_t readBack = 0;
     status = file.readAt(base, written, readBack);
@@ -56,18 +75,100 @@ std::optional<LevelFailure> ReplaceBank(ByteFile& file, std::int64_t base,
     return std::nullopt;
 }
 
-// The restore point, then the write: oldBytes are the bank's bytes the file holds now.
+// The restore point and the record of the write under way, then the write: oldBytes are the
+// bank's bytes the file holds now. The caller holds the file's lock. A record left behind by a
+// failed write is resolved by the next one.
 std::optional<LevelFailure> WriteBank(ByteFile& file, std::int64_t base,
                                       std::span<const std::uint8_t> rebuilt,
                                       std::span<const std::uint8_t> oldBytes,
                                       std::int64_t oldFileLength, const BankWriteNote& note,
                                       std::optional<std::int64_t> newLength) {
-    if (note.history) {
-        if (auto failure = note.history->record(oldBytes, base, oldFileLength, note.what)) {
+    const bool recorded = note.history && note.keepPoint;
+    if (recorded) {
+        const auto id = note.history->record(oldBytes, base, oldFileLength, note.what);
+        if (!id.ok()) {
+            return id.failure();
+        }
+        const UnfinishedWrite underWay{id.value(), BankStateChecksum(oldBytes),
+                                       BankStateChecksum(KeptPart(rebuilt, base, newLength))};
+        if (auto failure = note.history->beginWrite(underWay)) {
             return failure;
         }
     }
-    return ReplaceBank(file, base, rebuilt, oldBytes, oldFileLength, newLength);
+    if (auto failure = ReplaceBank(file, base, rebuilt, oldBytes, oldFileLength, newLength)) {
+        return failure;
+    }
+    if (recorded) {
+        note.history->endWrite();
+    }
+    return std::nullopt;
+}
+
+// The restore point a write that was cut short must go back to, when it left the bank torn:
+// matching neither the bank before nor the bank after the write. A write that finished, or
+// never began, has its record removed when clear is set.
+LevelResult<std::optional<std::int64_t>> TornWritePoint(ByteFile& file, std::int64_t base,
+                                                        BankHistory& history, bool clear) {
+    const auto record = history.unfinishedWrite();
+    if (!record.ok()) {
+        return record.failure();
+    }
+    const std::optional<std::int64_t> none;
+    if (!record.value()) {
+        return none;
+    }
+    std::vector<std::uint8_t> bank(LevelBank::kSize);
+    std::size_t present = 0;
+    if (FileStatus status = ReadZeroPadded(file, base, bank, present); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, 0, base, status};
+    }
+    const std::uint32_t now = BankChecksum(bank);
+    if (now == record.value()->before || now == record.value()->after) {
+        if (clear) {
+            history.endWrite();
+        }
+        return none;
+    }
+    return std::optional(record.value()->pointId);
+}
+
+// Puts a torn bank back as its restore point holds it; the caller holds the file's lock. The
+// record of this write names the same point with its bank as both before and after, so that
+// this write, cut short in turn, is put right the same way.
+LevelResult<std::optional<std::int64_t>> PutBackTornWrite(ByteFile& file, std::int64_t base,
+                                                          BankHistory& history) {
+    const auto torn = TornWritePoint(file, base, history, true);
+    if (!torn.ok() || !torn.value()) {
+        return torn;
+    }
+    const std::int64_t id = *torn.value();
+    const auto point = history.read(id);
+    if (!point.ok()) {
+        return point.failure();
+    }
+    std::int64_t fileLength = 0;
+    if (FileStatus status = file.size(fileLength); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, 0, -1, status};
+    }
+    std::vector<std::uint8_t> current(LevelBank::kSize);
+    std::size_t present = 0;
+    if (FileStatus status = file.readAt(base, current, present); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, 0, base, status};
+    }
+    current.resize(present);
+    const RestorePoint& kept = point.value();
+    const std::uint32_t checksum = BankChecksum(kept.bank);
+    if (auto failure = history.beginWrite({id, checksum, checksum})) {
+        return *failure;
+    }
+    const std::int64_t bankEnd = base + LevelBank::kSize;
+    if (auto failure =
+            ReplaceBank(file, base, kept.bank, current, fileLength,
+                        kept.fileSize < bankEnd ? std::optional(kept.fileSize) : std::nullopt)) {
+        return *failure;
+    }
+    history.endWrite();
+    return torn;
 }
 
 // Every level readable in the old bank must read the same from the new one, and the saved
@@ -136,6 +237,10 @@ LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& lay
         return LevelFailure{LevelError::BadLevelPlace, number};
     }
 
+    FileLock lock(file);
+    if (auto failure = BeginBankWrite(file, base, note, lock)) {
+        return *failure;
+    }
     std::int64_t oldFileLength = 0;
     if (FileStatus status = file.size(oldFileLength); !status.ok()) {
         return LevelFailure{LevelError::ReadFailed, number, -1, status};
@@ -187,6 +292,10 @@ std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOff
     if (bank.size() != std::size_t(LevelBank::kSize) || dataOffset < 0) {
         return LevelFailure{LevelError::BadDataOffset};
     }
+    FileLock lock(file);
+    if (auto failure = BeginBankWrite(file, dataOffset, note, lock)) {
+        return failure;
+    }
     std::int64_t oldFileLength = 0;
     if (FileStatus status = file.size(oldFileLength); !status.ok()) {
         return LevelFailure{LevelError::ReadFailed, 0, -1, status};
@@ -198,6 +307,47 @@ std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOff
     }
     oldBytes.resize(present);
     return WriteBank(file, dataOffset, bank, oldBytes, oldFileLength, note, fileLength);
+}
+
+std::optional<LevelFailure> BeginBankWrite(ByteFile& file, std::int64_t dataOffset,
+                                           const BankWriteNote& note, FileLock& lock) {
+    if (FileStatus status = lock.acquire(kLockWait); !status.ok()) {
+        if (status.error != FileError::Locked) {
+            return LevelFailure{LevelError::WriteFailed, 0, -1, status};
+        }
+        LevelFailure busy{LevelError::WriterBusy};
+        busy.detail = note.history ? note.history->sourcePath() : "the file";
+        return busy;
+    }
+    if (!note.history) {
+        return std::nullopt;
+    }
+    const auto putBack = PutBackTornWrite(file, dataOffset, *note.history);
+    if (!putBack.ok()) {
+        return putBack.failure();
+    }
+    if (putBack.value() && note.onPutBack) {
+        note.onPutBack(*putBack.value());
+    }
+    return std::nullopt;
+}
+
+LevelResult<std::optional<std::int64_t>> ResolveInterruptedSave(ByteFile& file,
+                                                                std::int64_t dataOffset,
+                                                                BankHistory& history) {
+    std::optional<std::int64_t> putBack;
+    FileLock lock(file);
+    const BankWriteNote note{&history, {}, false, [&](std::int64_t id) { putBack = id; }};
+    if (auto failure = BeginBankWrite(file, dataOffset, note, lock)) {
+        return *failure;
+    }
+    return putBack;
+}
+
+std::optional<std::int64_t> FindTornSave(ByteFile& file, std::int64_t dataOffset,
+                                         BankHistory& history) {
+    const auto torn = TornWritePoint(file, dataOffset, history, false);
+    return torn.ok() ? torn.value() : std::nullopt;
 }
 
 }  // namespace morvane

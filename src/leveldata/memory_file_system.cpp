@@ -6,6 +6,10 @@ namespace morvane {
 
 namespace {
 
+constexpr std::size_t kPage = 4096;
+
+const FileStatus kStopped{FileError::WriteFailed, "the machine stopped"};
+
 class MemoryFile : public ByteFile {
 public:
     MemoryFile(std::shared_ptr<MemoryFileData> data, OpenMode mode)
@@ -19,6 +23,9 @@ public:
         if (!m_open) {
             return {FileError::Closed, {}};
         }
+        if (m_data->clock->stopped()) {
+            return kStopped;
+        }
         length = std::int64_t(m_data->bytes.size());
         return {};
     }
@@ -29,7 +36,7 @@ public:
         if (!m_open) {
             return {FileError::Closed, {}};
         }
-        if (m_data->failReads || offset < 0) {
+        if (m_data->failReads || offset < 0 || m_data->clock->stopped()) {
             return {FileError::ReadFailed, "injected read failure"};
         }
         if (!m_data->lowestReadOffset || offset < *m_data->lowestReadOffset) {
@@ -55,9 +62,13 @@ public:
         if (offset < 0) {
             return {FileError::WriteFailed, "negative file position"};
         }
+        if (!m_data->clock->tick()) {
+            return kStopped;
+        }
+        const int nth = int(m_data->writes.size());
         const auto& partial = m_data->partialWrite;
         std::size_t allowed = bytes.size();
-        if (partial && partial->nth == int(m_data->writes.size())) {
+        if (partial && partial->nth == nth) {
             allowed = std::size_t(
                 std::clamp<std::int64_t>(partial->bytes, 0, std::int64_t(bytes.size())));
         }
@@ -67,6 +78,9 @@ public:
             m_data->bytes.resize(end, 0);
         }
         std::copy_n(bytes.begin(), allowed, m_data->bytes.begin() + offset);
+        if (allowed > 0 && m_data->alteredWrite == nth) {
+            m_data->bytes[std::size_t(offset)] ^= 0xFF;
+        }
         if (allowed < bytes.size()) {
             return {FileError::WriteFailed, "No space left on device"};
         }
@@ -80,6 +94,9 @@ public:
         if (m_mode == OpenMode::ReadOnly || length < 0) {
             return {FileError::TruncateFailed, "Invalid argument"};
         }
+        if (!m_data->clock->tick()) {
+            return kStopped;
+        }
         m_data->bytes.resize(std::size_t(length), 0);
         return {};
     }
@@ -91,6 +108,10 @@ public:
         if (m_data->failFlush) {
             return {FileError::FlushFailed, "Input/output error"};
         }
+        if (!m_data->clock->tick()) {
+            return kStopped;
+        }
+        m_data->flushed = m_data->bytes;
         return {};
     }
 
@@ -100,21 +121,80 @@ public:
         }
         m_open = false;
         --m_data->openFiles;
+        if (m_data->lockHolder == this) {
+            m_data->lockHolder = nullptr;
+        }
         return {};
+    }
+
+    // Nothing else runs while a test waits, so a lock held by another open file is refused
+    // at once, as if the wait had run out.
+    FileStatus lock(std::chrono::milliseconds) override {
+        if (!m_open) {
+            return {FileError::Closed, {}};
+        }
+        if (m_data->lockHolder && m_data->lockHolder != this) {
+            return {FileError::Locked, {}};
+        }
+        m_data->lockHolder = this;
+        ++m_lockDepth;
+        return {};
+    }
+
+    void unlock() override {
+        if (m_lockDepth > 0 && --m_lockDepth == 0 && m_data->lockHolder == this) {
+            m_data->lockHolder = nullptr;
+        }
     }
 
 private:
     std::shared_ptr<MemoryFileData> m_data;
     OpenMode m_mode;
     bool m_open = true;
+    int m_lockDepth = 0;
 };
 
+// The pages where a file's bytes and its flushed bytes differ, then -1 when the length does.
+std::vector<long> ChangedPages(const MemoryFileData& data) {
+    const std::size_t length = std::max(data.bytes.size(), data.flushed.size());
+    const auto at = [](const std::vector<std::uint8_t>& bytes, std::size_t index) {
+        return index < bytes.size() ? bytes[index] : std::uint8_t{0};
+    };
+    std::vector<long> pages;
+    for (std::size_t page = 0; page * kPage < length; ++page) {
+        for (std::size_t index = page * kPage; index < std::min(length, (page + 1) * kPage);
+             ++index) {
+            if (at(data.bytes, index) != at(data.flushed, index)) {
+                pages.push_back(long(page));
+                break;
+            }
+        }
+    }
+    if (data.bytes.size() != data.flushed.size()) {
+        pages.push_back(-1);
+    }
+    return pages;
+}
+
 }  // namespace
+
+bool MemoryCrashClock::tick() {
+    if (!operationsLeft) {
+        return true;
+    }
+    if (*operationsLeft <= 0) {
+        return false;
+    }
+    --*operationsLeft;
+    return true;
+}
 
 std::shared_ptr<MemoryFileData> MemoryFileSystem::add(const std::string& path,
                                                       std::vector<std::uint8_t> bytes) {
     auto data = std::make_shared<MemoryFileData>();
     data->bytes = std::move(bytes);
+    data->flushed = data->bytes;
+    data->clock = m_clock;
     m_files[path] = data;
     return data;
 }
@@ -135,23 +215,39 @@ std::shared_ptr<MemoryFileData> MemoryFileSystem::find(const std::string& path) 
     return found == m_files.end() ? nullptr : found->second;
 }
 
+std::vector<std::string> MemoryFileSystem::paths() const {
+    std::vector<std::string> names;
+    for (const auto& [name, data] : m_files) {
+        names.push_back(name);
+    }
+    return names;
+}
+
 std::unique_ptr<ByteFile> MemoryFileSystem::create(const std::string& path, FileStatus& status) {
-    if (m_files.count(path)) {
+    if (m_files.count(path) || m_folders.count(path)) {
         status = {FileError::AlreadyExists, "File exists"};
+        return nullptr;
+    }
+    if (!m_clock->tick()) {
+        status = kStopped;
         return nullptr;
     }
     auto data = add(path, {});
     data->failReads = createdFileFaults.failReads;
     data->failFlush = createdFileFaults.failFlush;
     data->partialWrite = createdFileFaults.partialWrite;
+    data->alteredWrite = createdFileFaults.alteredWrite;
     status = {};
     return OpenMemoryFile(data, OpenMode::ReadWrite);
 }
 
 FileStatus MemoryFileSystem::rename(const std::string& from, const std::string& to) {
     const auto found = m_files.find(from);
-    if (failRename || found == m_files.end()) {
+    if (failRename || found == m_files.end() || m_folders.count(to)) {
         return {FileError::RenameFailed, "No such file or directory"};
+    }
+    if (!m_clock->tick()) {
+        return kStopped;
     }
     auto data = found->second;
     m_files.erase(found);
@@ -160,9 +256,13 @@ FileStatus MemoryFileSystem::rename(const std::string& from, const std::string& 
 }
 
 FileStatus MemoryFileSystem::remove(const std::string& path) {
-    if (m_files.erase(path) == 0) {
+    if (!m_files.count(path)) {
         return {FileError::RemoveFailed, "No such file or directory"};
     }
+    if (!m_clock->tick()) {
+        return kStopped;
+    }
+    m_files.erase(path);
     return {};
 }
 
@@ -173,6 +273,12 @@ FileStatus MemoryFileSystem::makeDirectory(const std::string& path) {
     if (failMakeDirectory) {
         return {FileError::AccessDenied, "Permission denied"};
     }
+    if (m_folders.count(path)) {
+        return {};
+    }
+    if (!m_clock->tick()) {
+        return kStopped;
+    }
     m_folders.insert(path);
     return {};
 }
@@ -180,6 +286,9 @@ FileStatus MemoryFileSystem::makeDirectory(const std::string& path) {
 FileStatus MemoryFileSystem::listDirectory(const std::string& path,
                                            std::vector<std::string>& names) {
     names.clear();
+    if (m_clock->stopped()) {
+        return kStopped;
+    }
     if (!m_folders.count(path)) {
         return {FileError::NotFound, "No such file or directory"};
     }
@@ -190,6 +299,55 @@ FileStatus MemoryFileSystem::listDirectory(const std::string& path,
         }
     }
     return {};
+}
+
+FileStatus MemoryFileSystem::inspect(const std::string& path, EntryInfo& info) {
+    info = {};
+    if (m_clock->stopped()) {
+        return kStopped;
+    }
+    if (m_files.count(path)) {
+        info.type = EntryInfo::Type::RegularFile;
+    } else if (m_folders.count(path)) {
+        info.type = EntryInfo::Type::Directory;
+    }
+    return {};
+}
+
+void MemoryFileSystem::crashAfter(int operations) {
+    m_clock->operationsLeft = operations;
+}
+
+int MemoryFileSystem::unflushedPages(const std::string& path) const {
+    const auto data = find(path);
+    return data ? int(ChangedPages(*data).size()) : 0;
+}
+
+MemoryFileSystem MemoryFileSystem::restarted(const std::string& path, std::uint64_t keep) const {
+    MemoryFileSystem after;
+    after.m_folders = m_folders;
+    for (const auto& [name, data] : m_files) {
+        std::vector<std::uint8_t> bytes = data->flushed;
+        if (name == path) {
+            const auto pages = ChangedPages(*data);
+            const bool keepsLength =
+                !pages.empty() && pages.back() == -1 && (keep >> (pages.size() - 1) & 1) != 0;
+            bytes.resize(std::max(data->bytes.size(), data->flushed.size()), 0);
+            for (std::size_t bit = 0; bit < pages.size(); ++bit) {
+                if (pages[bit] < 0 || (keep >> bit & 1) == 0) {
+                    continue;
+                }
+                const std::size_t start = std::size_t(pages[bit]) * kPage;
+                for (std::size_t index = start; index < std::min(bytes.size(), start + kPage);
+                     ++index) {
+                    bytes[index] = index < data->bytes.size() ? data->bytes[index] : 0;
+                }
+            }
+            bytes.resize(keepsLength ? data->bytes.size() : data->flushed.size());
+        }
+        after.add(name, std::move(bytes));
+    }
+    return after;
 }
 
 std::unique_ptr<ByteFile> OpenMemoryFile(std::shared_ptr<MemoryFileData> data, OpenMode mode) {

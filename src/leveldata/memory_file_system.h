@@ -12,10 +12,26 @@
 
 namespace morvane {
 
+// Counts the changing operations of a file system and its files toward a simulated crash:
+// once operationsLeft reaches zero the machine has stopped, and every later operation fails
+// without effect.
+struct MemoryCrashClock {
+    std::optional<int> operationsLeft;
+
+    bool stopped() const { return operationsLeft && *operationsLeft <= 0; }
+    // Counts one changing operation; false when the machine stopped before it.
+    bool tick();
+};
+
 // The contents of one in-memory file, with a record of how it was used and switches that make
 // its operations fail. Tests keep a pointer to it and look at it after the code under test ran.
 struct MemoryFileData {
     std::vector<std::uint8_t> bytes;
+    // The bytes as of the last flush: what a crash is sure to keep.
+    std::vector<std::uint8_t> flushed;
+    std::shared_ptr<MemoryCrashClock> clock = std::make_shared<MemoryCrashClock>();
+    // The open file that holds the write lock, if any.
+    const void* lockHolder = nullptr;
 
     // Usage record.
     int openFiles = 0;
@@ -33,6 +49,9 @@ struct MemoryFileData {
     bool failReads = false;
     bool failFlush = false;
     std::optional<PartialWrite> partialWrite;
+    // Write number nth stores its bytes with the first one inverted, and reports success: a
+    // disk that does not keep what it was given.
+    std::optional<int> alteredWrite;
 };
 
 // Files held in memory, by path. Opening a path that was never added fails with NotFound.
@@ -43,6 +62,8 @@ public:
 
     // The file at path, or nullptr.
     std::shared_ptr<MemoryFileData> find(const std::string& path) const;
+    // The paths of every file, in order.
+    std::vector<std::string> paths() const;
 
     std::unique_ptr<ByteFile> open(const std::string& path, OpenMode mode,
                                    FileStatus& status) override;
@@ -51,6 +72,21 @@ public:
     FileStatus remove(const std::string& path) override;
     FileStatus makeDirectory(const std::string& path) override;
     FileStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
+    FileStatus inspect(const std::string& path, EntryInfo& info) override;
+
+    // Stops the machine after operations more changing operations (writes, cuts, flushes,
+    // creates, renames, removes, new folders) of this file system and its files.
+    void crashAfter(int operations);
+    // True once the machine stopped.
+    bool crashed() const { return m_clock->stopped(); }
+
+    // The 4 KB pages of the file at path whose bytes were not flushed: what a crash may keep or
+    // drop, each on its own. The file's length counts as one more page when it changed.
+    int unflushedPages(const std::string& path) const;
+    // The files as the machine finds them after the crash: each file holds its flushed bytes,
+    // except the file at path, which also keeps unflushed page n when bit n of keep is set.
+    // Names and folders changed when their operation did.
+    MemoryFileSystem restarted(const std::string& path, std::uint64_t keep) const;
 
     // Fault injection for files made by create(): their fault switches start as these.
     MemoryFileData createdFileFaults;
@@ -60,6 +96,7 @@ public:
 private:
     std::map<std::string, std::shared_ptr<MemoryFileData>> m_files;
     std::set<std::string> m_folders;
+    std::shared_ptr<MemoryCrashClock> m_clock = std::make_shared<MemoryCrashClock>();
 };
 
 // Opens an in-memory file directly over data, for tests that need no file system.

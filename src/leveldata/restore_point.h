@@ -26,7 +26,7 @@ namespace morvane {
 // kind is the source kind's value, file-size the whole file's length before the write, and
 // crc32 the CRC-32 of the bank bytes. Bank bytes the file did not hold are stored as zero.
 struct RestorePoint {
-    int id = 0;
+    std::int64_t id = 0;
     std::string time;
     std::string what;
     int sourceKind = 0;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
 
 #include "bank_builder.h"
 #include "demo_levels.h"
@@ -13,6 +15,8 @@
 #include "leveldata/level_saver.h"
 #include "leveldata/map_text.h"
 #include "leveldata/memory_file_system.h"
+#include "leveldata/restore_point.h"
+#include "leveldata/unfinished_write.h"
 #include "tool_process.h"
 #include "unprivileged_user.h"
 
@@ -133,7 +137,7 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
     EXPECT_EQ(json.exitCode, 0);
     EXPECT_NE(json.out.find("{\"id\": 1, \"time\": \"20"), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"what\": \"set level 4\", \"levels_changed\": [4, 7, 9], "
-                            "\"damaged\": false}"),
+                            "\"damaged\": false, \"problem\": null}"),
               std::string::npos);
     EXPECT_NE(json.out.find("{\"id\": 3,"), std::string::npos);
     EXPECT_EQ(json.out.find("{\"id\": 4,"), std::string::npos);  // --no-history kept none
@@ -168,7 +172,23 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
         EXPECT_NE(result.err.find(refusal.error), std::string::npos) << result.err;
         EXPECT_EQ(read(refusal.arguments[1]), before);
     }
-    EXPECT_NE(run({"history", "bank.bin"}).out.find("    3  damaged"), std::string::npos);
+    EXPECT_NE(run({"history", "bank.bin"})
+                  .out.find("    3  Restore point 3 is damaged: its bytes do not match its "
+                            "checksum.\n"),
+              std::string::npos);
+
+    // What was done is shown as it may go to a terminal, and as valid JSON, whatever its bytes.
+    Bytes point = read("bank.bin.history/1.point");
+    const std::string what = "what: set level 4\n";
+    const auto at = std::search(point.begin(), point.end(), what.begin(), what.end());
+    const std::string odd = "what: \x1b[2J\xff\xc3\xa9\n";
+    point.insert(point.erase(at, at + std::ptrdiff_t(what.size())), odd.begin(), odd.end());
+    write("bank.bin.history/1.point", point);
+    EXPECT_NE(run({"history", "bank.bin"}).out.find("  \\x1b[2J\\xff\xc3\xa9   "),
+              std::string::npos);
+    EXPECT_NE(run({"history", "bank.bin", "--json"})
+                  .out.find("\"what\": \"\\u001b[2J\\u00ff\xc3\xa9\", \"levels_changed\""),
+              std::string::npos);
 
     // diff compares a cartridge with an extracted bank level by level.
     ASSERT_EQ(run({"set", "bank.bin", "12", "-"}, level5).exitCode, 0);
@@ -224,6 +244,133 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
     EXPECT_EQ(run({"replace", "op.bin", "1", "9", "--levels", "5-5"}).out,
               "Level 5: " + std::to_string(walls) + " cells\n" + std::to_string(walls) +
                   " cells changed in 1 level.\n");
+}
+
+// Writers started at the same moment take their turns: every edit is in the file, and each
+// keeps its own restore point.
+TEST_F(LevelsTool, WritersAtTheSameMomentTakeTurns) {
+    write("bank.bin", demo::MakeDemoBank());
+    const std::string level = FormatMapText(demo::MakeDemoLevel(60));
+    std::vector<std::thread> writers;
+    std::vector<test::ToolRun> runs(4);
+    for (int at = 0; at < 4; ++at) {
+        writers.emplace_back([&, at] {
+            runs[std::size_t(at)] = run({"set", "bank.bin", std::to_string(at + 2), "-"}, level);
+        });
+    }
+    for (auto& writer : writers) {
+        writer.join();
+    }
+    for (const auto& result : runs) {
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+    }
+    for (int number = 2; number <= 5; ++number) {
+        EXPECT_EQ(run({"dump", "bank.bin", std::to_string(number)}).out, level);
+    }
+    for (const char* id : {"1", "2", "3", "4"}) {
+        EXPECT_TRUE(fs::exists(m_folder / "bank.bin.history" / (std::string(id) + ".point")));
+    }
+}
+
+// A save cut short that tore the bank (some pages written, others not) is reported by info and
+// put right by the next write, which then goes on.
+TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
+    const Bytes before = demo::MakeDemoBank();
+    write("bank.bin", before);
+    const std::string level = FormatMapText(demo::MakeDemoLevel(60));
+    ASSERT_EQ(run({"set", "bank.bin", "2", "-"}, level).exitCode, 0);
+    const Bytes after = read("bank.bin");
+    Bytes torn = after;
+    std::copy(before.begin() + 8192, before.end(), torn.begin() + 8192);
+    write("bank.bin", torn);
+    const auto underWay = EncodeUnfinishedWrite({1, BankChecksum(before), BankChecksum(after)});
+    write("bank.bin.history/under-way", underWay);
+
+    const auto info = run({"info", "bank.bin"});
+    EXPECT_EQ(info.exitCode, 1);
+    EXPECT_EQ(info.err,
+              "morvane-levels: bank.bin: The last save of bank.bin was interrupted and left the "
+              "bank torn; the next write puts it back as it was before it (restore point 1). Run "
+              "'morvane-levels restore bank.bin 1' to do it now.\n");
+    EXPECT_EQ(read("bank.bin"), torn);
+
+    const auto set = run({"set", "bank.bin", "3", "-"}, level);
+    EXPECT_EQ(set.exitCode, 0);
+    EXPECT_EQ(set.err,
+              "morvane-levels: The last save of bank.bin was interrupted; the bank was put back as "
+              "it was before it (restore point 1).\n");
+    EXPECT_EQ(run({"dump", "bank.bin", "2"}).out, FormatMapText(demo::MakeDemoLevel(1)));
+    EXPECT_EQ(run({"dump", "bank.bin", "3"}).out, level);
+    EXPECT_FALSE(fs::exists(m_folder / "bank.bin.history" / "under-way"));
+}
+
+// History folders and points that another user could have planted or could change are refused,
+// naming them, with nothing written; files outside the history are never removed.
+TEST_F(LevelsTool, HistoryFoldersThatCouldBeTurnedAgainstTheUserAreRefused) {
+    const std::string level = FormatMapText(demo::MakeDemoLevel(60));
+    const std::string history = "bank.bin.history";
+    const auto linkFolder = [&] {
+        fs::create_directories(m_folder / "elsewhere");
+        for (int id = 1; id <= 120; ++id) {
+            write("elsewhere/" + std::to_string(id) + ".point", std::string("not a point"));
+        }
+        fs::create_directory_symlink("elsewhere", m_folder / history);
+    };
+    const struct {
+        std::function<void()> setUp;
+        std::vector<std::string> arguments;
+        std::string error;
+        bool needsRoot = false;
+    } cases[] = {
+        {linkFolder,
+         {"set", "bank.bin", "4", "level.txt"},
+         "No restore point could be made in bank.bin.history, so nothing was written: it is a "
+         "symbolic link."},
+        {linkFolder,
+         {"history", "bank.bin"},
+         "The restore points in bank.bin.history cannot be read: it is a symbolic link."},
+        {[&] {
+             fs::create_directory(m_folder / history);
+             fs::permissions(m_folder / history, fs::perms::all);
+         },
+         {"set", "bank.bin", "4", "level.txt"},
+         "No restore point could be made in bank.bin.history, so nothing was written: other users "
+         "may write to it."},
+        {[&] {
+             fs::create_directory(m_folder / history);
+             ASSERT_EQ(::chown((m_folder / history).c_str(), 65534, 65534), 0);
+         },
+         {"restore", "bank.bin", "1"},
+         "No restore point could be made in bank.bin.history, so nothing was written: another "
+         "user owns it.",
+         true},
+        {[&] {
+             ASSERT_EQ(run({"set", "bank.bin", "4", "level.txt"}).exitCode, 0);
+             fs::rename(m_folder / history / "1.point", m_folder / "1.point");
+             fs::create_symlink("../1.point", m_folder / history / "1.point");
+         },
+         {"restore", "bank.bin", "1"},
+         "Restore point 1 cannot be read: it is a symbolic link."},
+    };
+    write("level.txt", level);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        if (c.needsRoot && ::geteuid() != 0) {
+            continue;
+        }
+        fs::remove_all(m_folder / history);
+        fs::remove_all(m_folder / "elsewhere");
+        write("bank.bin", demo::MakeDemoBank());
+        c.setUp();
+        const Bytes before = read("bank.bin");
+        const auto result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, "morvane-levels: bank.bin: " + c.error + "\n");
+        EXPECT_EQ(read("bank.bin"), before);
+        if (fs::exists(m_folder / "elsewhere")) {
+            EXPECT_EQ(std::distance(fs::directory_iterator(m_folder / "elsewhere"), {}), 120);
+        }
+    }
 }
 
 TEST_F(LevelsTool, PatchesCarryEditsToAFreshCopyAndRefuseWhatDoesNotFit) {

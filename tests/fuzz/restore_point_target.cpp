@@ -41,16 +41,18 @@ void FuzzRestorePoint(std::span<const std::uint8_t> input) {
     files.add("s.history/1.point", {input.begin(), input.end()});
     const int kind = decoded.ok() ? decoded.value().sourceKind : 2;
     BankHistory history(files, "s", kind);
-    const auto entries = history.entries();
+    const auto listed = history.entries();
+    Check(listed.ok());
+    const auto& entries = listed.value();
     Check(entries.size() == 1 && entries[0].id == 1);
-    Check(entries[0].point.has_value() == (decoded.ok() && decoded.value().id == 1));
-    if (!entries[0].point) {
+    Check(entries[0].point.ok() == (decoded.ok() && decoded.value().id == 1));
+    if (!entries[0].point.ok()) {
         return;
     }
 
     // A restore over a file of the point's shape writes exactly the point's bank, and nothing
     // outside it; a refused restore leaves the file as it was.
-    const RestorePoint& point = *entries[0].point;
+    const RestorePoint& point = entries[0].point.value();
     const std::int64_t base = point.dataOffset;
     const std::int64_t length = std::max(point.fileSize, base + LevelBank::kSize);
     if (length > kLargestSource) {
@@ -59,7 +61,7 @@ void FuzzRestorePoint(std::span<const std::uint8_t> input) {
     const std::vector<std::uint8_t> before(std::size_t(length), 0xA5);
     auto source = files.add("s", before);
     auto file = OpenMemoryFile(source, OpenMode::ReadWrite);
-    const auto failure = RestoreBankFromHistory(*file, {base, true}, history, 1, false);
+    const auto failure = RestoreBankFromHistory(*file, {base, true}, {&history, {}, false, {}}, 1);
     if (failure) {
         Check(source->bytes == before);
         return;

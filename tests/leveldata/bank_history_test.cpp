@@ -22,35 +22,48 @@ LevelResult<std::uint8_t> PaintAndSave(const std::shared_ptr<MemoryFileData>& da
     auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
     auto level = LoadLevelFromFile(*file, kBank, number - 1).value();
     level.map.setCell(40, tile);
+    BankWriteNote note;
+    note.history = &points;
+    note.what = "save level " + std::to_string(number);
     return SaveLevelToFile(*file, kBank, number - 1, level.map, level.oldPackedLength,
-                           level.levelOffset, {&points, "save level " + std::to_string(number)});
+                           level.levelOffset, note);
+}
+
+// How many points there are, and the first and last id.
+std::tuple<std::size_t, std::int64_t, std::int64_t> Ids(BankHistory& points) {
+    const auto entries = points.entries().value();
+    return {entries.size(), entries.front().id, entries.back().id};
 }
 
 TEST(History, EqualBankIsKeptOnceAndOnlyTheNewestHundredStay) {
     MemoryFileSystem files;
     const auto data = files.add("bank.bin", demo::MakeDemoBank());
     BankHistory points(files, "bank.bin", 2);
-    const auto ids = [&] {
-        const auto entries = points.entries();
-        return std::tuple(entries.size(), entries.front().id, entries.back().id);
-    };
     // The first save keeps the demo bank, the second the painted one; the third starts from
     // that same painted bank again.
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(PaintAndSave(data, 1, 5, points).ok());
     }
-    EXPECT_EQ(ids(), std::tuple(2u, 1, 2));
-    // The first of these saves starts from the newest point's bank too; after it, alternating
-    // tiles make every bank new: points 3..103.
+    EXPECT_EQ(Ids(points), std::tuple(2u, 1, 2));
+    // The same bank in a file of another length is another state of the file: point 3.
+    data->bytes.push_back(0);
+    ASSERT_TRUE(PaintAndSave(data, 1, 6, points).ok());
+    EXPECT_EQ(Ids(points), std::tuple(3u, 1, 3));
+    // Alternating tiles make every bank new: points 4..105.
     for (int round = 0; round < 102; ++round) {
         ASSERT_TRUE(PaintAndSave(data, 2, std::uint8_t(round % 2 ? 7 : 8), points).ok());
     }
-    EXPECT_EQ(ids(), std::tuple(100u, 4, 103));
+    EXPECT_EQ(Ids(points), std::tuple(100u, 6, 105));
 }
 
-TEST(History, SaveIsRefusedWhenNoPointCanBeMade) {
+TEST(History, SaveIsRefusedWhenNoPointCanBeMadeOrAnotherWriterHoldsTheFile) {
     const Bytes original = demo::MakeDemoBank();
-    for (const std::string fault : {"folder", "file in the way", "write", "flush"}) {
+    const std::pair<std::string, LevelError> faults[] = {
+        {"folder", LevelError::HistoryFailed},     {"file in the way", LevelError::HistoryFailed},
+        {"write", LevelError::HistoryFailed},      {"flush", LevelError::HistoryFailed},
+        {"no id left", LevelError::HistoryFailed}, {"another writer", LevelError::WriterBusy},
+    };
+    for (const auto& [fault, error] : faults) {
         SCOPED_TRACE(fault);
         MemoryFileSystem files;
         const auto data = files.add("bank.bin", original);
@@ -62,14 +75,48 @@ TEST(History, SaveIsRefusedWhenNoPointCanBeMade) {
             files.createdFileFaults.partialWrite = MemoryFileData::PartialWrite{0, 100};
         }
         files.createdFileFaults.failFlush = fault == "flush";
+        if (fault == "no id left") {
+            files.makeDirectory("bank.bin.history");
+            files.add("bank.bin.history/9223372036854775807.point", {});
+        }
+        const auto other = OpenMemoryFile(data, OpenMode::ReadWrite);
+        if (fault == "another writer") {
+            ASSERT_TRUE(other->lock(std::chrono::milliseconds(0)).ok());
+        }
         BankHistory points(files, "bank.bin", 2);
         const auto saved = PaintAndSave(data, 1, 17, points);
         ASSERT_FALSE(saved.ok());
-        EXPECT_EQ(saved.failure().error, LevelError::HistoryFailed);
+        EXPECT_EQ(saved.failure().error, error) << DescribeLevelFailure(saved.failure());
         EXPECT_TRUE(data->writes.empty());
         EXPECT_EQ(data->bytes, original);
         EXPECT_EQ(files.find("bank.bin.history/1.point"), nullptr);
     }
+}
+
+// Part files of cut-short writes are cleared, however many; files that only look like points
+// by their names are never pruned.
+TEST(History, LeftoversDoNotBlockAndStrangersAreNotPruned) {
+    MemoryFileSystem files;
+    const auto data = files.add("bank.bin", demo::MakeDemoBank());
+    files.makeDirectory("bank.bin.history");
+    for (int at = 1; at <= 150; ++at) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".part-%016x", at);
+        files.add("bank.bin.history/" + std::to_string(at) + ".point" + suffix, {1});
+        files.add("bank.bin.history/under-way" + std::string(suffix), {1});
+        if (at <= 100) {
+            files.add("bank.bin.history/" + std::to_string(at) + ".point", {'n', 'o', 't'});
+        }
+    }
+    BankHistory points(files, "bank.bin", 2);
+    ASSERT_TRUE(PaintAndSave(data, 1, 5, points).ok());
+    std::vector<std::string> expected;
+    for (int at = 1; at <= 101; ++at) {
+        expected.push_back("bank.bin.history/" + std::to_string(at) + ".point");
+    }
+    std::sort(expected.begin(), expected.end());
+    expected.insert(expected.begin(), "bank.bin");
+    EXPECT_EQ(files.paths(), expected);
 }
 
 TEST(History, ShortBankFileIsRestoredToItsLength) {
@@ -81,8 +128,64 @@ TEST(History, ShortBankFileIsRestoredToItsLength) {
     ASSERT_TRUE(PaintAndSave(data, 5, 3, points).ok());
     ASSERT_EQ(data->bytes.size(), 16384u);
     auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
-    ASSERT_FALSE(RestoreBankFromHistory(*file, kBank, points, 1, true));
+    BankWriteNote note;
+    note.history = &points;
+    ASSERT_FALSE(RestoreBankFromHistory(*file, kBank, note, 1));
     EXPECT_EQ(data->bytes, original);
+}
+
+// A save cut short by a crash after any of its changing operations, keeping or losing each
+// unflushed page of the bank. What the next start finds is put right: the bank is as before or
+// as after the save, every point reads, and a later save leaves nothing of the crash behind.
+TEST(History, EverySaveCutShortIsPutRight) {
+    // The file, with a point, before and after a save that lengthens level 1, which moves
+    // every later level, so that every page of the bank changes.
+    const auto startFiles = [](MemoryFileSystem& files, BankHistory& points) {
+        const auto data = files.add("bank.bin", demo::MakeDemoBank());
+        EXPECT_TRUE(PaintAndSave(data, 2, 9, points).ok());
+        return data;
+    };
+    MemoryFileSystem plain;
+    BankHistory plainPoints(plain, "bank.bin", 2);
+    const auto plainData = startFiles(plain, plainPoints);
+    const Bytes before = plainData->bytes;
+    ASSERT_TRUE(PaintAndSave(plainData, 1, 12, plainPoints).ok());
+    const Bytes after = plainData->bytes;
+
+    int tornBanks = 0;
+    bool finished = false;
+    for (int operations = 0; !finished; ++operations) {
+        MemoryFileSystem files;
+        BankHistory points(files, "bank.bin", 2);
+        const auto data = startFiles(files, points);
+        files.crashAfter(operations);
+        finished = PaintAndSave(data, 1, 12, points).ok();
+        const int pages = files.unflushedPages("bank.bin");
+        for (std::uint64_t keep = 0; keep < (std::uint64_t(1) << pages); ++keep) {
+            SCOPED_TRACE("crash after " + std::to_string(operations) + " operations, pages kept " +
+                         std::to_string(keep));
+            MemoryFileSystem restarted = files.restarted("bank.bin", keep);
+            const auto bank = restarted.find("bank.bin");
+            BankHistory history(restarted, "bank.bin", 2);
+            const auto file = OpenMemoryFile(bank, OpenMode::ReadWrite);
+            const auto torn = FindTornSave(*file, 0, history);
+            const auto putBack = ResolveInterruptedSave(*file, 0, history);
+            ASSERT_TRUE(putBack.ok()) << DescribeLevelFailure(putBack.failure());
+            EXPECT_EQ(putBack.value(), torn);
+            tornBanks += torn.has_value();
+            EXPECT_TRUE(bank->bytes == before || bank->bytes == after);
+            const auto entries = history.entries();
+            for (const auto& entry : entries.value()) {
+                EXPECT_TRUE(entry.point.ok()) << DescribeLevelFailure(entry.point.failure());
+            }
+            ASSERT_TRUE(PaintAndSave(bank, 2, 12, history).ok());
+            for (const auto& path : restarted.paths()) {
+                EXPECT_EQ(path.find(".part-"), std::string::npos) << path;
+                EXPECT_NE(path, "bank.bin.history/under-way");
+            }
+        }
+    }
+    EXPECT_GT(tornBanks, 0);
 }
 
 }  // namespace

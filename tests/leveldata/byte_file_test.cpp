@@ -77,16 +77,28 @@ TEST(ReplaceFileContents, NeverLeavesPartOfTheBytesAtThePath) {
         files.failRename = c == "rename fails";
         EXPECT_FALSE(ReplaceFileContents(files, "Level12.raw", bytes).ok()) << c;
         EXPECT_EQ(files.find("Level12.raw")->bytes, old) << c;
-        EXPECT_FALSE(files.find("Level12.raw.part")) << c << ": part file left behind";
+        EXPECT_EQ(files.paths(), std::vector<std::string>{"Level12.raw"}) << c;
     }
+}
 
-    MemoryFileSystem files;
-    files.add("Level12.raw", old);
-    files.add("Level12.raw.part", {9});  // left over from an interrupted run
-    ASSERT_TRUE(ReplaceFileContents(files, "Level12.raw", bytes).ok());
-    EXPECT_EQ(files.find("Level12.raw")->bytes, bytes);
-    EXPECT_EQ(files.find("Level12.raw.part")->bytes, std::vector<std::uint8_t>{9});
-    EXPECT_FALSE(files.find("Level12.raw.part1"));
+// Two open files of one path hold the lock in turn, in one process too; locks nest.
+TEST_F(DiskFiles, OneOpenFileAtATimeHoldsTheLock) {
+    const auto path = (m_folder / "bank.bin").string();
+    std::ofstream(path) << "bank";
+    FileStatus status;
+    auto first = m_files.open(path, OpenMode::ReadWrite, status);
+    auto second = m_files.open(path, OpenMode::ReadWrite, status);
+    ASSERT_TRUE(first && second);
+    using std::chrono::milliseconds;
+    ASSERT_TRUE(first->lock(milliseconds(0)).ok());
+    ASSERT_TRUE(first->lock(milliseconds(0)).ok());
+    EXPECT_EQ(second->lock(milliseconds(20)).error, FileError::Locked);
+    first->unlock();
+    EXPECT_EQ(second->lock(milliseconds(0)).error, FileError::Locked);
+    first->unlock();
+    EXPECT_TRUE(second->lock(milliseconds(0)).ok());
+    second->close();
+    EXPECT_TRUE(first->lock(milliseconds(0)).ok());
 }
 
 }  // namespace

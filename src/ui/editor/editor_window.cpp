@@ -174,6 +174,8 @@ EditorWindow::EditorWindow(const SourceSelection& selection, MessageBoxes& messa
         move(screen->availableGeometry().center() - rect().center());
     }
     connect(m_document, &LevelDocument::captionChanged, this, &QWidget::setWindowTitle);
+    connect(m_document, &LevelDocument::interruptedSavePutBack, this,
+            [this](const QString& text) { message(text, QMessageBox::Information); });
     connect(m_document, &LevelDocument::levelLoaded, this, &EditorWindow::showSaveSpace);
     connect(m_document, &LevelDocument::mapEdited, this, &EditorWindow::showSaveSpace);
     startEditor();
@@ -281,6 +283,10 @@ void EditorWindow::startEditor() {
                          QString::fromStdString(DescribeFileStatus(status))),
                 QMessageBox::Warning);
         return;
+    }
+    // A save cut short since the last run is put right before anything is read.
+    if (const auto failure = m_document->putRightInterruptedSave()) {
+        message(QString::fromStdString(DescribeLevelFailure(*failure)), QMessageBox::Warning);
     }
     m_exportButton->setEnabled(false);
     if (!m_document->holdsManyLevels()) {

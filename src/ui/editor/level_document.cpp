@@ -50,6 +50,29 @@ FileStatus LevelDocument::open(FileSystem& files) {
     return status;
 }
 
+std::optional<LevelFailure> LevelDocument::putRightInterruptedSave() {
+    const auto where = layout();
+    if (!m_file || !where || !where->hasBank ||
+        !FindTornSave(*m_file, where->dataOffset, *m_restorePoints)) {
+        return std::nullopt;
+    }
+    const auto putBack = ResolveInterruptedSave(*m_file, where->dataOffset, *m_restorePoints);
+    if (!putBack.ok()) {
+        return putBack.failure();
+    }
+    if (putBack.value()) {
+        announcePutBack(*putBack.value());
+    }
+    return std::nullopt;
+}
+
+void LevelDocument::announcePutBack(std::int64_t pointId) {
+    LevelFailure notice{LevelError::SaveInterrupted};
+    notice.detail = m_selection.fileName;
+    notice.point = pointId;
+    emit interruptedSavePutBack(QString::fromStdString(DescribeLevelFailure(notice)));
+}
+
 void LevelDocument::close() {
     if (m_file) {
         m_file->close();
@@ -103,7 +126,8 @@ std::optional<LevelFailure> LevelDocument::save() {
     if (!m_file) {
         return LevelFailure{LevelError::WriteFailed, index + 1, -1, {FileError::Closed, {}}};
     }
-    const BankWriteNote note{m_restorePoints.get(), "save level " + std::to_string(index + 1)};
+    const BankWriteNote note{m_restorePoints.get(), "save level " + std::to_string(index + 1), true,
+                             [this](std::int64_t pointId) { announcePutBack(pointId); }};
     const auto saved =
         SaveLevelToFile(*m_file, *where, index, m_map, m_oldPackedLength, m_levelOffset, note);
     if (!saved.ok()) {

@@ -55,6 +55,11 @@ public:
     // writing. On failure the status says why and no file is open. files must outlive the
     // document: saves keep their restore points through it.
     FileStatus open(FileSystem& files);
+    // Puts right a save of the open bank that was cut short (a crash, a power cut) and left it
+    // torn: the bank goes back as its restore point holds it, and interruptedSavePutBack() is
+    // emitted. A bank that was not torn is not touched. Returns the failure when it could not be
+    // put right.
+    std::optional<LevelFailure> putRightInterruptedSave();
     // Closes the source file; nothing is loaded or saved afterwards.
     void close();
     bool isOpen() const { return m_file != nullptr; }
@@ -117,9 +122,13 @@ signals:
     void mapEdited();
     // The caption is to be shown again (it may be the same text).
     void captionChanged(const QString& caption);
+    // A save cut short earlier had left the bank torn, and it was put back as it was before
+    // that save; message says so in a sentence.
+    void interruptedSavePutBack(const QString& message);
 
 private:
     std::optional<LevelLayout> layout() const;
+    void announcePutBack(std::int64_t pointId);
 
     SourceSelection m_selection;
     std::unique_ptr<ByteFile> m_file;
