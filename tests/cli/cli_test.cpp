@@ -509,6 +509,27 @@ TEST_F(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
         // Nothing but cart.bin and level.txt.
         EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), {}), 2);
     }
+
+    // A point or a history folder that cannot be read is listed as what it is.
+    const auto tool = test::ProgramToRun(MORVANE_LEVELS_TOOL);
+    ASSERT_EQ(
+        test::RunTool(tool, {"set", "cart.bin", "1", "level.txt"}, m_folder.string()).exitCode, 0);
+    const auto history = m_folder / "cart.bin.history";
+    {
+        const test::TemporaryMode point(history / "1.point", fs::perms::none);
+        const auto listed = test::RunTool(tool, {"history", "cart.bin"}, m_folder.string());
+        EXPECT_EQ(listed.exitCode, 0);
+        EXPECT_NE(listed.out.find("    1  Restore point 1 cannot be read: access to the file was "
+                                  "denied (Permission denied).\n"),
+                  std::string::npos)
+            << listed.out;
+    }
+    const test::TemporaryMode folder(history, fs::perms::none);
+    const auto listed = test::RunTool(tool, {"history", "cart.bin"}, m_folder.string());
+    EXPECT_EQ(listed.exitCode, 1);
+    EXPECT_EQ(listed.err,
+              "morvane-levels: cart.bin: The restore points in cart.bin.history cannot be read: "
+              "access to the file was denied (Permission denied).\n");
 }
 
 TEST_F(LevelsTool, UsageErrorsExitWithTwo) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "editor_test_support.h"
+#include "leveldata/restore_point.h"
+#include "leveldata/unfinished_write.h"
 #include "ui/editor/qt_message_boxes.h"
 
 namespace morvane::test {
@@ -170,6 +172,26 @@ TEST_F(EditingTest, SaveWritesAsTheCoreDoesAndKeepsTheHistoryUntilALoad) {
     Press(*levels, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(DocumentOf(*window).map(), undone);
     EXPECT_EQ(DocumentOf(*window).levelState(), 0);
+
+    // The second save, as a power cut would leave it: half its bank written, its record of the
+    // write under way still there. The next start puts back the bank that save began from.
+    window.reset();
+    const auto bankOf = [](const Bytes& file) {
+        return Bytes(file.begin() + 98304, file.begin() + 98304 + 16384);
+    };
+    const Bytes savedAgain = workspace.read("cart.bin");
+    Bytes torn = savedAgain;
+    std::copy_n(saved.begin() + 98304 + 8192, 8192, torn.begin() + 98304 + 8192);
+    workspace.write(
+        "cart.bin.history/under-way",
+        EncodeUnfinishedWrite({2, BankChecksum(bankOf(saved)), BankChecksum(bankOf(savedAgain))}));
+    messages.answer(QMessageBox::Ok);
+    window = openCartridge(bankOf(torn));
+    EXPECT_EQ(messages.calls.back().text,
+              "The last save of cart.bin was interrupted; the bank was put back as it was before "
+              "it (restore point 2).");
+    EXPECT_EQ(messages.calls.back().icon, QMessageBox::Information);
+    EXPECT_EQ(workspace.read("cart.bin"), saved);
 }
 
 }  // namespace
