@@ -103,24 +103,27 @@ TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
 
 TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
     const Bytes rom = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
-    write("cart.bin", rom);
-    LevelMap map = demo::MakeDemoLevel(20);
-    map.setCell(31, 40);  // the first number of the dump
-    map.setCell(0, 41);   // the 32nd
-    std::string text = FormatMapText(map);
-    std::replace(text.begin(), text.end(), ' ', '\t');  // any white space separates numbers
-    ASSERT_EQ(run({"set", "cart.bin", "21", "-"}, text).exitCode, 0);
+    LevelMap grown = demo::MakeDemoLevel(20);
+    grown.setCell(31, 40);  // the first number of the dump
+    grown.setCell(0, 41);   // the 32nd
+    // A longer stream, and one of all floor that shrinks: the bank takes the bytes after it.
+    for (const LevelMap& map : {grown, LevelMap()}) {
+        write("cart.bin", rom);
+        std::string text = FormatMapText(map);
+        std::replace(text.begin(), text.end(), ' ', '\t');  // any white space separates numbers
+        ASSERT_EQ(run({"set", "cart.bin", "21", "-"}, text).exitCode, 0);
 
-    MemoryFileSystem files;
-    const auto data = files.add("cart.bin", rom);
-    const auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
-    const LevelLayout layout{98304, true};
-    const auto level = LoadLevelFromFile(*file, layout, 20).value();
-    ASSERT_TRUE(
-        SaveLevelToFile(*file, layout, 20, map, level.oldPackedLength, level.levelOffset).ok());
-    EXPECT_EQ(read("cart.bin"), data->bytes);
+        MemoryFileSystem files;
+        const auto data = files.add("cart.bin", rom);
+        const auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
+        const LevelLayout layout{98304, true};
+        const auto level = LoadLevelFromFile(*file, layout, 20).value();
+        ASSERT_TRUE(
+            SaveLevelToFile(*file, layout, 20, map, level.oldPackedLength, level.levelOffset).ok());
+        EXPECT_EQ(read("cart.bin"), data->bytes);
 
-    EXPECT_EQ(run({"dump", "cart.bin", "21"}).out, FormatMapText(map));
+        EXPECT_EQ(run({"dump", "cart.bin", "21"}).out, FormatMapText(map));
+    }
 }
 
 TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
@@ -159,11 +162,17 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
     write("cart.bin", demo::MakeCartridge(original, SourceKind::UeRom));
     write("long.bin", original);
     std::ofstream(m_folder / "long.bin", std::ios::app) << '\0';
+    // A point of the other release's cartridge: the same size and bank offset.
+    write("ue.bin", demo::MakeCartridge(original, SourceKind::UeRom));
+    ASSERT_EQ(run({"set", "ue.bin", "4", "-"}, level5).exitCode, 0);
+    fs::copy(m_folder / "ue.bin.history", m_folder / "j.bin.history");
+    write("j.bin", demo::MakeCartridge(original, SourceKind::JRom));
     const Refusal refusals[] = {
         {{"restore", "bank.bin", "3"}, "Restore point 3 is damaged"},
         {{"restore", "bank.bin", "99"}, "There is no restore point 99"},
         {{"restore", "cart.bin", "1"}, "Restore point 1 was taken from a file of another kind"},
         {{"restore", "long.bin", "1"}, "Restore point 1 was taken from a file of another kind"},
+        {{"restore", "j.bin", "1"}, "Restore point 1 was taken from a file of another kind"},
     };
     for (const auto& refusal : refusals) {
         const Bytes before = read(refusal.arguments[1]);
@@ -209,7 +218,9 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
 }
 
 TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
-    const Bytes bank = demo::MakeDemoBank();
+    // In a cartridge a save that shrinks the bank pulls in the bytes after it, so saves in
+    // another order leave other bytes at the bank's end.
+    const Bytes cartridge = demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom);
     const auto map = [](int number) { return demo::MakeDemoLevel(number - 1); };
     const auto replaced = [&](int number) {
         LevelMap changed = map(number);
@@ -226,12 +237,16 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
         // Level 4 is stored with non-greedy runs, so its save moves every later level.
         {{"swap", "op.bin", "11", "4"}, {{4, map(11)}, {11, map(4)}}},
         {{"replace", "op.bin", "1", "9", "--levels", "5-6"}, {{5, replaced(5)}, {6, replaced(6)}}},
+        // A tile replaced by itself changes no level: nothing is written, no point kept.
+        {{"replace", "op.bin", "1", "1"}, {}},
     };
     for (const auto& c : cases) {
-        write("op.bin", bank);
-        write("sets.bin", bank);
+        write("op.bin", cartridge);
+        write("sets.bin", cartridge);
+        fs::remove_all(m_folder / "op.bin.history");
         const auto result = run(c.arguments);
         ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(fs::exists(m_folder / "op.bin.history"), !c.sets.empty()) << c.arguments[0];
         for (const auto& [number, levelMap] : c.sets) {
             ASSERT_EQ(run({"set", "sets.bin", std::to_string(number), "-"}, FormatMapText(levelMap))
                           .exitCode,
@@ -239,7 +254,7 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
         }
         EXPECT_EQ(read("op.bin"), read("sets.bin")) << c.arguments[0];
     }
-    write("op.bin", bank);
+    write("op.bin", cartridge);
     const auto walls = std::ranges::count(map(5).storage(), 1);
     EXPECT_EQ(run({"replace", "op.bin", "1", "9", "--levels", "5-5"}).out,
               "Level 5: " + std::to_string(walls) + " cells\n" + std::to_string(walls) +

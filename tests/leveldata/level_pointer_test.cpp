@@ -33,6 +33,9 @@ TEST(LevelPointer, MovesByTheChangeInLengthAndWrapsInSixteenBits) {
     // The carry reaches the high byte.
     EXPECT_EQ((LevelPointer{0xFE, 0x80}).movedBy(3), (LevelPointer{0x01, 0x81}));
     EXPECT_EQ((LevelPointer{0x01, 0x81}).movedBy(-3), (LevelPointer{0xFE, 0x80}));
+    // Before the bank the high byte is the offset divided by 256 truncated toward zero, plus
+    // 128: -259 gives -1 + 128, not -2 + 128 as a shift would.
+    EXPECT_EQ((LevelPointer{0x00, 0x7F}).movedBy(-3), (LevelPointer{0xFD, 0x7F}));
     // 0x7FFF + 1 wraps to -32768, whose high byte is -128 + 128 = 0.
     EXPECT_EQ((LevelPointer{0xFF, 0xFF}).movedBy(1), (LevelPointer{0x00, 0x00}));
 }

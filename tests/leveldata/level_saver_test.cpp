@@ -143,13 +143,16 @@ TEST(SaveLevel, FillsTheFreeSpaceToItsLastByte) {
     const Bytes bank = demo::AssembleBank(streams, 0xEE);
     Source source(bank, {0, true});
     const LoadedLevel level = source.load(30);
-    // 57 more bytes fit (the command line's tests refuse 60 more): the free space shrinks to one
+    // 59 more bytes are refused by the one byte missing; 58 more fill the free space to its last
     // byte and every level survives.
+    EXPECT_EQ(DescribeLevelFailure(source.save(Speckled(level.map, 0, 222)).failure()),
+              "Level 31: the bank's free space is too small: 1 byte is missing.");
+    EXPECT_EQ(source.data->bytes, bank);
     auto expected = source.allMaps();
-    expected[30] = Speckled(level.map, 0, 220);
+    expected[30] = Speckled(level.map, 0, 221);
     ASSERT_TRUE(source.save(expected[30]).ok());
     EXPECT_EQ(source.allMaps(), expected);
-    EXPECT_EQ(source.data->bytes[16383], 0xEE);
+    EXPECT_EQ(ReadBankFromFile(*source.file, 0).value().freeBytes(), 0);
 }
 
 TEST(SaveLevel, UnreadableLastLevelRefusesOnlyLongerStreams) {
@@ -162,8 +165,14 @@ TEST(SaveLevel, UnreadableLastLevelRefusesOnlyLongerStreams) {
     ASSERT_FALSE(longer.ok());
     EXPECT_EQ(longer.failure().error, LevelError::FreeSpaceUnknown);
     EXPECT_EQ(source.data->bytes, bank);
-    const auto shorter = source.save(LevelMap());
-    EXPECT_TRUE(shorter.ok()) << DescribeLevelFailure(shorter.failure());
+    // One tile for another, the most common edit, keeps the length; a shorter stream.
+    const LevelMap sameLength = OtherObject(level.map);
+    ASSERT_EQ(PackLevel(sameLength).size(), level.oldPackedLength);
+    for (const LevelMap& map : {sameLength, LevelMap()}) {
+        const auto saved = source.save(map);
+        EXPECT_TRUE(saved.ok()) << DescribeLevelFailure(saved.failure());
+        EXPECT_EQ(source.load(20).map, map);
+    }
 }
 
 TEST(SaveLevel, RefusesWhenAnotherLevelWouldReadDifferently) {
