@@ -38,6 +38,10 @@ int CommandContext::fail(const std::string& file, const std::string& problem) co
     return 1;
 }
 
+void CommandContext::warn(const std::string& file, const std::string& note) const {
+    err << kProgram << ": " << file << ": warning: " << note << "\n";
+}
+
 bool WantsHelp(const std::vector<std::string>& arguments) {
     return std::any_of(arguments.begin(), arguments.end(), [](const std::string& argument) {
         return argument == "--help" || argument == "-h";

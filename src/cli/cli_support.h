@@ -31,6 +31,8 @@ struct CommandContext {
     int usage(const std::string& problem) const;
     // Writes "file: problem" as a refused or failed operation and returns exit code 1.
     int fail(const std::string& file, const std::string& problem) const;
+    // Writes "file: warning: note" for something done other than asked; the command goes on.
+    void warn(const std::string& file, const std::string& note) const;
 };
 
 // True when any argument asks for help (--help or -h).

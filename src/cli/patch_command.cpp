@@ -87,15 +87,18 @@ int Apply(const CommandContext& context, const ParsedOptions& options) {
     if (auto problem = ReadInput(context, sourcePath, source)) {
         return context.fail(sourcePath, *problem);
     }
-    const auto result = ApplyPatch(patch, source);
-    if (!result.ok()) {
-        return context.fail(patchPath, DescribePatchFailure(result.failure()));
+    const auto applied = ApplyPatch(patch, source);
+    if (!applied.ok()) {
+        return context.fail(patchPath, DescribePatchFailure(applied.failure()));
     }
-    if (FileStatus status = ReplaceFileContents(context.files, *target, result.value());
-        !status.ok()) {
+    const std::vector<std::uint8_t>& result = applied.value().result;
+    if (FileStatus status = ReplaceFileContents(context.files, *target, result); !status.ok()) {
         return context.fail(*target, DescribeFileStatus(status));
     }
-    context.out << *target << ": " << result.value().size() << " bytes\n";
+    if (const auto warning = DescribeIgnoredCut(applied.value())) {
+        context.warn(patchPath, *warning);
+    }
+    context.out << *target << ": " << result.size() << " bytes\n";
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -56,7 +57,7 @@ TEST(ApplyBpsPatch, RunsEachActionAsTheFormatDefinesIt) {
     const Bytes patch = Bps(Concat({kHeader, kActions}), kSource, kTarget);
     const auto result = ApplyPatch(patch, kSource);
     ASSERT_TRUE(result.ok()) << DescribePatchFailure(result.failure());
-    EXPECT_EQ(result.value(), kTarget);
+    EXPECT_EQ(result.value().result, kTarget);
 
     const auto read = ReadPatchInfo(patch);
     ASSERT_TRUE(read.ok());
@@ -109,18 +110,34 @@ TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
 }
 
 TEST(ApplyIpsPatch, WritesRecordsRunsAndTheTruncationLength) {
-    const Bytes patch = Concat({Text("PATCH"),
-                                {0x00, 0x00, 0x02, 0x00, 0x03, 'a', 'b', 'c'},    // 3 bytes at 2
-                                {0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x04, 'z'},  // 4 z at 8
-                                Text("EOF"),
-                                {0x00, 0x00, 0x0A}});  // cut to 10 bytes
-    const auto result = ApplyPatch(patch, Text("0123456789"));
-    ASSERT_TRUE(result.ok()) << DescribePatchFailure(result.failure());
-    EXPECT_EQ(result.value(), Text("01abc567zz"));
-
-    const auto grown = ApplyPatch(Bytes(patch.begin(), patch.end() - 3), Text("0123"));
-    ASSERT_TRUE(grown.ok());
-    EXPECT_EQ(grown.value(), Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}));
+    const Bytes records = Concat({Text("PATCH"),
+                                  {0x00, 0x00, 0x02, 0x00, 0x03, 'a', 'b', 'c'},    // 3 bytes at 2
+                                  {0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x04, 'z'},  // 4 z at 8
+                                  Text("EOF")});
+    const Bytes patch = Concat({records, {0x00, 0x00, 0x0A}});  // cut to 10 bytes
+    const struct {
+        const char* name;
+        Bytes patch;
+        Bytes source;
+        Bytes result;
+        std::optional<std::string> warning;
+    } cases[] = {
+        {"cut", patch, Text("0123456789"), Text("01abc567zz"), std::nullopt},
+        {"grown", records, Text("0123"), Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}),
+         std::nullopt},
+        // Common tools leave the size alone rather than growing the file to the cut length.
+        {"cut past the end", Concat({records, {0x01, 0x00, 0x00}}), Text("0123"),
+         Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}),
+         "The patch cuts the result to 65536 bytes, past its end at 12 bytes; the size was left "
+         "as it is."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto applied = ApplyPatch(c.patch, c.source);
+        ASSERT_TRUE(applied.ok()) << DescribePatchFailure(applied.failure());
+        EXPECT_EQ(applied.value().result, c.result);
+        EXPECT_EQ(DescribeIgnoredCut(applied.value()), c.warning);
+    }
 
     const auto read = ReadPatchInfo(patch);
     ASSERT_TRUE(read.ok());
