@@ -74,7 +74,8 @@ TEST(ApplyBpsPatch, RunsEachActionAsTheFormatDefinesIt) {
 
 TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
     // Each case changes the header or one byte of the actions and gives the patch correct
-    // CRC-32s, so only the bounds checks stand in the way.
+    // CRC-32s, so only the bounds checks stand in the way; the last records the CRC-32 of
+    // another result under a correct patch CRC-32.
     const auto action = [](std::size_t at, std::uint8_t value) {
         Bytes actions = kActions;
         actions[at] = value;
@@ -84,6 +85,7 @@ TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
         const char* name;
         Bytes headerAndActions;
         PatchError error;
+        Bytes recordedTarget = kTarget;
     } cases[] = {
         {"source copy before the start", action(10, 0x93), PatchError::ReadOutsideSource},
         {"source copy past the end", action(6, 0x8C), PatchError::ReadOutsideSource},
@@ -100,10 +102,12 @@ TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
          PatchError::NumberTooLarge},
         {"metadata past the end", Concat({{0x88, 0x91, 0xFF}, kActions}),
          PatchError::PatchEndsEarly},
+        {"result CRC-32 of another result", Concat({kHeader, kActions}), PatchError::TargetChecksum,
+         Text("ABxyzFGHxyzFABBBC")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto result = ApplyPatch(Bps(c.headerAndActions, kSource, kTarget), kSource);
+        const auto result = ApplyPatch(Bps(c.headerAndActions, kSource, c.recordedTarget), kSource);
         ASSERT_FALSE(result.ok());
         EXPECT_EQ(result.failure().error, c.error) << DescribePatchFailure(result.failure());
     }
