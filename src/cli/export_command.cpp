@@ -23,7 +23,8 @@ const char kExportCommandHelp[] =
     "default the \"gif\" folder beside FILE. The file is named as the editor names it\n"
     "(Level12.raw, or FILE's name plus .raw for a single map; .png for PNG) and written beside\n"
     "FILE, or to OUT. --all writes every level of a bank, into FOLDER when -o is given.\n"
-    "An existing file is replaced whole; a failed export leaves no partial picture.\n";
+    "An existing regular file is replaced whole; a folder, a device, a FIFO or a symbolic link\n"
+    "of that name is refused. A failed export leaves no partial picture.\n";
 
 int RunExportCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;

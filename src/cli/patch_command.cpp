@@ -1,6 +1,7 @@
 #include "cli/patch_command.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <ostream>
 
 #include "patches/patch_codec.h"
@@ -9,15 +10,18 @@ namespace morvane {
 
 const char kPatchCommandHelp[] =
     "usage: morvane-levels patch make ORIGINAL EDITED -o OUT.bps|OUT.ips\n"
-    "       morvane-levels patch apply PATCH SOURCE -o TARGET\n"
+    "       morvane-levels patch apply PATCH SOURCE -o TARGET [--force]\n"
     "       morvane-levels patch info PATCH\n"
     "\n"
     "make writes a patch that turns ORIGINAL into EDITED, any two files, in the format OUT's\n"
     "extension names. BPS records moved data compactly and checks with CRC-32s that it is\n"
     "applied to the right file; IPS is the older format, for files up to 16 MiB.\n"
     "apply writes the patched copy of SOURCE to TARGET, a new name: SOURCE is never changed.\n"
+    "An existing TARGET is refused unless --force is given, and even then only a regular file\n"
+    "is replaced, never a folder, a device, a FIFO or a symbolic link (nor what it points to).\n"
     "A BPS patch is refused unless its own CRC, SOURCE's size and CRC and the result's CRC all\n"
-    "match; a refused patch leaves no TARGET behind.\n"
+    "match; a refused patch leaves no TARGET behind. An IPS patch that cuts the result to a\n"
+    "length past its end leaves the size as it is, with a warning.\n"
     "info prints a patch's format, sizes and CRCs.\n";
 
 namespace {
@@ -79,6 +83,13 @@ int Apply(const CommandContext& context, const ParsedOptions& options) {
         IsSameExistingFile(*target, patchPath)) {
         return context.fail(*target, "TARGET must be a new file, not the SOURCE or the PATCH");
     }
+    // A symbolic link counts as existing even when what it points to does not. With --force
+    // the file layer still replaces nothing but a regular file.
+    std::error_code error;
+    if (!options.flags.contains("--force") &&
+        std::filesystem::exists(std::filesystem::symlink_status(*target, error))) {
+        return context.fail(*target, "it already exists; give --force to replace it");
+    }
     std::vector<std::uint8_t> patch;
     std::vector<std::uint8_t> source;
     if (auto problem = ReadInput(context, patchPath, patch)) {
@@ -87,15 +98,18 @@ int Apply(const CommandContext& context, const ParsedOptions& options) {
     if (auto problem = ReadInput(context, sourcePath, source)) {
         return context.fail(sourcePath, *problem);
     }
-    const auto result = ApplyPatch(patch, source);
-    if (!result.ok()) {
-        return context.fail(patchPath, DescribePatchFailure(result.failure()));
+    const auto applied = ApplyPatch(patch, source);
+    if (!applied.ok()) {
+        return context.fail(patchPath, DescribePatchFailure(applied.failure()));
     }
-    if (FileStatus status = ReplaceFileContents(context.files, *target, result.value());
-        !status.ok()) {
+    const std::vector<std::uint8_t>& result = applied.value().result;
+    if (FileStatus status = ReplaceFileContents(context.files, *target, result); !status.ok()) {
         return context.fail(*target, DescribeFileStatus(status));
     }
-    context.out << *target << ": " << result.value().size() << " bytes\n";
+    if (const auto warning = DescribeIgnoredCut(applied.value())) {
+        context.note(patchPath + ": warning: " + *warning);
+    }
+    context.out << *target << ": " << result.size() << " bytes\n";
     return 0;
 }
 
@@ -139,10 +153,13 @@ int RunPatchCommand(const CommandContext& context, const std::vector<std::string
     }
     ParsedOptions options;
     const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
-    if (auto problem = ParseOptions("patch", rest, {{}, {"-o"}}, options)) {
+    if (auto problem = ParseOptions("patch", rest, {{"--force"}, {"-o"}}, options)) {
         return context.usage(*problem);
     }
     const std::string& action = arguments[0];
+    if (action != "apply" && options.flags.contains("--force")) {
+        return context.usage("patch: --force is for apply alone");
+    }
     if (action == "make") {
         return Make(context, options);
     }

@@ -235,6 +235,14 @@ std::unique_ptr<ByteFile> DiskFileSystem::create(const std::string& path, FileSt
 }
 
 FileStatus DiskFileSystem::rename(const std::string& from, const std::string& to) {
+    // Only a regular file is ever replaced: renaming over a device, a FIFO, a socket or a
+    // symbolic link would put a plain file in place of something the user never meant to lose
+    // (a link is replaced itself, not the file it points to). lstat() sees the link, not its
+    // target. Something put at to between this look and the rename is replaced all the same.
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return {FileError::NotRegularFile, {}};
+    }
     if (std::rename(from.c_str(), to.c_str()) != 0) {
         return FileStatus::FromErrno(FileError::RenameFailed, errno);
     }

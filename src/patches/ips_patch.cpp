@@ -115,6 +115,11 @@ public:
             ++begin;
         }
         while (begin < end) {
+            // A long run is split into records; one that would start at "EOF" starts a byte
+            // earlier, on a byte of the same run.
+            if (begin == kEofOffset) {
+                --begin;
+            }
             const std::size_t length = std::min(end - begin, kMaxRecordLength);
             WriteBigEndian(m_out, std::uint32_t(begin), 3);
             WriteBigEndian(m_out, 0, 2);
@@ -205,9 +210,11 @@ PatchResult<std::vector<std::uint8_t>> MakeIpsPatch(std::span<const std::uint8_t
     return writer.finish(truncatedSize);
 }
 
-PatchResult<std::vector<std::uint8_t>> ApplyIpsPatch(std::span<const std::uint8_t> patch,
-                                                     std::span<const std::uint8_t> source) {
-    std::vector<std::uint8_t> target(source.begin(), source.end());
+PatchResult<AppliedPatch> ApplyIpsPatch(std::span<const std::uint8_t> patch,
+                                        std::span<const std::uint8_t> source) {
+    AppliedPatch applied;
+    std::vector<std::uint8_t>& target = applied.result;
+    target.assign(source.begin(), source.end());
     const auto truncatedSize = ReadRecords(patch, [&](const IpsRecord& record) {
         const std::size_t length = record.bytes.empty() ? record.runLength : record.bytes.size();
         const std::size_t end = std::size_t(record.offset) + length;
@@ -224,10 +231,12 @@ PatchResult<std::vector<std::uint8_t>> ApplyIpsPatch(std::span<const std::uint8_
     if (!truncatedSize.ok()) {
         return truncatedSize.failure();
     }
-    if (truncatedSize.value()) {
-        target.resize(*truncatedSize.value(), 0);
+    if (const auto cut = truncatedSize.value(); cut && *cut <= target.size()) {
+        target.resize(*cut);
+    } else if (cut) {
+        applied.ignoredCut = cut;
     }
-    return target;
+    return applied;
 }
 
 PatchResult<PatchInfo> ReadIpsInfo(std::span<const std::uint8_t> patch) {

@@ -22,13 +22,14 @@ PatchResult<std::vector<std::uint8_t>> MakeIpsPatch(std::span<const std::uint8_t
                                                     std::span<const std::uint8_t> edited);
 
 // Applies an IPS patch to a copy of source and returns the result: records past the end of the
-// source extend it, with zeros in any gap, and a truncation length after "EOF" sets the
-// result's length. Refuses, without partial results, a patch that does not start with
-// "PATCH" (NotAPatch), ends inside a record or before "EOF" (PatchEndsEarly), or has bytes
-// after "EOF" other than a 3-byte length (TrailingBytes). IPS carries no checksums, so a patch
-// for another file applies without complaint.
-PatchResult<std::vector<std::uint8_t>> ApplyIpsPatch(std::span<const std::uint8_t> patch,
-                                                     std::span<const std::uint8_t> source);
+// source extend it, with zeros in any gap, and a truncation length after "EOF" cuts the result
+// to that length. A truncation length past the result's end leaves its length as it is and is
+// returned as AppliedPatch::ignoredCut. Refuses, without partial results, a patch that does not
+// start with "PATCH" (NotAPatch), ends inside a record or before "EOF" (PatchEndsEarly), or has
+// bytes after "EOF" other than a 3-byte length (TrailingBytes). IPS carries no checksums, so a
+// patch for another file applies without complaint.
+PatchResult<AppliedPatch> ApplyIpsPatch(std::span<const std::uint8_t> patch,
+                                        std::span<const std::uint8_t> source);
 
 // Reads an IPS patch's record count and truncation length, with the same refusals as
 // ApplyIpsPatch.

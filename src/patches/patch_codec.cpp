@@ -1,5 +1,7 @@
 #include "patches/patch_codec.h"
 
+#include <utility>
+
 #include "patches/bps_patch.h"
 #include "patches/ips_patch.h"
 
@@ -12,14 +14,20 @@ PatchResult<std::vector<std::uint8_t>> MakePatch(PatchFormat format,
                                       : MakeBpsPatch(original, edited);
 }
 
-PatchResult<std::vector<std::uint8_t>> ApplyPatch(std::span<const std::uint8_t> patch,
-                                                  std::span<const std::uint8_t> source) {
+PatchResult<AppliedPatch> ApplyPatch(std::span<const std::uint8_t> patch,
+                                     std::span<const std::uint8_t> source) {
     const auto format = DetectPatchFormat(patch);
     if (!format) {
         return PatchError::NotAPatch;
     }
-    return *format == PatchFormat::Ips ? ApplyIpsPatch(patch, source)
-                                       : ApplyBpsPatch(patch, source);
+    if (*format == PatchFormat::Ips) {
+        return ApplyIpsPatch(patch, source);
+    }
+    auto result = ApplyBpsPatch(patch, source);
+    if (!result.ok()) {
+        return result.failure();
+    }
+    return AppliedPatch{std::move(result.value()), std::nullopt};
 }
 
 PatchResult<PatchInfo> ReadPatchInfo(std::span<const std::uint8_t> patch) {

@@ -20,10 +20,10 @@ PatchResult<std::vector<std::uint8_t>> MakePatch(PatchFormat format,
                                                  std::span<const std::uint8_t> edited);
 
 // Applies a patch of either format, told by its first bytes, to source and returns the
-// result. Refuses bytes of no known format with NotAPatch; see ApplyIpsPatch and ApplyBpsPatch
-// for the other refusals.
-PatchResult<std::vector<std::uint8_t>> ApplyPatch(std::span<const std::uint8_t> patch,
-                                                  std::span<const std::uint8_t> source);
+// result with what of the patch was left undone. Refuses bytes of no known format with NotAPatch;
+// see ApplyIpsPatch and ApplyBpsPatch for the other refusals.
+PatchResult<AppliedPatch> ApplyPatch(std::span<const std::uint8_t> patch,
+                                     std::span<const std::uint8_t> source);
 
 // Reads what `patch info` shows of a patch of either format.
 PatchResult<PatchInfo> ReadPatchInfo(std::span<const std::uint8_t> patch);

@@ -51,4 +51,12 @@ std::string DescribePatchFailure(const PatchFailure& failure) {
     return "Unknown patch failure.";
 }
 
+std::optional<std::string> DescribeIgnoredCut(const AppliedPatch& applied) {
+    if (!applied.ignoredCut) {
+        return std::nullopt;
+    }
+    return "The patch cuts the result to " + Bytes(*applied.ignoredCut) + ", past its end at " +
+           Bytes(applied.result.size()) + "; the size was left as it is.";
+}
+
 }  // namespace morvane

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace morvane {
 
@@ -56,6 +57,18 @@ struct PatchFailure {
 // Words a failure for a user in one sentence naming the check that failed, e.g. "The patch's
 // own checksum does not match."
 std::string DescribePatchFailure(const PatchFailure& failure);
+
+// What applying a patch made, and what of the patch was left undone.
+struct AppliedPatch {
+    std::vector<std::uint8_t> result;
+    // IPS: the length the patch cuts the result to, when it lies past the result's end. Common
+    // IPS tools leave the size alone then, and so does this library; the caller should warn
+    // with DescribeIgnoredCut.
+    std::optional<std::uint32_t> ignoredCut;
+};
+
+// Words an ignored cut-to length for a user in one sentence, or nothing when there is none.
+std::optional<std::string> DescribeIgnoredCut(const AppliedPatch& applied);
 
 // Either a value or the failure that prevented it.
 template <typename T>

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "bank_builder.h"
@@ -419,6 +421,93 @@ TEST_F(LevelsTool, PatchesCarryEditsToAFreshCopyAndRefuseWhatDoesNotFit) {
         EXPECT_FALSE(fs::exists(m_folder / "out.bin"));
     }
     EXPECT_EQ(read("fresh.bin"), untouched);
+}
+
+// patch apply refuses an existing TARGET without --force; every write by a part file and a
+// rename replaces only a regular file, never a device, FIFO, folder or symbolic link. An IPS
+// cut past the result's end is left undone with a warning.
+TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
+    const Bytes bank = demo::MakeDemoBank();
+    write("bank.bin", bank);
+    // One record, 'x' at offset 0; cut.ips also cuts the result to 65536 bytes, past its end.
+    const Bytes ips = {'P', 'A', 'T', 'C', 'H', 0, 0, 0, 0, 1, 'x', 'E', 'O', 'F'};
+    Bytes cut = ips, patched = bank;
+    cut.insert(cut.end(), {1, 0, 0});
+    patched[0] = 'x';
+    write("edit.ips", ips);
+    write("cut.ips", cut);
+    const Bytes kept = {'k', 'e', 'p', 't'};
+    const auto file = [&](const fs::path& at) { write(at.filename().string(), kept); };
+    const auto fifo = [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); };
+    const auto folder = [](const fs::path& at) { fs::create_directory(at); };
+    const auto link = [&](const fs::path& at) {
+        write("kept.bin", kept);
+        fs::create_symlink("kept.bin", at);
+    };
+    const auto device = [](const fs::path& at) {
+        struct stat null {};
+        ASSERT_EQ(::stat("/dev/null", &null), 0);
+        ASSERT_EQ(::mknod(at.c_str(), S_IFCHR | 0666, null.st_rdev), 0);
+    };
+    const auto nothing = [](const fs::path&) {};
+    const std::vector<std::string> apply = {"patch", "apply", "edit.ips", "bank.bin", "-o", "out"};
+    const std::vector<std::string> applyCut = {"patch",    "apply", "cut.ips",
+                                               "bank.bin", "-o",    "out"};
+    const std::vector<std::string> make = {"patch",    "make", "bank.bin",
+                                           "edit.ips", "-o",   "out.ips"};
+    const std::vector<std::string> exportPicture = {"export", "bank.bin", "-o", "out"};
+    const auto with = [](std::vector<std::string> arguments, const std::string& more) {
+        return arguments.push_back(more), arguments;
+    };
+    const struct {
+        const char* name;
+        std::function<void(const fs::path&)> place;  // what stands at the name after -o
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string err;
+        fs::file_type typeAfter;
+        std::optional<Bytes> bytesAfter;  // read through a link; never read from a FIFO
+    } cases[] = {
+        {"existing file", file, apply, 1, "out: it already exists; give --force to replace it",
+         fs::file_type::regular, kept},
+        {"FIFO", fifo, with(apply, "--force"), 1, "out: it is not a regular file",
+         fs::file_type::fifo, std::nullopt},
+        {"folder", folder, with(apply, "--force"), 1, "out: it is not a regular file",
+         fs::file_type::directory, std::nullopt},
+        {"link to a file", link, with(apply, "--force"), 1, "out: it is not a regular file",
+         fs::file_type::symlink, kept},
+        {"device", device, with(apply, "--force"), 1, "out: it is not a regular file",
+         fs::file_type::character, std::nullopt},
+        {"forced over a file", file, with(apply, "--force"), 0, "", fs::file_type::regular,
+         patched},
+        {"cut past the end", nothing, applyCut, 0,
+         "cut.ips: warning: The patch cuts the result to 65536 bytes, past its end at 16384 "
+         "bytes; the size was left as it is.",
+         fs::file_type::regular, patched},
+        {"patch made over a link", link, make, 1, "out.ips: it is not a regular file",
+         fs::file_type::symlink, kept},
+        {"picture over a FIFO", fifo, exportPicture, 1, "out: it is not a regular file",
+         fs::file_type::fifo, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Device nodes can be made only by root.
+        if (c.typeAfter == fs::file_type::character && ::geteuid() != 0) {
+            continue;
+        }
+        const std::string name = *(std::find(c.arguments.begin(), c.arguments.end(), "-o") + 1);
+        c.place(m_folder / name);
+        const auto result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.err, c.err.empty() ? "" : "morvane-levels: " + c.err + "\n");
+        EXPECT_EQ(fs::symlink_status(m_folder / name).type(), c.typeAfter);
+        if (c.bytesAfter) {
+            EXPECT_EQ(read(name), *c.bytesAfter);
+        }
+        EXPECT_FALSE(fs::exists(m_folder / (name + ".part")));
+        fs::remove_all(m_folder / name);
+    }
+    EXPECT_EQ(read("bank.bin"), bank);
 }
 
 TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -56,7 +57,7 @@ TEST(ApplyBpsPatch, RunsEachActionAsTheFormatDefinesIt) {
     const Bytes patch = Bps(Concat({kHeader, kActions}), kSource, kTarget);
     const auto result = ApplyPatch(patch, kSource);
     ASSERT_TRUE(result.ok()) << DescribePatchFailure(result.failure());
-    EXPECT_EQ(result.value(), kTarget);
+    EXPECT_EQ(result.value().result, kTarget);
 
     const auto read = ReadPatchInfo(patch);
     ASSERT_TRUE(read.ok());
@@ -73,7 +74,8 @@ TEST(ApplyBpsPatch, RunsEachActionAsTheFormatDefinesIt) {
 
 TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
     // Each case changes the header or one byte of the actions and gives the patch correct
-    // CRC-32s, so only the bounds checks stand in the way.
+    // CRC-32s, so only the bounds checks stand in the way; the last records the CRC-32 of
+    // another result under a correct patch CRC-32.
     const auto action = [](std::size_t at, std::uint8_t value) {
         Bytes actions = kActions;
         actions[at] = value;
@@ -83,6 +85,7 @@ TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
         const char* name;
         Bytes headerAndActions;
         PatchError error;
+        Bytes recordedTarget = kTarget;
     } cases[] = {
         {"source copy before the start", action(10, 0x93), PatchError::ReadOutsideSource},
         {"source copy past the end", action(6, 0x8C), PatchError::ReadOutsideSource},
@@ -99,28 +102,46 @@ TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
          PatchError::NumberTooLarge},
         {"metadata past the end", Concat({{0x88, 0x91, 0xFF}, kActions}),
          PatchError::PatchEndsEarly},
+        {"result CRC-32 of another result", Concat({kHeader, kActions}), PatchError::TargetChecksum,
+         Text("ABxyzFGHxyzFABBBC")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto result = ApplyPatch(Bps(c.headerAndActions, kSource, kTarget), kSource);
+        const auto result = ApplyPatch(Bps(c.headerAndActions, kSource, c.recordedTarget), kSource);
         ASSERT_FALSE(result.ok());
         EXPECT_EQ(result.failure().error, c.error) << DescribePatchFailure(result.failure());
     }
 }
 
 TEST(ApplyIpsPatch, WritesRecordsRunsAndTheTruncationLength) {
-    const Bytes patch = Concat({Text("PATCH"),
-                                {0x00, 0x00, 0x02, 0x00, 0x03, 'a', 'b', 'c'},    // 3 bytes at 2
-                                {0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x04, 'z'},  // 4 z at 8
-                                Text("EOF"),
-                                {0x00, 0x00, 0x0A}});  // cut to 10 bytes
-    const auto result = ApplyPatch(patch, Text("0123456789"));
-    ASSERT_TRUE(result.ok()) << DescribePatchFailure(result.failure());
-    EXPECT_EQ(result.value(), Text("01abc567zz"));
-
-    const auto grown = ApplyPatch(Bytes(patch.begin(), patch.end() - 3), Text("0123"));
-    ASSERT_TRUE(grown.ok());
-    EXPECT_EQ(grown.value(), Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}));
+    const Bytes records = Concat({Text("PATCH"),
+                                  {0x00, 0x00, 0x02, 0x00, 0x03, 'a', 'b', 'c'},    // 3 bytes at 2
+                                  {0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x04, 'z'},  // 4 z at 8
+                                  Text("EOF")});
+    const Bytes patch = Concat({records, {0x00, 0x00, 0x0A}});  // cut to 10 bytes
+    const struct {
+        const char* name;
+        Bytes patch;
+        Bytes source;
+        Bytes result;
+        std::optional<std::string> warning;
+    } cases[] = {
+        {"cut", patch, Text("0123456789"), Text("01abc567zz"), std::nullopt},
+        {"grown", records, Text("0123"), Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}),
+         std::nullopt},
+        // Common tools leave the size alone rather than growing the file to the cut length.
+        {"cut past the end", Concat({records, {0x01, 0x00, 0x00}}), Text("0123"),
+         Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}),
+         "The patch cuts the result to 65536 bytes, past its end at 12 bytes; the size was left "
+         "as it is."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto applied = ApplyPatch(c.patch, c.source);
+        ASSERT_TRUE(applied.ok()) << DescribePatchFailure(applied.failure());
+        EXPECT_EQ(applied.value().result, c.result);
+        EXPECT_EQ(DescribeIgnoredCut(applied.value()), c.warning);
+    }
 
     const auto read = ReadPatchInfo(patch);
     ASSERT_TRUE(read.ok());

@@ -92,7 +92,7 @@ TEST(PatchRoundTrip, ApplyingAMadePatchGivesTheEditedFile) {
             }
             const auto result = ApplyPatch(patch, c.original);
             ASSERT_TRUE(result.ok()) << DescribePatchFailure(result.failure());
-            EXPECT_EQ(result.value(), c.edited);
+            EXPECT_EQ(result.value().result, c.edited);
         }
     }
 }
@@ -132,20 +132,34 @@ TEST(PatchRoundTrip, RefusesTheWrongSourceAndDamagedPatches) {
               "16384.");
 }
 
-// An edit at offset 0x454F46, which would read as "EOF", starts its record a byte earlier.
+// An edit at offset 0x454F46, which would read as "EOF", starts its record a byte earlier;
+// so does the part of a long run that a record split would start there.
 TEST(PatchRoundTrip, IpsNeverStartsARecordAtTheOffsetThatReadsAsEof) {
+    constexpr std::size_t kEof = 0x454F46;
     const Bytes eof = {'E', 'O', 'F'};
-    const Bytes original = Noise(0x454F46 + 100, 5);
-    Bytes run = original;
-    std::fill_n(run.begin() + 0x454F46, 40, 0xAB);
-    for (const Bytes& edited : {With(original, 0x454F46, original[0x454F46] ^ 1), run}) {
-        const Bytes patch = Made(PatchFormat::Ips, original, edited);
-        // The first record's offset is 0x454F45 and "EOF" appears only as the end mark.
+    const Bytes original = Noise(kEof + 100, 5);
+    const auto runOfAB = [&](std::size_t begin, std::size_t end) {
+        Bytes edited = original;
+        return std::fill(edited.begin() + begin, edited.begin() + end, 0xAB), edited;
+    };
+    const struct {
+        const char* name;
+        Bytes edited;
+        Bytes firstOffset;
+    } cases[] = {
+        {"one byte", With(original, kEof, original[kEof] ^ 1), {0x45, 0x4F, 0x45}},
+        {"run", runOfAB(kEof, kEof + 40), {0x45, 0x4F, 0x45}},
+        {"run split there", runOfAB(kEof - 0xFFFF, kEof + 40), {0x44, 0x4F, 0x47}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes patch = Made(PatchFormat::Ips, original, c.edited);
+        // "EOF" appears only as the end mark.
         ASSERT_GT(patch.size(), 8u);
-        EXPECT_EQ(Bytes(patch.begin() + 5, patch.begin() + 8), (Bytes{'E', 'O', 'E'}));
+        EXPECT_EQ(Bytes(patch.begin() + 5, patch.begin() + 8), c.firstOffset);
         EXPECT_EQ(std::search(patch.begin(), patch.end(), eof.begin(), eof.end()), patch.end() - 3);
         const auto result = ApplyPatch(patch, original);
-        EXPECT_TRUE(result.ok() && result.value() == edited);
+        EXPECT_TRUE(result.ok() && result.value().result == c.edited);
     }
 }
 
