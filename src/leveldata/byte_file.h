@@ -77,7 +77,8 @@ public:
     virtual std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) = 0;
 
     // Renames from to to in one step, replacing a regular file at to, and makes the new name
-    // durable.
+    // durable. Anything else at to (a folder, a device, a symbolic link) is refused with
+    // FileError::NotRegularFile and left as it is.
     virtual FileStatus rename(const std::string& from, const std::string& to) = 0;
 
     // Removes the file at path.

@@ -247,14 +247,8 @@ FileStatus DiskFileSystem::rename(const std::string& from, const std::string& to
         return FileStatus::FromErrno(FileError::RenameFailed, errno);
     }
     // The new name lives in the folder's own data: flush the folder too, so the renamed file
-    // is found after a crash. A folder that cannot be opened or flushed leaves the rename done.
-    const auto slash = to.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : to.substr(0, slash + 1);
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
-    }
+    // is found after a crash.
+    FlushFolderOf(to);
     return {};
 }
 

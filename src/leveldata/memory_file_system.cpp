@@ -243,7 +243,10 @@ std::unique_ptr<ByteFile> MemoryFileSystem::create(const std::string& path, File
 
 FileStatus MemoryFileSystem::rename(const std::string& from, const std::string& to) {
     const auto found = m_files.find(from);
-    if (failRename || found == m_files.end() || m_folders.count(to)) {
+    if (m_folders.count(to)) {
+        return {FileError::NotRegularFile, {}};
+    }
+    if (failRename || found == m_files.end()) {
         return {FileError::RenameFailed, "No such file or directory"};
     }
     if (!m_clock->tick()) {
