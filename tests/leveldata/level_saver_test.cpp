@@ -194,11 +194,18 @@ TEST(SaveLevel, ShortBankFileGrowsToAWholeBankOrKeepsItsLengthWhenTheWriteFails)
     bank.resize(198 + 99 * 56 + 10);
     Source source(bank, {0, true});
     const LevelMap map = Speckled(source.load(98).map, 0, 8);
-    // The write grows the file to 9000 bytes and then fails.
+    // The write grows the file to 9000 bytes and then fails; or it reports success, but the disk
+    // keeps other bytes, which the read-back finds.
     source.data->partialWrite = MemoryFileData::PartialWrite{0, 9000};
-    ASSERT_FALSE(source.save(map).ok());
-    EXPECT_EQ(source.data->bytes, bank);
-    source.data->partialWrite.reset();
+    for (const LevelError error : {LevelError::WriteFailed, LevelError::VerifyFailed}) {
+        const auto saved = source.save(map);
+        ASSERT_FALSE(saved.ok());
+        EXPECT_EQ(saved.failure().error, error);
+        EXPECT_EQ(source.data->bytes, bank);
+        source.data->partialWrite.reset();
+        source.data->alteredWrite = int(source.data->writes.size());
+    }
+    source.data->alteredWrite.reset();
     ASSERT_TRUE(source.save(map).ok());
     EXPECT_EQ(source.data->bytes.size(), 16384u);
     EXPECT_EQ(source.allMaps()[98], map);
