@@ -112,7 +112,7 @@ FileStatus BankHistory::checkFolder(bool create) {
     return CheckOwnEntry(info, EntryInfo::Type::Directory);
 }
 
-std::vector<std::int64_t> BankHistory::ids(FileStatus& status) {
+std::vector<std::int64_t> BankHistory::ids(FileStatus& status) const {
     std::vector<std::string> names;
     status = m_files.listDirectory(m_folder, names);
     std::vector<std::int64_t> found;
@@ -125,9 +125,10 @@ std::vector<std::int64_t> BankHistory::ids(FileStatus& status) {
     return found;
 }
 
-LevelResult<std::int64_t> BankHistory::record(std::span<const std::uint8_t> bank,
-                                              std::int64_t dataOffset, std::int64_t fileSize,
-                                              const std::string& what) {
+LevelResult<std::int64_t> BankHistory::beginWrite(std::span<const std::uint8_t> bank,
+                                                  std::int64_t dataOffset, std::int64_t fileSize,
+                                                  const std::string& what,
+                                                  std::uint32_t afterChecksum) {
     if (FileStatus status = checkFolder(true); !status.ok()) {
         return failed(status);
     }
@@ -137,16 +138,15 @@ LevelResult<std::int64_t> BankHistory::record(std::span<const std::uint8_t> bank
     }
     // Part files of writes that were cut short; the caller holds the source's lock, so no
     // other writer of this history is under way.
+    std::vector<std::int64_t> kept;
     for (const auto& name : names) {
         if (IsLeftover(name)) {
             m_files.remove(m_folder + "/" + name);
+        } else if (const auto id = IdFromName(name)) {
+            kept.push_back(*id);
         }
     }
-    FileStatus status;
-    std::vector<std::int64_t> kept = ids(status);
-    if (!status.ok()) {
-        return failed(status);
-    }
+    std::sort(kept.begin(), kept.end());
 
     RestorePoint point;
     point.time = UtcNow();
@@ -158,12 +158,17 @@ LevelResult<std::int64_t> BankHistory::record(std::span<const std::uint8_t> bank
                       bank.begin() + std::min<std::size_t>(bank.size(), LevelBank::kSize));
     point.bank.resize(LevelBank::kSize, 0);
     point.checksum = BankChecksum(point.bank);
+    const UnfinishedWrite underWay{0, point.checksum, afterChecksum};
+    const std::string underWayPath = m_folder + "/" + std::string(kUnderWay);
 
     if (!kept.empty()) {
         const auto newest = read(kept.back());
         if (newest.ok() && newest.value().bank == point.bank &&
             newest.value().fileSize == fileSize && newest.value().dataOffset == dataOffset &&
             newest.value().sourceKind == m_sourceKind) {
+            if (auto failure = beginWrite({kept.back(), underWay.before, underWay.after})) {
+                return *failure;
+            }
             return kept.back();
         }
         if (kept.back() == std::numeric_limits<std::int64_t>::max()) {
@@ -171,8 +176,12 @@ LevelResult<std::int64_t> BankHistory::record(std::span<const std::uint8_t> bank
         }
     }
     point.id = kept.empty() ? 1 : kept.back() + 1;
-    if (status = ReplaceFileContents(m_files, pathOf(point.id), EncodeRestorePoint(point));
-        !status.ok()) {
+    // The point and the record that names it go to disk together, with one flush of the folder.
+    const auto pointBytes = EncodeRestorePoint(point);
+    const auto recordBytes = EncodeUnfinishedWrite({point.id, underWay.before, underWay.after});
+    const std::pair<std::string, std::span<const std::uint8_t>> files[] = {
+        {pathOf(point.id), pointBytes}, {underWayPath, recordBytes}};
+    if (FileStatus status = ReplaceFilesInFolder(m_files, files); !status.ok()) {
         return failed(status);
     }
     // Removing old points is housekeeping: a point that stays is harmless, so failures here

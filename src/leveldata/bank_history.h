@@ -41,15 +41,18 @@ public:
     const std::string& folder() const { return m_folder; }
     int sourceKind() const { return m_sourceKind; }
 
-    // Stores the bank as it stands before a write: bank holds the bytes the file has from
-    // dataOffset on (at most 16384; fewer when the file ends inside the bank) and fileSize is
-    // the file's length. The point is complete and flushed when this returns its id. A bank
-    // equal to the newest point's is not stored again: the newest point's id is returned. Part
-    // files that earlier runs left behind are removed first. Fails with HistoryFailed when the
-    // folder or the point cannot be made, or no id is left; the source file is never touched
-    // here.
-    LevelResult<std::int64_t> record(std::span<const std::uint8_t> bank, std::int64_t dataOffset,
-                                     std::int64_t fileSize, const std::string& what);
+    // Begins a write of the bank: keeps the bank as it stands as a point, and records that a
+    // write is under way from it to a bank whose checksum (BankChecksum of its 16384 bytes,
+    // those past the file's end as zero) is afterChecksum. bank holds the bytes the file has
+    // from dataOffset on (at most 16384; fewer when the file ends inside the bank) and fileSize
+    // is the file's length. Both are complete and flushed when this returns the point's id. A
+    // bank equal to the newest point's is not stored again: the newest point's id is returned.
+    // Part files that earlier runs left behind are removed first. Fails with HistoryFailed when
+    // the folder, the point or the record cannot be made, or no id is left; the source file is
+    // never touched here.
+    LevelResult<std::int64_t> beginWrite(std::span<const std::uint8_t> bank,
+                                         std::int64_t dataOffset, std::int64_t fileSize,
+                                         const std::string& what, std::uint32_t afterChecksum);
 
     // Every point, oldest first; a point that cannot be read is listed with its failure. A
     // source without a history folder has no points; a folder that cannot be read or is not
@@ -60,7 +63,8 @@ public:
     // PointDamaged or HistoryUnreadable.
     LevelResult<RestorePoint> read(std::int64_t id);
 
-    // Records, flushed, that a write of the bank is under way; fails with HistoryFailed.
+    // Records, flushed, that a write of the bank described by record is under way, without a
+    // new point; fails with HistoryFailed.
     std::optional<LevelFailure> beginWrite(const UnfinishedWrite& record);
     // Records that the write finished. A record that stays is found by the next write, which
     // sees from the bank that the write finished.
@@ -72,7 +76,7 @@ public:
 private:
     // Checks the folder; a missing one is made when create is set, else reported as NotFound.
     FileStatus checkFolder(bool create);
-    std::vector<std::int64_t> ids(FileStatus& status);
+    std::vector<std::int64_t> ids(FileStatus& status) const;
     std::string pathOf(std::int64_t id) const;
     LevelFailure failed(FileStatus status) const;
     LevelFailure unreadable(FileStatus status) const;

@@ -42,38 +42,62 @@ FileStatus ReadWholeFile(FileSystem& files, const std::string& path, std::int64_
 
 FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
                                std::span<const std::uint8_t> bytes) {
+    const std::pair<std::string, std::span<const std::uint8_t>> file{path, bytes};
+    return ReplaceFilesInFolder(files, std::span(&file, 1));
+}
+
+FileStatus ReplaceFilesInFolder(
+    FileSystem& files,
+    std::span<const std::pair<std::string, std::span<const std::uint8_t>>> contents) {
     // A random suffix: leftovers of interrupted runs, and other writers of the same path, never
     // hold the name, however many there are.
     std::random_device random;
-    std::string partName;
-    std::unique_ptr<ByteFile> part;
+    std::vector<std::string> parts;
+    const auto removeParts = [&] {
+        for (const auto& part : parts) {
+            files.remove(part);
+        }
+    };
     FileStatus status;
-    for (int attempt = 0; attempt < 16 && !part; ++attempt) {
-        char suffix[17];
-        std::snprintf(suffix, sizeof suffix, "%08x%08x", unsigned(random()), unsigned(random()));
-        partName = path + std::string(kPartInfix) + suffix;
-        part = files.create(partName, status);
-        if (!part && status.error != FileError::AlreadyExists) {
+    for (const auto& [path, bytes] : contents) {
+        std::unique_ptr<ByteFile> part;
+        for (int attempt = 0; attempt < 16 && !part; ++attempt) {
+            char suffix[17];
+            std::snprintf(suffix, sizeof suffix, "%08x%08x", unsigned(random()),
+                          unsigned(random()));
+            parts.push_back(path + std::string(kPartInfix) + suffix);
+            part = files.create(parts.back(), status);
+            if (!part) {
+                parts.pop_back();
+                if (status.error != FileError::AlreadyExists) {
+                    break;
+                }
+            }
+        }
+        if (!part) {
+            removeParts();
+            return status;
+        }
+        status = part->writeAt(0, bytes);
+        if (status.ok()) {
+            status = part->flush();
+        }
+        if (const FileStatus closed = part->close(); status.ok()) {
+            status = closed;
+        }
+        if (!status.ok()) {
+            removeParts();
             return status;
         }
     }
-    if (!part) {
-        return status;
+    for (std::size_t at = 0; at < parts.size(); ++at) {
+        if (status = files.rename(parts[at], contents[at].first); !status.ok()) {
+            parts.erase(parts.begin(), parts.begin() + std::ptrdiff_t(at));
+            removeParts();
+            return status;
+        }
     }
-    status = part->writeAt(0, bytes);
-    if (status.ok()) {
-        status = part->flush();
-    }
-    if (const FileStatus closed = part->close(); status.ok()) {
-        status = closed;
-    }
-    if (status.ok()) {
-        status = files.rename(partName, path);
-    }
-    if (!status.ok()) {
-        files.remove(partName);
-    }
-    return status;
+    return files.flushFolder(contents.empty() ? std::string() : contents.front().first);
 }
 
 bool IsPartFileOf(std::string_view name, std::string_view target) {

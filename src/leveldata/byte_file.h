@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "leveldata/file_status.h"
@@ -76,10 +77,13 @@ public:
     // replaces a file.
     virtual std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) = 0;
 
-    // Renames from to to in one step, replacing a regular file at to, and makes the new name
-    // durable. Anything else at to (a folder, a device, a symbolic link) is refused with
-    // FileError::NotRegularFile and left as it is.
+    // Renames from to to in one step, replacing a regular file at to. Anything else at to (a
+    // folder, a device, a symbolic link) is refused with FileError::NotRegularFile and left as
+    // it is. The new name is sure to survive a crash only after flushFolder().
     virtual FileStatus rename(const std::string& from, const std::string& to) = 0;
+
+    // Makes the names in the folder that holds path durable: renames, new and removed files.
+    virtual FileStatus flushFolder(const std::string& path) = 0;
 
     // Removes the file at path.
     virtual FileStatus remove(const std::string& path) = 0;
@@ -109,10 +113,17 @@ FileStatus ReadWholeFile(FileSystem& files, const std::string& path, std::int64_
 
 // Replaces the file at path with bytes, or creates it: the bytes go to a new part file beside
 // it, named path + ".part-" and a unique suffix, which is flushed, closed and then renamed over
-// path. A failure removes the part file and leaves whatever was at path untouched, so path
-// never holds part of the bytes.
+// path, and the folder is flushed. A failure removes the part file and leaves whatever was at
+// path untouched, so path never holds part of the bytes.
 FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
                                std::span<const std::uint8_t> bytes);
+
+// The same for several files of one folder, with one flush of the folder at the end: every
+// part file is written and flushed before the first rename. A failure before the renames
+// leaves every path untouched; a failed rename leaves the files renamed before it replaced.
+FileStatus ReplaceFilesInFolder(
+    FileSystem& files,
+    std::span<const std::pair<std::string, std::span<const std::uint8_t>>> contents);
 
 // True when name is that of a part file ReplaceFileContents makes for target (a bare name).
 bool IsPartFileOf(std::string_view name, std::string_view target);

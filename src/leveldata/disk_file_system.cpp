@@ -246,9 +246,12 @@ FileStatus DiskFileSystem::rename(const std::string& from, const std::string& to
     if (std::rename(from.c_str(), to.c_str()) != 0) {
         return FileStatus::FromErrno(FileError::RenameFailed, errno);
     }
-    // The new name lives in the folder's own data: flush the folder too, so the renamed file
-    // is found after a crash.
-    FlushFolderOf(to);
+    return {};
+}
+
+FileStatus DiskFileSystem::flushFolder(const std::string& path) {
+    // A name lives in its folder's own data, which a flush of the file does not reach.
+    FlushFolderOf(path);
     return {};
 }
 

@@ -11,6 +11,7 @@ public:
                                    FileStatus& status) override;
     std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) override;
     FileStatus rename(const std::string& from, const std::string& to) override;
+    FileStatus flushFolder(const std::string& path) override;
     FileStatus remove(const std::string& path) override;
     FileStatus makeDirectory(const std::string& path) override;
     FileStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;

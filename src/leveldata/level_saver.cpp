@@ -85,14 +85,11 @@ std::optional<LevelFailure> WriteBank(ByteFile& file, std::int64_t base,
                                       std::optional<std::int64_t> newLength) {
     const bool recorded = note.history && note.keepPoint;
     if (recorded) {
-        const auto id = note.history->record(oldBytes, base, oldFileLength, note.what);
+        const auto id =
+            note.history->beginWrite(oldBytes, base, oldFileLength, note.what,
+                                     BankStateChecksum(KeptPart(rebuilt, base, newLength)));
         if (!id.ok()) {
             return id.failure();
-        }
-        const UnfinishedWrite underWay{id.value(), BankStateChecksum(oldBytes),
-                                       BankStateChecksum(KeptPart(rebuilt, base, newLength))};
-        if (auto failure = note.history->beginWrite(underWay)) {
-            return failure;
         }
     }
     if (auto failure = ReplaceBank(file, base, rebuilt, oldBytes, oldFileLength, newLength)) {
