@@ -1,6 +1,7 @@
 #include "cli/cli_support.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -26,15 +27,28 @@ bool Contains(const std::vector<std::string_view>& names, const std::string& arg
     return std::find(names.begin(), names.end(), argument) != names.end();
 }
 
+// text as one sentence: a capital first letter and a closing full stop.
+std::string Sentence(std::string text) {
+    if (!text.empty()) {
+        text[0] = char(std::toupper(static_cast<unsigned char>(text[0])));
+        if (text.back() != '.') {
+            text += '.';
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 int CommandContext::usage(const std::string& problem) const {
-    err << kProgram << ": " << problem << " (see '" << kProgram << " --help')\n";
+    const std::string help = command.empty() ? kProgram : kProgram + (" " + command);
+    err << kProgram << ": " << (command.empty() ? "" : command + ": ") << problem << " (see '"
+        << help << " --help')\n";
     return 2;
 }
 
 int CommandContext::fail(const std::string& file, const std::string& problem) const {
-    err << kProgram << ": " << file << ": " << problem << "\n";
+    err << kProgram << ": " << PrintableText(file) << ": " << Sentence(problem) << "\n";
     return 1;
 }
 
@@ -56,21 +70,22 @@ std::optional<std::string> ParsedOptions::value(std::string_view option) const {
     return found->second;
 }
 
-std::optional<std::string> ParseOptions(std::string_view command,
-                                        const std::vector<std::string>& arguments,
+std::optional<std::string> ParseOptions(const std::vector<std::string>& arguments,
                                         const AcceptedOptions& accepted, ParsedOptions& parsed) {
-    const std::string prefix = std::string(command) + ": ";
     for (std::size_t at = 0; at < arguments.size(); ++at) {
         const std::string& argument = arguments[at];
         if (Contains(accepted.valueOptions, argument)) {
             if (at + 1 == arguments.size()) {
-                return prefix + argument + " needs a value";
+                return argument + " needs a value";
             }
             parsed.values[argument] = arguments[++at];
         } else if (Contains(accepted.flags, argument)) {
             parsed.flags.insert(argument);
-        } else if (argument.starts_with("-") && !(accepted.dashIsPositional && argument == "-")) {
-            return prefix + "unknown option '" + argument + "'";
+        } else if (argument.starts_with("-") && !(accepted.dashIsPositional && argument == "-") &&
+                   !(argument.size() > 1 &&
+                     std::isdigit(static_cast<unsigned char>(argument[1])))) {
+            // "-1" is a number, which the argument's own check refuses by name.
+            return "unknown option '" + argument + "'";
         } else {
             parsed.positional.push_back(argument);
         }
@@ -87,22 +102,23 @@ std::optional<int> ParseNumber(const std::string& text) {
     return value;
 }
 
-std::optional<std::string> ParseLevelArgument(std::string_view command, const std::string& text,
+std::optional<std::string> ParseLevelArgument(std::string_view name, const std::string& text,
                                               int& number) {
     const auto parsed = ParseNumber(text);
     if (!parsed || *parsed < 1 || *parsed > LevelBank::kLevelCount) {
-        return std::string(command) + ": LEVEL must be a level number 1..99, not '" + text + "'";
+        return std::string(name) + " must be a level number 1..99, not '" + PrintableText(text) +
+               "'";
     }
     number = *parsed;
     return std::nullopt;
 }
 
-std::optional<std::string> ParseLevelArguments(std::string_view command,
+std::optional<std::string> ParseLevelArguments(std::span<const std::string_view> names,
                                                std::span<const std::string> texts,
                                                std::vector<int>& numbers) {
     numbers.assign(texts.size(), 0);
     for (std::size_t at = 0; at < texts.size(); ++at) {
-        if (auto problem = ParseLevelArgument(command, texts[at], numbers[at])) {
+        if (auto problem = ParseLevelArgument(names[at], texts[at], numbers[at])) {
             return problem;
         }
     }
@@ -289,8 +305,7 @@ std::optional<std::string> OpenKnownSource(FileSystem& files, const std::string&
         return problem;
     }
     if (!source.layout) {
-        return "not a recognised source file (a cartridge dump, level bank, MEKA savestate or "
-               "224-byte map)";
+        return std::string(kNotASource);
     }
     return std::nullopt;
 }
@@ -334,7 +349,7 @@ std::optional<LevelMap> LoadLevelMap(const CommandContext& context, const std::s
 
 int SaveLevelChanges(const CommandContext& context, const std::string& path, Source& source,
                      const ParsedOptions& options, std::vector<LevelChange> changes,
-                     const std::string& what) {
+                     const std::string& what, const std::string& unchanged) {
     BankHistory history = HistoryOf(context, path, source);
     const auto saved = SaveLevelsInFile(*source.file, *source.layout, std::move(changes),
                                         WriteNote(context, history, options, what));
@@ -343,6 +358,9 @@ int SaveLevelChanges(const CommandContext& context, const std::string& path, Sou
     }
     if (FileStatus closed = source.file->close(); !closed.ok()) {
         return context.fail(path, DescribeFileStatus(closed));
+    }
+    if (!saved.value().written) {
+        context.out << unchanged << "; nothing was written.\n";
     }
     return 0;
 }

@@ -26,10 +26,14 @@ struct CommandContext {
     std::istream& in;
     std::ostream& out;
     std::ostream& err;
+    // The command being run, as typed ("set"), or empty before one is known.
+    std::string command = {};
 
-    // Writes a usage error naming problem and returns exit code 2.
+    // Writes "morvane-levels: COMMAND: problem (see 'morvane-levels COMMAND --help')" as a
+    // usage error and returns exit code 2.
     int usage(const std::string& problem) const;
-    // Writes "file: problem" as a refused or failed operation and returns exit code 1.
+    // Writes "morvane-levels: file: Problem." as a refused or failed operation, the problem as
+    // one sentence, and returns exit code 1.
     int fail(const std::string& file, const std::string& problem) const;
     // Writes text, a sentence about something that went right or was put right, to the error
     // stream, so that it does not mix with a command's output.
@@ -58,23 +62,23 @@ struct ParsedOptions {
     std::optional<std::string> value(std::string_view option) const;
 };
 
-// Sorts arguments into positional ones, flags and option values. Returns the usage problem,
-// prefixed with command, for an unknown option or a value option at the end.
-std::optional<std::string> ParseOptions(std::string_view command,
-                                        const std::vector<std::string>& arguments,
+// Sorts arguments into positional ones, flags and option values; a dash followed by a digit is
+// a (negative) number, not an option. Returns the usage problem for an unknown option or a
+// value option at the end.
+std::optional<std::string> ParseOptions(const std::vector<std::string>& arguments,
                                         const AcceptedOptions& accepted, ParsedOptions& parsed);
 
 // A whole non-negative decimal number, or nothing.
 std::optional<int> ParseNumber(const std::string& text);
 
-// Parses text as a level number 1..99 into number; returns the usage problem, prefixed with
-// command, when it is not one.
-std::optional<std::string> ParseLevelArgument(std::string_view command, const std::string& text,
+// Parses text as a level number 1..99 into number; returns the usage problem, naming the
+// argument by name (as the command's help does: "LEVEL") and the bad value, when it is not one.
+std::optional<std::string> ParseLevelArgument(std::string_view name, const std::string& text,
                                               int& number);
 
-// Parses each of texts as a level number 1..99 into numbers; returns the usage problem of the
-// first that is not one.
-std::optional<std::string> ParseLevelArguments(std::string_view command,
+// Parses each of texts as a level number 1..99 into numbers, the argument at i named names[i];
+// returns the usage problem of the first that is not one.
+std::optional<std::string> ParseLevelArguments(std::span<const std::string_view> names,
                                                std::span<const std::string> texts,
                                                std::vector<int>& numbers);
 
@@ -130,6 +134,10 @@ struct Source {
     std::unique_ptr<ByteFile> file;
 };
 
+// What is wrong with a file of no known kind.
+inline constexpr std::string_view kNotASource =
+    "not a recognised source file (a cartridge dump, level bank, MEKA savestate or 224-byte map)";
+
 // Opens path and classifies it. Returns the problem in words when the file cannot be opened;
 // an unrecognised file opens fine and has no layout (OpenKnownSource refuses it).
 std::optional<std::string> OpenSource(FileSystem& files, const std::string& path, OpenMode mode,
@@ -154,16 +162,17 @@ BankHistory HistoryOf(const CommandContext& context, const std::string& path, co
 BankWriteNote WriteNote(const CommandContext& context, BankHistory& history,
                         const ParsedOptions& options, std::string what);
 
-// Saves changes into the bank of source, opened from path, in one write through a restore
-// point described by what (unless --no-history), as the level operations do. Returns the exit
-// code, having written the refusal when there is one.
 // The map of level number (1..99) of source, opened from path; on failure writes the refusal
 // and returns nothing.
 std::optional<LevelMap> LoadLevelMap(const CommandContext& context, const std::string& path,
                                      Source& source, int number);
 
+// Saves changes into the bank of source, opened from path, in one write through a restore
+// point described by what (unless --no-history), as the level operations do. When the saves
+// leave the bank's bytes as they are, nothing is written and unchanged (a sentence without its
+// full stop) is printed. Returns the exit code, having written the refusal when there is one.
 int SaveLevelChanges(const CommandContext& context, const std::string& path, Source& source,
                      const ParsedOptions& options, std::vector<LevelChange> changes,
-                     const std::string& what);
+                     const std::string& what, const std::string& unchanged);
 
 }  // namespace morvane

@@ -27,7 +27,9 @@ int CommandLine::run(const std::vector<std::string>& arguments) {
         m_context.out << command->help;
         return 0;
     }
-    return command->run(m_context, rest);
+    CommandContext context = m_context;
+    context.command = name;
+    return command->run(context, rest);
 }
 
 }  // namespace morvane

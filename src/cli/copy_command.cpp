@@ -9,18 +9,24 @@ const char kCopyCommandHelp[] =
     "FROM's dump would save it. The bank is written once, after keeping it as a restore point\n"
     "(unless --no-history), and only when the save succeeds; otherwise FILE is untouched.\n";
 
+namespace {
+
+constexpr std::string_view kLevelNames[] = {"FROM", "TO"};
+
+}  // namespace
+
 int RunCopyCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("copy", arguments, {{kNoHistory}, {}}, options)) {
+    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {}}, options)) {
         return context.usage(*problem);
     }
     if (options.positional.size() != 3) {
-        return context.usage("copy takes FILE FROM TO");
+        return context.usage("the arguments are FILE FROM TO");
     }
     const std::string& path = options.positional[0];
     std::vector<int> levels;
     if (auto problem =
-            ParseLevelArguments("copy", std::span(options.positional).subspan(1), levels)) {
+            ParseLevelArguments(kLevelNames, std::span(options.positional).subspan(1), levels)) {
         return context.usage(*problem);
     }
     const auto [from, to] = std::pair(levels[0], levels[1]);
@@ -33,7 +39,8 @@ int RunCopyCommand(const CommandContext& context, const std::vector<std::string>
         return 1;
     }
     return SaveLevelChanges(context, path, source, options, {{to - 1, *map}},
-                            "copy level " + std::to_string(from) + " to " + std::to_string(to));
+                            "copy level " + std::to_string(from) + " to " + std::to_string(to),
+                            "Level " + std::to_string(to) + " already holds that map");
 }
 
 }  // namespace morvane

@@ -18,11 +18,11 @@ const char kDiffCommandHelp[] =
 
 int RunDiffCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("diff", arguments, {{"--json"}, {}}, options)) {
+    if (auto problem = ParseOptions(arguments, {{"--json"}, {}}, options)) {
         return context.usage(*problem);
     }
     if (options.positional.size() != 2) {
-        return context.usage("diff takes two files, A and B");
+        return context.usage("the arguments are two files, A and B");
     }
     std::vector<LevelBank> banks;
     for (const std::string& path : options.positional) {

@@ -15,12 +15,12 @@ const char kDumpCommandHelp[] =
 
 int RunDumpCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     if (arguments.empty() || arguments.size() > 2) {
-        return context.usage("dump takes FILE and an optional LEVEL");
+        return context.usage("the arguments are FILE and an optional LEVEL");
     }
     const std::string& path = arguments[0];
     int number = 1;
     if (arguments.size() == 2) {
-        if (auto problem = ParseLevelArgument("dump", arguments[1], number)) {
+        if (auto problem = ParseLevelArgument("LEVEL", arguments[1], number)) {
             return context.usage(*problem);
         }
     }

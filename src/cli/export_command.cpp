@@ -28,8 +28,8 @@ const char kExportCommandHelp[] =
 
 int RunExportCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("export", arguments,
-                                    {{"--all"}, {"--tiles", "--format", "-o"}, true}, options)) {
+    if (auto problem =
+            ParseOptions(arguments, {{"--all"}, {"--tiles", "--format", "-o"}, true}, options)) {
         return context.usage(*problem);
     }
     const std::vector<std::string>& positional = options.positional;
@@ -38,15 +38,15 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
     const std::string format = options.value("--format").value_or("raw");
     const bool all = options.flags.contains("--all");
     if (format != "raw" && format != "png") {
-        return context.usage("export: --format is raw or png, not '" + format + "'");
+        return context.usage("--format is raw or png, not '" + format + "'");
     }
     if (positional.empty() || positional.size() > 2 || (all && positional.size() == 2)) {
-        return context.usage("export takes FILE and an optional LEVEL, or FILE --all");
+        return context.usage("the arguments are FILE and an optional LEVEL, or FILE --all");
     }
     const std::string& path = positional[0];
     int first = 1;
     if (positional.size() == 2) {
-        if (auto problem = ParseLevelArgument("export", positional[1], first)) {
+        if (auto problem = ParseLevelArgument("LEVEL", positional[1], first)) {
             return context.usage(*problem);
         }
     }

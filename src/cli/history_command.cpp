@@ -40,11 +40,11 @@ std::string JoinNumbers(const std::vector<int>& numbers) {
 
 int RunHistoryCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("history", arguments, {{"--json"}, {}}, options)) {
+    if (auto problem = ParseOptions(arguments, {{"--json"}, {}}, options)) {
         return context.usage(*problem);
     }
     if (options.positional.size() != 1) {
-        return context.usage("history takes one FILE");
+        return context.usage("the argument is one FILE");
     }
     const std::string& path = options.positional[0];
     Source source;

@@ -32,11 +32,11 @@ struct LevelEntry {
 
 int RunInfoCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("info", arguments, {{"--json"}, {}}, options)) {
+    if (auto problem = ParseOptions(arguments, {{"--json"}, {}}, options)) {
         return context.usage(*problem);
     }
     if (options.positional.size() != 1) {
-        return context.usage("info takes one FILE");
+        return context.usage("the argument is one FILE");
     }
     const std::string& path = options.positional[0];
     const bool json = options.flags.contains("--json");
@@ -125,16 +125,19 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
         }
         out << "], \"bank_used\": " << JsonOr(used) << ", \"bank_free\": " << JsonOr(freeBytes)
             << "}\n";
+        if (!layout) {
+            return context.fail(path, std::string(kNotASource));
+        }
         return clean && !torn ? 0 : 1;
     }
 
     out << "File:           " << path << "\n"
-        << "Kind:           " << SourceKindName(source.kind) << " (" << int(source.kind) << ")\n"
+        << "Kind:           " << SourceKindCaption(source.kind) << " (" << int(source.kind) << ")\n"
         << "Data offset:    " << descriptor.dataOffset << "\n"
         << "Compressed:     " << descriptor.compressed << "\n"
         << "Number of maps: " << descriptor.numMaps << "\n";
     if (!layout) {
-        return 1;
+        return context.fail(path, std::string(kNotASource));
     }
     out << "\nLevel  File offset  Length\n";
     for (const auto& entry : levels) {

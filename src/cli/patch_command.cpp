@@ -43,11 +43,11 @@ std::string Hex(std::uint32_t value) {
 int Make(const CommandContext& context, const ParsedOptions& options) {
     const auto output = options.value("-o");
     if (options.positional.size() != 2 || !output) {
-        return context.usage("patch make takes ORIGINAL EDITED -o OUT");
+        return context.usage("make takes ORIGINAL EDITED -o OUT");
     }
     const auto format = PatchFormatFromFileName(*output);
     if (!format) {
-        return context.usage("patch make: OUT must end in .bps or .ips, not '" + *output + "'");
+        return context.usage("make: OUT must end in .bps or .ips, not '" + *output + "'");
     }
     std::vector<std::uint8_t> files[2];
     for (int at = 0; at < 2; ++at) {
@@ -75,7 +75,7 @@ int Make(const CommandContext& context, const ParsedOptions& options) {
 int Apply(const CommandContext& context, const ParsedOptions& options) {
     const auto target = options.value("-o");
     if (options.positional.size() != 2 || !target) {
-        return context.usage("patch apply takes PATCH SOURCE -o TARGET");
+        return context.usage("apply takes PATCH SOURCE -o TARGET");
     }
     const std::string& patchPath = options.positional[0];
     const std::string& sourcePath = options.positional[1];
@@ -115,7 +115,7 @@ int Apply(const CommandContext& context, const ParsedOptions& options) {
 
 int Info(const CommandContext& context, const ParsedOptions& options) {
     if (options.positional.size() != 1) {
-        return context.usage("patch info takes one PATCH");
+        return context.usage("info takes one PATCH");
     }
     const std::string& path = options.positional[0];
     std::vector<std::uint8_t> patch;
@@ -149,16 +149,16 @@ int Info(const CommandContext& context, const ParsedOptions& options) {
 
 int RunPatchCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     if (arguments.empty()) {
-        return context.usage("patch takes make, apply or info");
+        return context.usage("the first argument is make, apply or info");
     }
     ParsedOptions options;
     const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
-    if (auto problem = ParseOptions("patch", rest, {{"--force"}, {"-o"}}, options)) {
+    if (auto problem = ParseOptions(rest, {{"--force"}, {"-o"}}, options)) {
         return context.usage(*problem);
     }
     const std::string& action = arguments[0];
     if (action != "apply" && options.flags.contains("--force")) {
-        return context.usage("patch: --force is for apply alone");
+        return context.usage("--force is for apply alone");
     }
     if (action == "make") {
         return Make(context, options);
@@ -169,7 +169,7 @@ int RunPatchCommand(const CommandContext& context, const std::vector<std::string
     if (action == "info") {
         return Info(context, options);
     }
-    return context.usage("patch takes make, apply or info, not '" + action + "'");
+    return context.usage("the first argument is make, apply or info, not '" + action + "'");
 }
 
 }  // namespace morvane

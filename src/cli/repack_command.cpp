@@ -16,11 +16,11 @@ const char kRepackCommandHelp[] =
 
 int RunRepackCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("repack", arguments, {{kNoHistory}, {}}, options)) {
+    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {}}, options)) {
         return context.usage(*problem);
     }
     if (options.positional.size() != 1) {
-        return context.usage("repack takes one FILE");
+        return context.usage("the argument is one FILE");
     }
     const std::string& path = options.positional[0];
     Source source;
@@ -38,6 +38,9 @@ int RunRepackCommand(const CommandContext& context, const std::vector<std::strin
     }
     context.out << "Free bytes before: " << *repacked.value().freeBefore << "\n"
                 << "Free bytes after:  " << *repacked.value().freeAfter << "\n";
+    if (!repacked.value().written) {
+        context.out << "Every level is packed tightly already; nothing was written.\n";
+    }
     return 0;
 }
 

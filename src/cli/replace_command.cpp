@@ -1,6 +1,7 @@
 #include "cli/replace_command.h"
 
 #include <ostream>
+#include <tuple>
 
 #include "leveldata/level_bank.h"
 #include "leveldata/level_loader.h"
@@ -27,29 +28,32 @@ std::optional<int> ParseTile(const std::string& text) {
 
 int RunReplaceCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("replace", arguments, {{kNoHistory}, {"--levels"}}, options)) {
+    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {"--levels"}}, options)) {
         return context.usage(*problem);
     }
     if (options.positional.size() != 3) {
-        return context.usage("replace takes FILE OLD NEW");
+        return context.usage("the arguments are FILE OLD NEW");
     }
     const std::string& path = options.positional[0];
     const auto oldTile = ParseTile(options.positional[1]);
     const auto newTile = ParseTile(options.positional[2]);
-    if (!oldTile || !newTile) {
-        return context.usage("replace: OLD and NEW must be tile numbers 0..63");
+    for (const auto& [tile, name, text] : {std::tuple(oldTile, "OLD", options.positional[1]),
+                                           std::tuple(newTile, "NEW", options.positional[2])}) {
+        if (!tile) {
+            return context.usage(std::string(name) + " must be a tile number 0..63, not '" +
+                                 PrintableText(text) + "'");
+        }
     }
     int first = 1;
     int last = LevelBank::kLevelCount;
     if (const auto range = options.value("--levels")) {
+        // N alone is the one level N.
         const auto dash = range->find('-');
-        if (dash == std::string::npos ||
-            ParseLevelArgument("replace", range->substr(0, dash), first) ||
-            ParseLevelArgument("replace", range->substr(dash + 1), last) || first > last) {
-            return context.usage(
-                "replace: --levels takes A-B, two level numbers 1..99 with A <= B, "
-                "not '" +
-                *range + "'");
+        const std::string end = dash == std::string::npos ? *range : range->substr(dash + 1);
+        if (ParseLevelArgument("A", range->substr(0, dash), first) ||
+            ParseLevelArgument("B", end, last) || first > last) {
+            return context.usage("--levels takes N or A-B, level numbers 1..99 with A <= B, not '" +
+                                 PrintableText(*range) + "'");
         }
     }
     Source source;
@@ -79,7 +83,8 @@ int RunReplaceCommand(const CommandContext& context, const std::vector<std::stri
     if (!changes.empty()) {
         const std::string what =
             "replace tile " + std::to_string(*oldTile) + " by " + std::to_string(*newTile);
-        if (const int code = SaveLevelChanges(context, path, source, options, changes, what)) {
+        if (const int code = SaveLevelChanges(context, path, source, options, changes, what,
+                                              "The levels already hold those maps")) {
             return code;
         }
     }

@@ -17,17 +17,17 @@ const char kRestoreCommandHelp[] =
 
 int RunRestoreCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("restore", arguments, {{kNoHistory}, {}}, options)) {
+    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {}}, options)) {
         return context.usage(*problem);
     }
     if (options.positional.size() != 2) {
-        return context.usage("restore takes FILE and ID");
+        return context.usage("the arguments are FILE and ID");
     }
     const std::string& path = options.positional[0];
     const auto id = ParseId(options.positional[1]);
     if (!id) {
-        return context.usage("restore: ID must be a restore point's number, not '" +
-                             options.positional[1] + "'");
+        return context.usage("ID must be a restore point's number, not '" + options.positional[1] +
+                             "'");
     }
     Source source;
     if (auto problem = OpenBankSource(context.files, path, source)) {

@@ -16,16 +16,16 @@ const char kSetCommandHelp[] =
 
 int RunSetCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("set", arguments, {{kNoHistory}, {}, true}, options)) {
+    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {}, true}, options)) {
         return context.usage(*problem);
     }
     const auto& positional = options.positional;
     if (positional.size() != 3) {
-        return context.usage("set takes FILE LEVEL MAPFILE");
+        return context.usage("the arguments are FILE LEVEL MAPFILE");
     }
     const std::string& path = positional[0];
     int number = 0;
-    if (auto problem = ParseLevelArgument("set", positional[1], number)) {
+    if (auto problem = ParseLevelArgument("LEVEL", positional[1], number)) {
         return context.usage(*problem);
     }
     const std::string& mapPath = positional[2];
@@ -44,7 +44,8 @@ int RunSetCommand(const CommandContext& context, const std::vector<std::string>&
         return context.fail(path, *problem);
     }
     return SaveLevelChanges(context, path, source, options, {{number - 1, parsed.map()}},
-                            "set level " + std::to_string(number));
+                            "set level " + std::to_string(number),
+                            "Level " + std::to_string(number) + " already holds that map");
 }
 
 }  // namespace morvane

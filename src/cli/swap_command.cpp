@@ -12,18 +12,24 @@ const char kSwapCommandHelp[] =
     "restore point (unless --no-history), and only when both saves succeed; otherwise FILE is\n"
     "untouched.\n";
 
+namespace {
+
+constexpr std::string_view kLevelNames[] = {"A", "B"};
+
+}  // namespace
+
 int RunSwapCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions("swap", arguments, {{kNoHistory}, {}}, options)) {
+    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {}}, options)) {
         return context.usage(*problem);
     }
     if (options.positional.size() != 3) {
-        return context.usage("swap takes FILE A B");
+        return context.usage("the arguments are FILE A B");
     }
     const std::string& path = options.positional[0];
     std::vector<int> levels;
     if (auto problem =
-            ParseLevelArguments("swap", std::span(options.positional).subspan(1), levels)) {
+            ParseLevelArguments(kLevelNames, std::span(options.positional).subspan(1), levels)) {
         return context.usage(*problem);
     }
     const auto [a, b] = std::pair(levels[0], levels[1]);
@@ -38,7 +44,8 @@ int RunSwapCommand(const CommandContext& context, const std::vector<std::string>
     }
     return SaveLevelChanges(
         context, path, source, options, {{a - 1, *mapB}, {b - 1, *mapA}},
-        "swap levels " + std::to_string(std::min(a, b)) + " and " + std::to_string(std::max(a, b)));
+        "swap levels " + std::to_string(std::min(a, b)) + " and " + std::to_string(std::max(a, b)),
+        "Levels " + std::to_string(a) + " and " + std::to_string(b) + " already hold those maps");
 }
 
 }  // namespace morvane

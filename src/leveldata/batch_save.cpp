@@ -42,6 +42,7 @@ LevelResult<BatchResult> SaveLevelsInFile(ByteFile& file, const LevelLayout& lay
         return LevelFailure{LevelError::ReadFailed, 0, layout.dataOffset, status};
     }
     copy->bytes.resize(present);
+    const std::vector<std::uint8_t> original = copy->bytes;
     const auto scratch = OpenMemoryFile(copy, OpenMode::ReadWrite);
     const LevelLayout inCopy{0, true};
 
@@ -59,6 +60,10 @@ LevelResult<BatchResult> SaveLevelsInFile(ByteFile& file, const LevelLayout& lay
     }
     const auto freeAfter = FreeBytes(*scratch);
     const std::span<const std::uint8_t> bank(copy->bytes.data(), LevelBank::kSize);
+    // A file that holds the whole bank already holding these bytes needs no write.
+    if (original.size() >= bank.size() && std::equal(bank.begin(), bank.end(), original.begin())) {
+        return BatchResult{freeBefore, freeAfter, false};
+    }
     if (auto failure = WriteBankToFile(file, layout.dataOffset, bank, note)) {
         return *failure;
     }

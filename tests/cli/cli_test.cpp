@@ -70,7 +70,7 @@ TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     }
     const auto text = run({"info", "cart.bin"});
     EXPECT_EQ(text.exitCode, 0) << text.err;
-    EXPECT_NE(text.out.find("Kind:           JRom (1)\n"), std::string::npos);
+    EXPECT_NE(text.out.find("Kind:           The J Rom (1)\n"), std::string::npos);
     EXPECT_NE(text.out.find("    1        98502"), std::string::npos);
     EXPECT_NE(text.out.find("Bank: " + std::to_string(used) + " bytes used, " +
                             std::to_string(16384 - used) + " bytes free"),
@@ -98,9 +98,13 @@ TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     EXPECT_EQ(run({"diff", "cart2.bin", "cart.bin"}).out, "No level differs.\n");
 
     write("notes.txt", std::string("hello"));
-    EXPECT_EQ(run({"info", "notes.txt"}).exitCode, 1);
+    const auto notes = run({"info", "notes.txt"});
+    EXPECT_EQ(notes.exitCode, 1);
+    EXPECT_EQ(notes.err,
+              "morvane-levels: notes.txt: Not a recognised source file (a cartridge "
+              "dump, level bank, MEKA savestate or 224-byte map).\n");
     EXPECT_EQ(run({"info", "absent.bin"}).err,
-              "morvane-levels: absent.bin: the file does not exist (No such file or directory)\n");
+              "morvane-levels: absent.bin: The file does not exist (No such file or directory).\n");
 }
 
 TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
@@ -241,6 +245,7 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
         {{"replace", "op.bin", "1", "9", "--levels", "5-6"}, {{5, replaced(5)}, {6, replaced(6)}}},
         // A tile replaced by itself changes no level: nothing is written, no point kept.
         {{"replace", "op.bin", "1", "1"}, {}},
+        {{"copy", "op.bin", "3", "3"}, {}},
     };
     for (const auto& c : cases) {
         write("op.bin", cartridge);
@@ -258,7 +263,9 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
     }
     write("op.bin", cartridge);
     const auto walls = std::ranges::count(map(5).storage(), 1);
-    EXPECT_EQ(run({"replace", "op.bin", "1", "9", "--levels", "5-5"}).out,
+    EXPECT_EQ(run({"copy", "op.bin", "3", "3"}).out,
+              "Level 3 already holds that map; nothing was written.\n");
+    EXPECT_EQ(run({"replace", "op.bin", "1", "9", "--levels", "5"}).out,
               "Level 5: " + std::to_string(walls) + " cells\n" + std::to_string(walls) +
                   " cells changed in 1 level.\n");
 }
@@ -468,15 +475,15 @@ TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
         fs::file_type typeAfter;
         std::optional<Bytes> bytesAfter;  // read through a link; never read from a FIFO
     } cases[] = {
-        {"existing file", file, apply, 1, "out: it already exists; give --force to replace it",
+        {"existing file", file, apply, 1, "out: It already exists; give --force to replace it.",
          fs::file_type::regular, kept},
-        {"FIFO", fifo, with(apply, "--force"), 1, "out: it is not a regular file",
+        {"FIFO", fifo, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::fifo, std::nullopt},
-        {"folder", folder, with(apply, "--force"), 1, "out: it is not a regular file",
+        {"folder", folder, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::directory, std::nullopt},
-        {"link to a file", link, with(apply, "--force"), 1, "out: it is not a regular file",
+        {"link to a file", link, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::symlink, kept},
-        {"device", device, with(apply, "--force"), 1, "out: it is not a regular file",
+        {"device", device, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::character, std::nullopt},
         {"forced over a file", file, with(apply, "--force"), 0, "", fs::file_type::regular,
          patched},
@@ -484,9 +491,9 @@ TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
          "cut.ips: warning: The patch cuts the result to 65536 bytes, past its end at 16384 "
          "bytes; the size was left as it is.",
          fs::file_type::regular, patched},
-        {"patch made over a link", link, make, 1, "out.ips: it is not a regular file",
+        {"patch made over a link", link, make, 1, "out.ips: It is not a regular file.",
          fs::file_type::symlink, kept},
-        {"picture over a FIFO", fifo, exportPicture, 1, "out: it is not a regular file",
+        {"picture over a FIFO", fifo, exportPicture, 1, "out: It is not a regular file.",
          fs::file_type::fifo, std::nullopt},
     };
     for (const auto& c : cases) {
@@ -531,7 +538,7 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
     write("short.txt", FormatMapText(busy).substr(2));
 
     const Refusal cases[] = {
-        {{"set", "full.bin", "1", "short.txt"}, "short.txt: line 1 has 31 numbers"},
+        {{"set", "full.bin", "1", "short.txt"}, "short.txt: Line 1 has 31 numbers."},
         {{"set", "one.map", "1", "good.txt"},
          "one.map: This source holds a single map and cannot be saved."},
         {{"set", "full.bin", "41", "good.txt"},
@@ -545,7 +552,7 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
          "full.bin: Level 41: its pointer at file byte 80 does not point into the bank's level "
          "data."},
         {{"export", "full.bin", "-o", "./full.bin"},
-         "./full.bin: this is the source file; the picture would replace it"},
+         "./full.bin: This is the source file; the picture would replace it."},
     };
     for (const auto& c : cases) {
         const auto result = run(c.arguments);
@@ -589,10 +596,10 @@ TEST_F(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
     } cases[] = {
         {{0444, 0755},
          {"set", "cart.bin", "1", "level.txt"},
-         "cart.bin: access to the file was denied (Permission denied)"},
+         "cart.bin: Access to the file was denied (Permission denied)."},
         {{0444, 0555},
          {"export", "cart.bin", "1"},
-         "Level1.raw: the file could not be created (Permission denied)"},
+         "Level1.raw: The file could not be created (Permission denied)."},
         {{0644, 0555},
          {"set", "cart.bin", "1", "level.txt"},
          "cart.bin: No restore point could be made in cart.bin.history, so nothing was written: "
@@ -638,15 +645,25 @@ TEST_F(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
 
 TEST_F(LevelsTool, UsageErrorsExitWithTwo) {
     write("bank.bin", demo::MakeDemoBank());
-    for (const std::vector<std::string>& arguments : {std::vector<std::string>{},
-                                                      {"frobnicate"},
-                                                      {"dump", "bank.bin", "100"},
-                                                      {"set", "bank.bin", "1"},
-                                                      {"info", "bank.bin", "--yaml"},
-                                                      {"export", "bank.bin", "--format", "bmp"}}) {
-        const auto result = run(arguments);
+    const Refusal cases[] = {
+        {{}, "no command given (see 'morvane-levels --help')"},
+        {{"frobnicate"}, "unknown command 'frobnicate' (see 'morvane-levels --help')"},
+        {{"dump", "bank.bin", "100"}, "dump: LEVEL must be a level number 1..99, not '100'"},
+        {{"set", "bank.bin", "-1", "-"}, "set: LEVEL must be a level number 1..99, not '-1'"},
+        {{"copy", "bank.bin", "3", "0"}, "copy: TO must be a level number 1..99, not '0'"},
+        {{"swap", "bank.bin", "-2", "3"}, "swap: A must be a level number 1..99, not '-2'"},
+        {{"replace", "bank.bin", "64", "5"}, "replace: OLD must be a tile number 0..63, not '64'"},
+        {{"set", "bank.bin", "1"}, "set: the arguments are FILE LEVEL MAPFILE"},
+        {{"info", "bank.bin", "--yaml"}, "info: unknown option '--yaml'"},
+        {{"export", "bank.bin", "--format", "bmp"}, "export: --format is raw or png, not 'bmp'"},
+    };
+    for (const auto& c : cases) {
+        const auto result = run(c.arguments);
         EXPECT_EQ(result.exitCode, 2);
-        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+        const std::string help = c.arguments.empty() || c.arguments[0] == "frobnicate"
+                                     ? ""
+                                     : " (see 'morvane-levels " + c.arguments[0] + " --help')";
+        EXPECT_EQ(result.err, "morvane-levels: " + c.error + help + "\n");
     }
     for (const char* command : {"info", "dump", "set", "repack", "export", "history", "restore",
                                 "diff", "copy", "swap", "replace", "patch"}) {
