@@ -17,8 +17,9 @@ inline constexpr int kMaxGifSide = 256;
 // is transparent when the file has a transparent colour, else the background colour of the
 // file's colour table, else black. An index past the colour table is transparent, or white in
 // a file without a transparent colour. Interlaced frames are put back in row order. Later
-// frames are ignored. Anything else (see GifError) gives an error and no picture; decoding
-// never allocates more than the bytes' length plus kMaxGifSide squared pixels.
+// frames are ignored. Anything else (see GifError) gives an error and no picture. Sizes are
+// checked before pixels are read, so however large a file claims its picture to be, decoding
+// allocates at most one frame of kMaxGifSide squared indices and one such picture.
 GifResult DecodeGif(std::span<const std::uint8_t> bytes);
 
 }  // namespace morvane
