@@ -1,5 +1,6 @@
 #include "picture/level_export.h"
 
+#include <array>
 #include <charconv>
 #include <filesystem>
 

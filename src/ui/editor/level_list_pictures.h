@@ -62,6 +62,7 @@ private:
 
     const std::array<Picture, LevelMap::kTileCount>& cells();
     void draw(Entry& entry, int index);
+    // The small picture of map, made from the cached small cells, as the list shows it.
     QImage smallPicture(const LevelMap& map);
 
     const LevelDocument& m_document;
