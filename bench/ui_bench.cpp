@@ -15,9 +15,9 @@
 
 #include "demo_levels.h"
 #include "gif_writer.h"
+#include "picture/level_export.h"
 #include "ui/editor/editor_window.h"
 #include "ui/editor/level_document.h"
-#include "ui/editor/level_export.h"
 #include "ui/editor/level_list_delegate.h"
 #include "ui/editor/level_list_pictures.h"
 #include "ui/editor/message_boxes.h"
@@ -114,7 +114,7 @@ BENCHMARK_CAPTURE(SwitchLevels, tiles_decoded_anew, false)->Unit(benchmark::kMic
 
 void ExportRawPicture(benchmark::State& state) {
     Workspace workspace;
-    TileImages tiles(QDir::currentPath());
+    TileSet tiles(QDir::currentPath().toStdString());
     const LevelMap map = demo::MakeDemoLevel(5);
     for (auto _ : state) {
         benchmark::DoNotOptimize(RawPictureBytes(ExportLevelPicture(map, tiles)));
@@ -149,7 +149,7 @@ void BuildAllListPictures(benchmark::State& state) {
     SilentMessageBoxes messages;
     EditorWindow window(workspace.selection(), messages);
     const LevelDocument& document = *window.findChild<LevelDocument*>();
-    TileImages tiles(QDir::currentPath());
+    TileSet tiles(QDir::currentPath().toStdString());
     for (auto _ : state) {
         LevelListPictures pictures(document, tiles);
         pictures.refresh();

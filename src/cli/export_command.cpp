@@ -1,15 +1,12 @@
 #include "cli/export_command.h"
 
-#include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
+#include <filesystem>
 #include <ostream>
 
 #include "leveldata/level_loader.h"
-#include "ui/editor/level_export.h"
-#include "ui/editor/tile_images.h"
+#include "picture/level_export.h"
+#include "picture/png_encoder.h"
+#include "picture/tile_set.h"
 
 namespace morvane {
 
@@ -55,15 +52,18 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
     if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
         return context.fail(path, *problem);
     }
-    const QFileInfo sourceInfo(QFile::decodeName(path.c_str()));
-    TileImages tiles = tilesFolder
-                           ? TileImages::FromTileFolder(QFile::decodeName(tilesFolder->c_str()))
-                           : TileImages(sourceInfo.absolutePath());
+    namespace fs = std::filesystem;
+    const fs::path sourcePath(path);
+    std::error_code absoluteError;
+    TileSet tiles = tilesFolder
+                        ? TileSet::FromTileFolder(*tilesFolder)
+                        : TileSet(fs::absolute(sourcePath, absoluteError).parent_path().string());
     SourceSelection selection;
-    selection.fileName = QFile::encodeName(sourceInfo.fileName()).toStdString();
+    selection.fileName = sourcePath.filename().string();
     selection.numMaps = std::string(source.descriptor.numMaps);
 
-    if (all && output && !QDir().mkpath(QFile::decodeName(output->c_str()))) {
+    std::error_code folderError;
+    if (all && output && !fs::create_directories(*output, folderError) && folderError) {
         return context.fail(*output, "the folder cannot be created");
     }
     const int last = all ? source.layout->levelCount() : first;
@@ -72,34 +72,32 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
         if (!level.ok()) {
             return context.fail(path, DescribeLevelFailure(level.failure()));
         }
-        const QImage picture = ExportLevelPicture(level.value().map, tiles);
-        QString name = ExportFileName(selection, number);
+        const Picture picture = ExportLevelPicture(level.value().map, tiles);
+        std::string name = ExportFileName(selection, number);
         std::vector<std::uint8_t> bytes;
         if (format == "png") {
-            name.replace(name.size() - 4, 4, QStringLiteral(".png"));
-            QBuffer encoded;
-            encoded.open(QIODevice::WriteOnly);
-            picture.save(&encoded, "PNG");
-            bytes.assign(encoded.data().begin(), encoded.data().end());
+            name.replace(name.size() - 4, 4, ".png");
+            auto encoded = EncodePng(picture);
+            if (!encoded) {
+                return context.fail(name, "the PNG picture could not be made");
+            }
+            bytes = std::move(*encoded);
         } else {
             bytes = RawPictureBytes(picture);
         }
         // The editor writes beside the source; -o names the file, or the folder for --all.
-        QString target = QDir::cleanPath(sourceInfo.dir().filePath(name));
+        std::string target = (sourcePath.parent_path() / name).lexically_normal().string();
         if (output) {
-            const QString given = QFile::decodeName(output->c_str());
-            target = all ? QDir(given).filePath(name) : given;
+            target = all ? (fs::path(*output) / name).string() : *output;
         }
-        const std::string targetPath = QFile::encodeName(target).toStdString();
-        if (IsSameFile(target, sourceInfo.filePath())) {
-            return context.fail(targetPath,
-                                "this is the source file; the picture would replace it");
+        if (IsSameFile(target, path)) {
+            return context.fail(target, "this is the source file; the picture would replace it");
         }
-        if (const FileStatus status = ReplaceFileContents(context.files, targetPath, bytes);
+        if (const FileStatus status = ReplaceFileContents(context.files, target, bytes);
             !status.ok()) {
-            return context.fail(targetPath, DescribeFileStatus(status));
+            return context.fail(target, DescribeFileStatus(status));
         }
-        context.out << targetPath << "\n";
+        context.out << target << "\n";
     }
     return 0;
 }

@@ -42,6 +42,7 @@ TEST(FuzzReplay, EveryTarget) {
     Replay("patch", demo::PatchSeeds(), FuzzPatch, 20);
     Replay("restore_point", demo::RestorePointSeeds(), FuzzRestorePoint, 5);
     Replay("maptext", demo::MapTextSeeds(), FuzzMapText, 5);
+    Replay("gif", demo::GifSeeds(), FuzzGif, 5);
 }
 
 }  // namespace

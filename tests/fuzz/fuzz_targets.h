@@ -39,4 +39,8 @@ void FuzzRestorePoint(std::span<const std::uint8_t> input);
 // formats the same again; a refused text has a problem in words.
 void FuzzMapText(std::span<const std::uint8_t> input);
 
+// A tile picture's GIF file: decoding twice gives the same picture or the same worded error;
+// a picture is within kMaxGifSide each way and every pixel opaque or fully transparent.
+void FuzzGif(std::span<const std::uint8_t> input);
+
 }  // namespace morvane::fuzz

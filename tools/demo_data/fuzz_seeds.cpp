@@ -4,6 +4,7 @@
 
 #include "bank_builder.h"
 #include "demo_levels.h"
+#include "gif_writer.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/level_codec.h"
 #include "leveldata/map_text.h"
@@ -169,6 +170,24 @@ std::vector<NamedBytes> MapTextSeeds() {
     seeds.emplace_back("bad-word", bytes("x " + text));
     seeds.emplace_back("tile-64", bytes("64 " + text.substr(text.find(' ') + 1)));
     seeds.emplace_back("too-few", bytes(text.substr(0, text.size() / 2)));
+    return seeds;
+}
+
+std::vector<NamedBytes> GifSeeds() {
+    std::vector<NamedBytes> seeds = {{"tile-0.gif", EncodeGif(MakeTilePicture(0))},
+                                     {"tile-3.gif", EncodeGif(MakeTilePicture(3))}};
+    IndexedPicture interlaced = MakeTilePicture(9);
+    interlaced.interlaced = true;
+    seeds.emplace_back("interlaced.gif", EncodeGif(interlaced));
+    IndexedPicture framed = MakeTilePicture(7);
+    framed.screenWidth = 20;
+    framed.screenHeight = 19;
+    framed.left = 3;
+    framed.top = 2;
+    seeds.emplace_back("framed.gif", EncodeGif(framed));
+    std::vector<std::uint8_t> cut = seeds[0].second;
+    cut.resize(cut.size() / 2);
+    seeds.emplace_back("cut.gif", cut);
     return seeds;
 }
 

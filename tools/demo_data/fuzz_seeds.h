@@ -32,4 +32,8 @@ std::vector<NamedBytes> RestorePointSeeds();
 // whitespace, and texts with a short line, a bad word, a tile out of range and too few numbers.
 std::vector<NamedBytes> MapTextSeeds();
 
+// Seed inputs for the GIF reader's fuzzer: demo tile pictures with and without a transparent
+// colour, an interlaced picture, a frame inside a larger screen, and a tile picture cut short.
+std::vector<NamedBytes> GifSeeds();
+
 }  // namespace morvane::demo

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "ui/editor/digit_font.h"
+#include "picture/digit_font.h"
 
 namespace morvane::demo {
 
@@ -27,7 +27,7 @@ constexpr std::array<std::array<std::uint8_t, 3>, 8> kGroupColours = {{
 
 }  // namespace
 
-bool WriteGif(const std::string& path, const IndexedPicture& picture, std::string& error) {
+std::vector<std::uint8_t> EncodeGif(const IndexedPicture& picture) {
     int colours = 2;
     while (colours < int(picture.palette.size())) {
         colours *= 2;
@@ -37,25 +37,23 @@ bool WriteGif(const std::string& path, const IndexedPicture& picture, std::strin
         entries[index] = {picture.palette[index][0], picture.palette[index][1],
                           picture.palette[index][2]};
     }
-    // Opened here rather than by giflib, which creates files readable by their owner only: the
-    // pictures get the same permissions as the other files of a folder (0666 less the umask).
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
+    std::vector<std::uint8_t> bytes;
+    const auto append = [](GifFileType* gif, const GifByteType* data, int length) {
+        auto& out = *static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+        out.insert(out.end(), data, data + length);
+        return length;
+    };
     int status = 0;
-    GifFileType* gif = EGifOpenFileHandle(descriptor, &status);
+    GifFileType* gif = EGifOpen(&bytes, append, &status);
     if (!gif) {
-        ::close(descriptor);
-        error = path + ": " + GifErrorString(status);
-        return false;
+        return {};
     }
     // Transparency needs a graphic control extension, which GIF89a introduced.
     EGifSetGifVersion(gif, picture.transparentIndex >= 0);
     ColorMapObject* map = GifMakeMapObject(colours, entries.data());
-    bool written =
-        map && EGifPutScreenDesc(gif, picture.width, picture.height, 8, 0, map) == GIF_OK;
+    const int screenWidth = picture.screenWidth ? picture.screenWidth : picture.width;
+    const int screenHeight = picture.screenHeight ? picture.screenHeight : picture.height;
+    bool written = map && EGifPutScreenDesc(gif, screenWidth, screenHeight, 8, 0, map) == GIF_OK;
     if (written && picture.transparentIndex >= 0) {
         // A graphic control extension: no disposal, no delay, transparent colour flag set.
         GraphicsControlBlock control{};
@@ -65,21 +63,45 @@ bool WriteGif(const std::string& path, const IndexedPicture& picture, std::strin
         EGifGCBToExtension(&control, extension);
         written = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK;
     }
-    written = written &&
-              EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, nullptr) == GIF_OK;
-    for (int row = 0; written && row < picture.height; ++row) {
-        auto* line = const_cast<GifPixelType*>(picture.pixels.data() + row * picture.width);
-        written = EGifPutLine(gif, line, picture.width) == GIF_OK;
-    }
-    if (!written) {
-        error = path + ": " + GifErrorString(gif->Error);
+    written = written && EGifPutImageDesc(gif, picture.left, picture.top, picture.width,
+                                          picture.height, picture.interlaced, nullptr) == GIF_OK;
+    // An interlaced picture stores every eighth row from 0, every eighth from 4, every fourth
+    // from 2, then every second from 1.
+    const int passes = picture.interlaced ? 4 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        const int start = picture.interlaced ? std::array{0, 4, 2, 1}[std::size_t(pass)] : 0;
+        const int step = picture.interlaced ? std::array{8, 8, 4, 2}[std::size_t(pass)] : 1;
+        for (int row = start; written && row < picture.height; row += step) {
+            auto* line = const_cast<GifPixelType*>(picture.pixels.data() + row * picture.width);
+            written = EGifPutLine(gif, line, picture.width) == GIF_OK;
+        }
     }
     GifFreeMapObject(map);
-    if (EGifCloseFile(gif, &status) != GIF_OK && written) {
-        error = path + ": " + GifErrorString(status);
-        written = false;
+    written = EGifCloseFile(gif, &status) == GIF_OK && written;
+    return written ? bytes : std::vector<std::uint8_t>();
+}
+
+bool WriteGif(const std::string& path, const IndexedPicture& picture, std::string& error) {
+    const std::vector<std::uint8_t> bytes = EncodeGif(picture);
+    if (bytes.empty()) {
+        error = path + ": giflib refused the picture";
+        return false;
     }
-    return written;
+    // Written here rather than by giflib, which creates files readable by their owner only:
+    // the pictures get the same permissions as the other files of a folder (0666 less the
+    // umask).
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = ::write(descriptor, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    const int writeErrno = errno;
+    if (::close(descriptor) != 0 || !written) {
+        error = path + ": " + std::strerror(written ? errno : writeErrno);
+        return false;
+    }
+    return true;
 }
 
 IndexedPicture MakeTilePicture(int tile) {

@@ -14,7 +14,18 @@ struct IndexedPicture {
     std::vector<std::array<std::uint8_t, 3>> palette;  // red, green, blue; at most 256 colours
     std::vector<std::uint8_t> pixels;                  // width * height palette indices
     int transparentIndex = -1;                         // palette index drawn transparent, or -1
+    // The logical screen the picture is drawn on (0: the picture's size) and the picture's
+    // place on it; tests use them for frames that do not cover their screen.
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int left = 0;
+    int top = 0;
+    bool interlaced = false;  // rows stored in the four interlace passes
 };
+
+// The GIF file of picture: one frame, the palette as the global colour table, GIF89a with a
+// graphic control extension when a colour is transparent. Empty when giflib refuses.
+std::vector<std::uint8_t> EncodeGif(const IndexedPicture& picture);
 
 // Writes picture as a GIF file. Returns false and sets error when the file cannot be written.
 bool WriteGif(const std::string& path, const IndexedPicture& picture, std::string& error);

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
              {std::pair{"unpack", demo::UnpackSeeds()}, std::pair{"source", demo::SourceSeeds()},
               std::pair{"patch", demo::PatchSeeds()},
               std::pair{"restore_point", demo::RestorePointSeeds()},
-              std::pair{"maptext", demo::MapTextSeeds()}}) {
+              std::pair{"maptext", demo::MapTextSeeds()}, std::pair{"gif", demo::GifSeeds()}}) {
             std::filesystem::create_directories(folder / target, error);
             for (const auto& [name, bytes] : seeds) {
                 if (error || !WriteFile(folder / target / name, bytes)) {

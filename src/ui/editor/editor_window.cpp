@@ -16,17 +16,18 @@
 
 #include "leveldata/disk_file_system.h"
 #include "leveldata/map_text.h"
+#include "picture/level_export.h"
 #include "sources/source_kind.h"
 #include "ui/editor/caption_fitting.h"
 #include "ui/editor/emulator_launcher.h"
 #include "ui/editor/level_document.h"
-#include "ui/editor/level_export.h"
 #include "ui/editor/level_grid.h"
 #include "ui/editor/level_list_delegate.h"
 #include "ui/editor/level_list_pictures.h"
 #include "ui/editor/message_boxes.h"
 #include "ui/editor/paint_command.h"
 #include "ui/editor/paste_command.h"
+#include "ui/editor/picture_image.h"
 
 namespace morvane {
 
@@ -159,7 +160,7 @@ EditorWindow::EditorWindow(const SourceSelection& selection, MessageBoxes& messa
       m_messages(messages),
       m_files(files),
       m_document(new LevelDocument(selection, this)),
-      m_tiles(QDir::currentPath()) {
+      m_tiles(QFile::encodeName(QDir::currentPath()).toStdString()) {
     setObjectName(QStringLiteral("Form1"));
     // No close button and no maximize: the editor is left only through Quit. Minimize stays.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -396,15 +397,16 @@ void EditorWindow::exportPicture() {
     // The picture is made from the tile pictures, not read back from the screen, so a covered
     // or minimised window exports the same. It lands in the current directory, the source's
     // folder, written whole or not at all.
-    const QString name = ExportFileName(m_document->selection(), m_levelCombo->currentIndex() + 1);
-    if (IsSameFile(name, QFile::decodeName(m_document->selection().fileName.c_str()))) {
+    const std::string fileName =
+        ExportFileName(m_document->selection(), m_levelCombo->currentIndex() + 1);
+    const QString name = QFile::decodeName(fileName.c_str());
+    if (IsSameFile(fileName, m_document->selection().fileName)) {
         message(QStringLiteral("The picture was not saved.\n%1 is the open source file.").arg(name),
                 QMessageBox::Warning);
         return;
     }
     const auto bytes = RawPictureBytes(ExportLevelPicture(m_document->map(), m_tiles));
-    const FileStatus status =
-        ReplaceFileContents(m_files, QFile::encodeName(name).toStdString(), bytes);
+    const FileStatus status = ReplaceFileContents(m_files, fileName, bytes);
     if (!status.ok()) {
         message(QStringLiteral("The picture was not saved.\n%1: %2.")
                     .arg(name, QString::fromStdString(DescribeFileStatus(status))),
@@ -434,7 +436,7 @@ void EditorWindow::copyLevel() {
     const LevelMap& map = m_document->map();
     auto* data = new QMimeData;
     data->setText(QString::fromStdString(FormatMapText(map)));
-    data->setImageData(ExportLevelPicture(map, m_tiles));
+    data->setImageData(ToQImage(ExportLevelPicture(map, m_tiles), QImage::Format_RGB32));
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
@@ -511,7 +513,8 @@ void EditorWindow::showBrushes() {
 
 void EditorWindow::showBrushTile(int slot) {
     BrushControls& brush = m_brushes[std::size_t(slot)];
-    const QImage picture = m_tiles.tile(brush.tiles->currentIndex());
+    const QImage picture =
+        ToQImage(m_tiles.tile(brush.tiles->currentIndex()), QImage::Format_ARGB32);
     // A preview shows its picture at the picture's own size, growing from its top-left corner.
     brush.preview->setPixmap(QPixmap::fromImage(picture));
     brush.preview->resize(picture.size());

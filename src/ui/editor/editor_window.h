@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "leveldata/byte_file.h"
+#include "picture/tile_set.h"
 #include "sources/source_selection.h"
-#include "ui/editor/tile_images.h"
 
 class QComboBox;
 class QLabel;
@@ -91,7 +91,7 @@ private:
     MessageBoxes& m_messages;
     FileSystem& m_files;
     LevelDocument* m_document;
-    TileImages m_tiles;
+    TileSet m_tiles;
     std::unique_ptr<LevelListPictures> m_listPictures;
     bool m_started = false;
 

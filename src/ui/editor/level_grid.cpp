@@ -4,12 +4,15 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "ui/editor/level_picture.h"
+#include "picture/level_picture.h"
 
 namespace morvane {
 
-LevelGrid::LevelGrid(const LevelDocument& document, TileImages& tiles, QWidget* parent)
-    : QWidget(parent), m_document(document), m_images(tiles) {
+LevelGrid::LevelGrid(const LevelDocument& document, TileSet& tiles, QWidget* parent)
+    : QWidget(parent),
+      m_document(document),
+      m_images(tiles),
+      m_picture(kLevelPictureWidth, kLevelPictureHeight, kLevelBackground) {
     m_tiles.fill(-1);
     // The grid stands for the 224 cells; cell k is addressed by its index.
     setObjectName(QStringLiteral("Image1"));
@@ -22,17 +25,23 @@ LevelGrid::LevelGrid(const LevelDocument& document, TileImages& tiles, QWidget* 
 }
 
 QRect LevelGrid::cellRect(int cell) const {
-    return LevelCellRect(cell);
+    return QRect(LevelMap::columnOf(cell) * TileSet::kCellSize,
+                 LevelMap::rowOf(cell) * TileSet::kCellSize, TileSet::kCellSize,
+                 TileSet::kCellSize);
 }
 
 int LevelGrid::cellAt(QPoint point) const {
-    return LevelCellAt(point);
+    if (point.x() < 0 || point.y() < 0 || point.x() >= kLevelPictureWidth ||
+        point.y() >= kLevelPictureHeight) {
+        return -1;
+    }
+    return LevelMap::cellAt(point.x() / TileSet::kCellSize, point.y() / TileSet::kCellSize);
 }
 
 void LevelGrid::showCell(int cell) {
     const int tile = m_document.map().cell(cell);
     m_tiles[std::size_t(cell)] = tile;
-    m_pictures[std::size_t(cell)] = m_images.scaledTile(tile);
+    DrawLevelCell(m_picture, cell, m_images.cell(tile));
     update(cellRect(cell));
 }
 
@@ -41,18 +50,17 @@ void LevelGrid::showLevel() {
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
         m_tiles[std::size_t(cell)] = map.cell(cell);
     }
-    m_pictures = LevelCellPictures(map, m_images);
+    DrawLevel(m_picture, map, m_images);
     update();
 }
 
 void LevelGrid::paintEvent(QPaintEvent* event) {
+    // The picture is shown where it lies, without a copy of its pixels.
+    const QImage shown(reinterpret_cast<const uchar*>(m_picture.row(0)), m_picture.width(),
+                       m_picture.height(), m_picture.width() * int(sizeof(std::uint32_t)),
+                       QImage::Format_RGB32);
     QPainter painter(this);
-    for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
-        const QRect target = cellRect(cell);
-        if (event->rect().intersects(target)) {
-            DrawLevelCell(painter, target, m_pictures[std::size_t(cell)]);
-        }
-    }
+    painter.drawImage(event->rect(), shown, event->rect());
 }
 
 void LevelGrid::mousePressEvent(QMouseEvent* event) {

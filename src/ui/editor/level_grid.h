@@ -1,25 +1,25 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 #include <array>
 
 #include "leveldata/level_map.h"
+#include "picture/picture.h"
+#include "picture/tile_set.h"
 #include "ui/editor/level_document.h"
-#include "ui/editor/tile_images.h"
 
 namespace morvane {
 
-// The 32 x 7 grid of tile pictures that shows the document's level. Each cell keeps the
-// picture it was given when its value was set (at a load, or when it was painted), and a
-// change of one cell repaints only that cell. Presses and pointer moves are reported by cell;
-// what they do is the window's business.
+// The 32 x 7 grid of tile pictures that shows the document's level. The grid keeps the level's
+// picture, each cell drawn from its tile's picture when its value was set (at a load, or when
+// it was painted), and a change of one cell redraws and repaints only that cell. Presses and
+// pointer moves are reported by cell; what they do is the window's business.
 class LevelGrid : public QWidget {
     Q_OBJECT
 
 public:
     // document and tiles must outlive the grid.
-    LevelGrid(const LevelDocument& document, TileImages& tiles, QWidget* parent = nullptr);
+    LevelGrid(const LevelDocument& document, TileSet& tiles, QWidget* parent = nullptr);
 
     // Where cell 0..223 lies, in the grid's own coordinates.
     QRect cellRect(int cell) const;
@@ -45,9 +45,10 @@ private:
     void showLevel();
 
     const LevelDocument& m_document;
-    TileImages& m_images;
+    TileSet& m_images;
     std::array<int, LevelMap::kCellCount> m_tiles;
-    std::array<QImage, LevelMap::kCellCount> m_pictures;
+    // The level as shown; the background colour until a level is loaded.
+    Picture m_picture;
 };
 
 }  // namespace morvane

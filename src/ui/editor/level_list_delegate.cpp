@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "picture/level_picture.h"
 #include "ui/editor/level_list_pictures.h"
-#include "ui/editor/level_picture.h"
 
 namespace morvane {
 

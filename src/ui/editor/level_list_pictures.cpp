@@ -3,8 +3,9 @@
 #include <QPainter>
 
 #include "leveldata/level_codec.h"
+#include "picture/level_picture.h"
 #include "ui/editor/level_document.h"
-#include "ui/editor/level_picture.h"
+#include "ui/editor/picture_image.h"
 
 namespace morvane {
 
@@ -16,7 +17,7 @@ QString SizeText(int bytes) {
 
 }  // namespace
 
-LevelListPictures::LevelListPictures(const LevelDocument& document, TileImages& tiles)
+LevelListPictures::LevelListPictures(const LevelDocument& document, TileSet& tiles)
     : m_document(document), m_tiles(tiles) {}
 
 QImage LevelListPictures::UnreadablePicture() {
@@ -56,17 +57,21 @@ void LevelListPictures::refresh() {
     m_editedMap.reset();
 }
 
-const std::array<QImage, LevelMap::kTileCount>& LevelListPictures::cells() {
+const std::array<Picture, LevelMap::kTileCount>& LevelListPictures::cells() {
     if (!m_cells) {
         m_cells = SmallCellPictures(m_tiles);
     }
     return *m_cells;
 }
 
+QImage LevelListPictures::smallPicture(const LevelMap& map) {
+    return ToQImage(RenderSmallLevelPicture(map, cells()), QImage::Format_RGB32);
+}
+
 void LevelListPictures::draw(Entry& entry, int index) {
     entry.row.number = QString::number(index + 1);
     if (entry.readable) {
-        entry.row.picture = RenderSmallLevelPicture(entry.map, cells());
+        entry.row.picture = smallPicture(entry.map);
         entry.row.size = SizeText(int(entry.stream.size()));
     } else {
         entry.row.picture = UnreadablePicture();
@@ -80,8 +85,7 @@ const LevelListPictures::Row& LevelListPictures::row(int index) {
     if (m_document.isDirty() && m_document.hasLevel() && index == m_document.shownLevel()) {
         if (m_editedMap != m_document.map()) {
             m_editedMap = m_document.map();
-            m_editedRow = {QString::number(index + 1),
-                           RenderSmallLevelPicture(*m_editedMap, cells()),
+            m_editedRow = {QString::number(index + 1), smallPicture(*m_editedMap),
                            SizeText(int(PackLevel(*m_editedMap).size()))};
             ++m_drawCount;
         }

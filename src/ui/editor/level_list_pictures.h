@@ -9,7 +9,8 @@
 
 #include "leveldata/level_bank.h"
 #include "leveldata/level_map.h"
-#include "ui/editor/tile_images.h"
+#include "picture/picture.h"
+#include "picture/tile_set.h"
 
 namespace morvane {
 
@@ -31,7 +32,7 @@ public:
     };
 
     // document and tiles must outlive the pictures.
-    LevelListPictures(const LevelDocument& document, TileImages& tiles);
+    LevelListPictures(const LevelDocument& document, TileSet& tiles);
 
     // Reads the bank from the document's open file. A row whose level's stream differs from the
     // one its picture was drawn from is drawn again when next asked for; the tile pictures are
@@ -59,13 +60,15 @@ private:
         Row row;
     };
 
-    const std::array<QImage, LevelMap::kTileCount>& cells();
+    const std::array<Picture, LevelMap::kTileCount>& cells();
     void draw(Entry& entry, int index);
+    // The small picture of map, made from the cached small cells, as the list shows it.
+    QImage smallPicture(const LevelMap& map);
 
     const LevelDocument& m_document;
-    TileImages& m_tiles;
+    TileSet& m_tiles;
     std::array<Entry, LevelBank::kLevelCount> m_entries;
-    std::optional<std::array<QImage, LevelMap::kTileCount>> m_cells;
+    std::optional<std::array<Picture, LevelMap::kTileCount>> m_cells;
     // The shown level's edited map and the row drawn from it.
     std::optional<LevelMap> m_editedMap;
     Row m_editedRow;

@@ -13,11 +13,11 @@
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
 #include "leveldata/memory_file_system.h"
+#include "picture/level_picture.h"
 #include "sources/source_descriptor.h"
 #include "ui/editor/editor_window.h"
 #include "ui/editor/level_document.h"
 #include "ui/editor/level_grid.h"
-#include "ui/editor/level_picture.h"
 #include "ui/editor/message_boxes.h"
 
 namespace morvane::test {

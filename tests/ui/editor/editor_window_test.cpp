@@ -3,7 +3,8 @@
 
 #include "editor_test_support.h"
 #include "leveldata/map_text.h"
-#include "ui/editor/tile_images.h"
+#include "picture/tile_set.h"
+#include "ui/editor/picture_image.h"
 #include "unprivileged_user.h"
 
 namespace morvane::test {
@@ -133,7 +134,8 @@ TEST_F(EditorWindowTest, UnreadableTileReadOnlyFolderAndReadOnlySource) {
                                    std::filesystem::perms::none);
     auto window = openCartridge();
     // Test level 0 holds tile 0 in cells 0 and 1, tile 7 in cells 2 and 3.
-    EXPECT_EQ(ShownCell(*window, 0), ExpectedCell(TileImages::Placeholder(0)));
+    EXPECT_EQ(ShownCell(*window, 0),
+              ExpectedCell(ToQImage(TileSet::Placeholder(0), QImage::Format_ARGB32)));
     EXPECT_EQ(ShownCell(*window, 2), ExpectedTile(7));
     const TemporaryMode readOnlyFolder(workspace.path().toStdString(),
                                        std::filesystem::perms(0555));
@@ -152,26 +154,6 @@ TEST_F(EditorWindowTest, UnreadableTileReadOnlyFolderAndReadOnlySource) {
               "The file cart.bin cannot be opened for reading and writing: access to the file was "
               "denied (Permission denied).");
     EXPECT_EQ(messages.calls.at(1).icon, QMessageBox::Warning);
-}
-
-TEST(TileImages, FindsPicturesInEitherLetterCaseNumbersBadOnesAndReadsChangedOnesAgain) {
-    Workspace workspace;
-    QDir folder(workspace.path());
-    ASSERT_TRUE(folder.rename("gif", "GIF"));
-    ASSERT_TRUE(folder.rename("GIF/5.gif", "GIF/5.GIF"));
-    ASSERT_TRUE(folder.remove("GIF/12.gif"));
-    workspace.write("GIF/13.gif", {'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'});
-    TileImages tiles(workspace.path());
-    EXPECT_EQ(tiles.picturePath(5), workspace.filePath("GIF/5.GIF"));
-    EXPECT_EQ(tiles.picturePath(6), workspace.filePath("GIF/6.gif"));
-    EXPECT_EQ(tiles.tile(12), TileImages::Placeholder(12));
-    EXPECT_EQ(tiles.tile(13), TileImages::Placeholder(13));
-    EXPECT_NE(TileImages::Placeholder(12), TileImages::Placeholder(13));
-    tiles.tile(6);
-    demo::IndexedPicture square{8, 8, {{0x12, 0x34, 0x56}}, std::vector<std::uint8_t>(64, 0), -1};
-    std::string error;
-    ASSERT_TRUE(demo::WriteGif(workspace.filePath("GIF/6.gif").toStdString(), square, error));
-    EXPECT_EQ(tiles.scaledTile(6).pixel(31, 31), qRgb(0x12, 0x34, 0x56));
 }
 
 using ExportTest = EditorTest;

@@ -6,7 +6,7 @@
 namespace morvane {
 
 // Decimal digits in a 3 x 5 pixel font, so that a tile number can be drawn on a small square
-// without any font installed. The editor's placeholder pictures and the demo's tile pictures
+// without any font installed. The placeholder tile pictures and the demo's tile pictures
 // both draw their numbers with it. Standard library only.
 inline constexpr int kDigitWidth = 3;
 inline constexpr int kDigitHeight = 5;

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QImage>
-#include <QString>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "leveldata/level_map.h"
+#include "picture/picture.h"
+#include "picture/tile_set.h"
 #include "sources/source_selection.h"
-#include "ui/editor/tile_images.h"
 
 namespace morvane {
 
@@ -19,20 +19,19 @@ inline constexpr int kExportHeight = 112;
 // red. No header, no padding.
 inline constexpr int kRawFileSize = kExportWidth * kExportHeight * 3;
 
-// The exported picture of map (Format_RGB32): output pixel (i, j) is pixel (2 (i mod 16),
-// 2 (j mod 16)) of the picture the grid shows in the cell at column i / 16, row j / 16, with
-// transparent tile pixels in the grid's background colour.
-QImage ExportLevelPicture(const LevelMap& map, TileImages& tiles);
+// The exported picture of map (opaque): output pixel (i, j) is pixel (2 (i mod 16),
+// 2 (j mod 16)) of the grid's cell at column i / 16, row j / 16.
+Picture ExportLevelPicture(const LevelMap& map, TileSet& tiles);
 
-// The RAW file bytes of an exported picture.
-std::vector<std::uint8_t> RawPictureBytes(const QImage& picture);
+// The RAW file bytes of a picture: blue, green, red for each pixel, alpha dropped.
+std::vector<std::uint8_t> RawPictureBytes(const Picture& picture);
 
 // The export's file name, without a folder: for a source of one level the source file's name
 // plus ".raw" (map.bin.raw), otherwise "Level" and the level number plus ".raw" (Level12.raw).
-QString ExportFileName(const SourceSelection& selection, int levelNumber);
+std::string ExportFileName(const SourceSelection& selection, int levelNumber);
 
 // True when path and sourcePath name one existing file, through links too: writing the picture
 // there would replace the source it was made from.
-bool IsSameFile(const QString& path, const QString& sourcePath);
+bool IsSameFile(const std::string& path, const std::string& sourcePath);
 
 }  // namespace morvane

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "demo_levels.h"
+#include "gif_writer.h"
+#include "picture/gif_decoder.h"
+#include "picture/level_export.h"
+#include "picture/png_encoder.h"
+#include "picture/tile_set.h"
+
+namespace morvane {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// A folder of its own for each test, removed afterwards.
+struct Folder {
+    Folder() { fs::create_directories(path / "gif"); }
+    ~Folder() { fs::remove_all(path); }
+    void write(const std::string& name, const Bytes& bytes) const {
+        std::ofstream(path / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    fs::path path = fs::temp_directory_path() /
+                    ("morvane-picture-" + std::to_string(::getpid()) + "-" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+// width x height pixels of four colours in diagonal stripes.
+demo::IndexedPicture Stripes(int width, int height, int transparentIndex = -1) {
+    demo::IndexedPicture picture{
+        width, height, {{0x10, 0x20, 0x30}, {0xF0, 0x80, 0x00}, {0x00, 0xC0, 0x40}, {1, 2, 3}}, {}};
+    for (int i = 0; i < width * height; ++i) {
+        picture.pixels.push_back(std::uint8_t((i % width + i / width) % 4));
+    }
+    picture.transparentIndex = transparentIndex;
+    return picture;
+}
+
+// What the GIF of source shows: palette colours, alpha 0 for the transparent index, and around
+// the frame transparency or, without it, the background colour (palette entry 0).
+Picture Expected(const demo::IndexedPicture& source) {
+    const auto colour = [&](int index) -> std::uint32_t {
+        if (index == source.transparentIndex) {
+            return 0;
+        }
+        const auto& c = source.palette[std::size_t(index)];
+        return 0xFF000000u | std::uint32_t(c[0]) << 16 | std::uint32_t(c[1]) << 8 | c[2];
+    };
+    Picture expected(source.screenWidth ? source.screenWidth : source.width,
+                     source.screenHeight ? source.screenHeight : source.height,
+                     source.transparentIndex >= 0 ? 0 : colour(0));
+    for (int i = 0; i < source.width * source.height; ++i) {
+        expected.setPixel(source.left + i % source.width, source.top + i / source.width,
+                          colour(source.pixels[std::size_t(i)]));
+    }
+    return expected;
+}
+
+// Byte surgery on a GIF without a graphic control extension: the logical screen's size sits at
+// bytes 6..9, the global colour table (flag in bit 7 of byte 10) follows byte 12, and the image
+// descriptor (',' left top width height flags) follows the table.
+Bytes WithSizes(Bytes gif, int screen, std::optional<int> frame) {
+    const std::size_t descriptor = 13 + 3 * (std::size_t(2) << (gif[10] & 7));
+    for (const std::size_t at : {std::size_t(6), std::size_t(8)}) {
+        gif[at] = std::uint8_t(screen), gif[at + 1] = std::uint8_t(screen >> 8);
+        if (frame) {
+            gif[descriptor + 5 + at - 6] = std::uint8_t(*frame);
+            gif[descriptor + 6 + at - 6] = std::uint8_t(*frame >> 8);
+        }
+    }
+    return gif;
+}
+Bytes WithoutColourTable(Bytes gif) {
+    const auto table = std::ptrdiff_t(3 * (std::size_t(2) << (gif[10] & 7)));
+    gif[10] &= 0x7F;
+    gif.erase(gif.begin() + 13, gif.begin() + 13 + table);
+    return gif;
+}
+Bytes Cut(Bytes gif, std::size_t length) {
+    gif.resize(length);
+    return gif;
+}
+
+TEST(GifDecoder, DrawsFramesAsPlacedAndRefusesHostileFilesWhichShowAsPlaceholders) {
+    auto offset = Stripes(16, 16, 3);
+    offset.screenWidth = 20, offset.screenHeight = 18, offset.left = 3, offset.top = 2;
+    auto offsetOpaque = offset;
+    offsetOpaque.transparentIndex = -1;
+    auto interlaced = Stripes(11, 13, 2);
+    interlaced.interlaced = true;
+    const Bytes plain = demo::EncodeGif(Stripes(16, 16));
+    const struct {
+        const char* name;
+        Bytes bytes;
+        std::optional<demo::IndexedPicture> shows;  // else a placeholder
+        GifError error;
+    } cases[] = {
+        {"demo tile", demo::EncodeGif(demo::MakeTilePicture(3)), demo::MakeTilePicture(3), {}},
+        {"frame inside its screen", demo::EncodeGif(offset), offset, {}},
+        {"the same without transparency", demo::EncodeGif(offsetOpaque), offsetOpaque, {}},
+        {"interlaced", demo::EncodeGif(interlaced), interlaced, {}},
+        {"16000 x 16000", WithSizes(plain, 16000, 16000), {}, GifError::TooLarge},
+        {"frame larger than the screen", WithSizes(plain, 8, {}), {}, GifError::FrameOutsideScreen},
+        {"no colour table", WithoutColourTable(plain), {}, GifError::NoColourTable},
+        {"cut in the pixels", Cut(plain, plain.size() / 2), {}, GifError::EndsEarly},
+        {"cut in the header", Cut(plain, 8), {}, GifError::EndsEarly},
+        {"text", {'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'}, {}, GifError::NotAGif},
+    };
+    Folder folder;
+    for (std::size_t tile = 0; tile < std::size(cases); ++tile) {
+        folder.write("gif/" + std::to_string(tile) + ".gif", cases[tile].bytes);
+    }
+    TileSet tiles(folder.path.string());
+    for (std::size_t tile = 0; tile < std::size(cases); ++tile) {
+        const auto& c = cases[tile];
+        SCOPED_TRACE(c.name);
+        const GifResult decoded = DecodeGif(c.bytes);
+        ASSERT_EQ(decoded.ok(), c.shows.has_value());
+        if (decoded.ok()) {
+            EXPECT_EQ(decoded.picture(), Expected(*c.shows));
+        } else {
+            EXPECT_EQ(decoded.error(), c.error) << DescribeGifError(decoded.error());
+        }
+        EXPECT_EQ(tiles.tile(int(tile)),
+                  decoded.ok() ? decoded.picture() : TileSet::Placeholder(int(tile)));
+    }
+}
+
+TEST(TileSet, FindsPicturesInEitherLetterCaseDecodesEachOnceAndReadsChangedOnesAgain) {
+    Folder folder;
+    std::string error;
+    ASSERT_TRUE(demo::WriteTilePictures(folder.path.string(), error)) << error;
+    fs::rename(folder.path / "gif", folder.path / "GIF");
+    fs::rename(folder.path / "GIF/5.gif", folder.path / "GIF/5.GIF");
+    fs::remove(folder.path / "GIF/12.gif");
+    TileSet tiles(folder.path.string());
+    EXPECT_EQ(tiles.picturePath(5), (folder.path / "GIF/5.GIF").string());
+    EXPECT_EQ(tiles.picturePath(12), "");
+    EXPECT_EQ(tiles.tile(5), Expected(demo::MakeTilePicture(5)));
+    // A placeholder is the tile's number in white on grey: the 7 fills its top row.
+    const Picture placeholder = tiles.tile(12);
+    EXPECT_EQ(placeholder, TileSet::Placeholder(12));
+    EXPECT_NE(placeholder, TileSet::Placeholder(13));
+    EXPECT_EQ(TileSet::Placeholder(7).pixel(6, 5), TileSet::kPlaceholderInk);
+    EXPECT_EQ(TileSet::Placeholder(7).pixel(6, 6), TileSet::kPlaceholderFill);
+    tiles.cell(6);
+    tiles.tile(6);
+    EXPECT_EQ(tiles.decodeCount(), 2);
+    demo::IndexedPicture square{8, 8, {{0x12, 0x34, 0x56}}, Bytes(64, 0)};
+    ASSERT_TRUE(demo::WriteGif((folder.path / "GIF/6.gif").string(), square, error)) << error;
+    EXPECT_EQ(tiles.cell(6).pixel(31, 31), 0xFF123456u);
+    EXPECT_EQ(tiles.decodeCount(), 3);
+}
+
+TEST(LevelExport, RawIsBlueGreenRedAndPngHoldsTheSamePixels) {
+    Folder folder;
+    std::string error;
+    ASSERT_TRUE(demo::WriteTilePictures(folder.path.string(), error)) << error;
+    TileSet tiles(folder.path.string());
+    const Picture picture = ExportLevelPicture(demo::MakeDemoLevel(5), tiles);
+    const Bytes raw = RawPictureBytes(picture);
+    ASSERT_EQ(raw.size(), std::size_t(kRawFileSize));
+    const std::uint32_t first = picture.pixel(0, 0);
+    EXPECT_EQ(Bytes(raw.begin(), raw.begin() + 3),
+              (Bytes{std::uint8_t(first), std::uint8_t(first >> 8), std::uint8_t(first >> 16)}));
+    const auto png = EncodePng(picture);
+    ASSERT_TRUE(png);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image, png->data(), png->size()));
+    image.format = PNG_FORMAT_BGR;
+    Bytes decoded(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, decoded.data(), 0, nullptr));
+    EXPECT_EQ(image.width, 512u);
+    EXPECT_EQ(decoded, raw);
+}
+
+}  // namespace
+}  // namespace morvane
