@@ -19,9 +19,11 @@ const char kExportCommandHelp[] =
     "red) with no header; PNG holds the same pixels. The tile pictures come from DIR, by\n"
     "default the \"gif\" folder beside FILE. The file is named as the editor names it\n"
     "(Level12.raw, or FILE's name plus .raw for a single map; .png for PNG) and written beside\n"
-    "FILE, or to OUT. --all writes every level of a bank, into FOLDER when -o is given.\n"
-    "An existing regular file is replaced whole; a folder, a device, a FIFO or a symbolic link\n"
-    "of that name is refused. A failed export leaves no partial picture.\n";
+    "FILE, or to OUT; an OUT that is a folder gets the picture under that name. --all writes\n"
+    "every level of a bank, into FOLDER when -o is given, made when missing. A DIR that does\n"
+    "not exist is refused. An existing regular file is replaced whole; a device, a FIFO or a\n"
+    "symbolic link of that name is refused. A failed export leaves no partial picture, and\n"
+    "--all writes either every picture or none.\n";
 
 int RunExportCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
@@ -48,11 +50,15 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
         }
     }
 
+    namespace fs = std::filesystem;
+    std::error_code missing;
+    if (tilesFolder && !fs::is_directory(*tilesFolder, missing)) {
+        return context.fail(*tilesFolder, "there is no folder of tile pictures of that name");
+    }
     Source source;
     if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
         return context.fail(path, *problem);
     }
-    namespace fs = std::filesystem;
     const fs::path sourcePath(path);
     std::error_code absoluteError;
     TileSet tiles = tilesFolder
@@ -67,6 +73,10 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
         return context.fail(*output, "the folder cannot be created");
     }
     const int last = all ? source.layout->levelCount() : first;
+    std::error_code notFolder;
+    const bool intoFolder = all || (output && fs::is_directory(*output, notFolder));
+    // Every picture is made before the first is written, so that they go to disk together.
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> pictures;
     for (int number = first; number <= last; ++number) {
         const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
         if (!level.ok()) {
@@ -85,18 +95,27 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
         } else {
             bytes = RawPictureBytes(picture);
         }
-        // The editor writes beside the source; -o names the file, or the folder for --all.
+        // The editor writes beside the source; -o names the file or the folder.
         std::string target = (sourcePath.parent_path() / name).lexically_normal().string();
         if (output) {
-            target = all ? (fs::path(*output) / name).string() : *output;
+            target = intoFolder ? (fs::path(*output) / name).string() : *output;
         }
         if (IsSameFile(target, path)) {
             return context.fail(target, "this is the source file; the picture would replace it");
         }
-        if (const FileStatus status = ReplaceFileContents(context.files, target, bytes);
-            !status.ok()) {
-            return context.fail(target, DescribeFileStatus(status));
-        }
+        pictures.emplace_back(std::move(target), std::move(bytes));
+    }
+    std::vector<std::pair<std::string, std::span<const std::uint8_t>>> contents;
+    for (const auto& [target, bytes] : pictures) {
+        contents.emplace_back(target, bytes);
+    }
+    if (const FileStatus status = ReplaceFilesInFolder(context.files, contents); !status.ok()) {
+        const std::string& named = pictures.size() == 1 ? pictures.front().first
+                                   : output             ? *output
+                                                        : sourcePath.parent_path().string();
+        return context.fail(named.empty() ? "." : named, DescribeFileStatus(status));
+    }
+    for (const auto& [target, bytes] : pictures) {
         context.out << target << "\n";
     }
     return 0;

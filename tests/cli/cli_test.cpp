@@ -580,6 +580,15 @@ TEST_F(LevelsTool, ExportWritesPicturesBesideTheSource) {
     const auto all = run({"export", "bank.bin", "--all", "-o", "pictures", "--format", "png"});
     ASSERT_EQ(all.exitCode, 0) << all.err;
     EXPECT_TRUE(fs::exists(m_folder / "pictures" / "Level99.png"));
+    // An existing folder as OUT gets the picture under its own name.
+    const auto into = run({"export", "bank.bin", "4", "-o", "pictures"});
+    EXPECT_EQ(into.out, "pictures/Level4.raw\n");
+    EXPECT_EQ(fs::file_size(m_folder / "pictures" / "Level4.raw"), 172032u);
+    const auto noTiles = run({"export", "bank.bin", "4", "--tiles", "nosuchdir"});
+    EXPECT_EQ(noTiles.exitCode, 1);
+    EXPECT_EQ(noTiles.err,
+              "morvane-levels: nosuchdir: There is no folder of tile pictures of that "
+              "name.\n");
 }
 
 // Refusals that only permissions cause, run as a user they bind: the command fails with the
