@@ -246,16 +246,6 @@ std::string NumberRanges(const std::vector<int>& numbers) {
     return text;
 }
 
-std::optional<std::int64_t> ParseId(const std::string& text) {
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || text[0] < '1' || text[0] > '9' || error != std::errc() ||
-        end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::optional<std::string> ReadTextInput(const CommandContext& context, const std::string& path,
                                          std::string_view what, std::string& text) {
     if (path == "-") {

@@ -82,9 +82,6 @@ std::optional<std::string> ParseLevelArguments(std::span<const std::string_view>
                                                std::span<const std::string> texts,
                                                std::vector<int>& numbers);
 
-// A restore point's id: a whole positive decimal number, strictly, that fits 64 bits.
-std::optional<std::int64_t> ParseId(const std::string& text);
-
 // text as a JSON string literal, quotes included. Any bytes give valid JSON: control characters
 // are escaped, and each byte that is not part of valid UTF-8 becomes the code point of its
 // value.

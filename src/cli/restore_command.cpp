@@ -24,7 +24,7 @@ int RunRestoreCommand(const CommandContext& context, const std::vector<std::stri
         return context.usage("the arguments are FILE and ID");
     }
     const std::string& path = options.positional[0];
-    const auto id = ParseId(options.positional[1]);
+    const auto id = ParsePointId(options.positional[1]);
     if (!id) {
         return context.usage("ID must be a restore point's number, not '" + options.positional[1] +
                              "'");

@@ -25,19 +25,13 @@ std::string UtcNow() {
     return text;
 }
 
-// The id of a point's file name: decimal digits without a leading zero, then ".point".
+// The id of a point's file name: the id, then ".point".
 std::optional<std::int64_t> IdFromName(std::string_view name) {
     if (!name.ends_with(kSuffix)) {
         return std::nullopt;
     }
     name.remove_suffix(kSuffix.size());
-    std::int64_t id = 0;
-    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), id);
-    if (name.empty() || name[0] < '1' || name[0] > '9' || error != std::errc() ||
-        end != name.data() + name.size()) {
-        return std::nullopt;
-    }
-    return id;
+    return ParsePointId(name);
 }
 
 // A file of the folder that this program's writes may leave behind when cut short.
@@ -70,6 +64,16 @@ FileStatus CheckOwnEntry(const EntryInfo& info, EntryInfo::Type type) {
 }
 
 }  // namespace
+
+std::optional<std::int64_t> ParsePointId(std::string_view text) {
+    std::int64_t id = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (text.empty() || text[0] < '1' || text[0] > '9' || error != std::errc() ||
+        end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return id;
+}
 
 BankHistory::BankHistory(FileSystem& files, std::string sourcePath, int sourceKind)
     : m_files(files),

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "leveldata/byte_file.h"
@@ -13,6 +14,10 @@
 #include "leveldata/unfinished_write.h"
 
 namespace morvane {
+
+// A restore point's id written as text: decimal digits without a sign or a leading zero, a
+// whole positive number that fits 64 bits; anything else is not an id.
+std::optional<std::int64_t> ParsePointId(std::string_view text);
 
 // One point of a history listing: its id, and the point or why it cannot be read.
 struct HistoryEntry {

@@ -75,6 +75,23 @@ std::optional<LevelFailure> ReplaceBank(ByteFile& file, std::int64_t base,
     return std::nullopt;
 }
 
+// The file's length and the bytes it holds of the bank at base (fewer than 16384 when it ends
+// inside the bank), as a write replaces them.
+std::optional<LevelFailure> ReadBankAsItStands(ByteFile& file, std::int64_t base,
+                                               std::int64_t& fileLength,
+                                               std::vector<std::uint8_t>& bytes) {
+    if (FileStatus status = file.size(fileLength); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, 0, -1, status};
+    }
+    bytes.resize(LevelBank::kSize);
+    std::size_t present = 0;
+    if (FileStatus status = file.readAt(base, bytes, present); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, 0, base, status};
+    }
+    bytes.resize(present);
+    return std::nullopt;
+}
+
 // The restore point and the record of the write under way, then the write: oldBytes are the
 // bank's bytes the file holds now. The caller holds the file's lock. A record left behind by a
 // failed write is resolved by the next one.
@@ -144,15 +161,10 @@ LevelResult<std::optional<std::int64_t>> PutBackTornWrite(ByteFile& file, std::i
         return point.failure();
     }
     std::int64_t fileLength = 0;
-    if (FileStatus status = file.size(fileLength); !status.ok()) {
-        return LevelFailure{LevelError::ReadFailed, 0, -1, status};
+    std::vector<std::uint8_t> current;
+    if (auto failure = ReadBankAsItStands(file, base, fileLength, current)) {
+        return *failure;
     }
-    std::vector<std::uint8_t> current(LevelBank::kSize);
-    std::size_t present = 0;
-    if (FileStatus status = file.readAt(base, current, present); !status.ok()) {
-        return LevelFailure{LevelError::ReadFailed, 0, base, status};
-    }
-    current.resize(present);
     const RestorePoint& kept = point.value();
     const std::uint32_t checksum = BankChecksum(kept.bank);
     if (auto failure = history.beginWrite({id, checksum, checksum})) {
@@ -294,15 +306,10 @@ std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOff
         return failure;
     }
     std::int64_t oldFileLength = 0;
-    if (FileStatus status = file.size(oldFileLength); !status.ok()) {
-        return LevelFailure{LevelError::ReadFailed, 0, -1, status};
+    std::vector<std::uint8_t> oldBytes;
+    if (auto failure = ReadBankAsItStands(file, dataOffset, oldFileLength, oldBytes)) {
+        return failure;
     }
-    std::vector<std::uint8_t> oldBytes(LevelBank::kSize);
-    std::size_t present = 0;
-    if (FileStatus status = file.readAt(dataOffset, oldBytes, present); !status.ok()) {
-        return LevelFailure{LevelError::ReadFailed, 0, dataOffset, status};
-    }
-    oldBytes.resize(present);
     return WriteBank(file, dataOffset, bank, oldBytes, oldFileLength, note, fileLength);
 }
 
