@@ -27,7 +27,8 @@ constexpr std::array<std::array<std::uint8_t, 3>, 8> kGroupColours = {{
 
 }  // namespace
 
-bool WriteGif(const std::string& path, const IndexedPicture& picture, std::string& error) {
+bool EncodeGif(const IndexedPicture& picture, std::vector<std::uint8_t>& bytes,
+               std::string& error) {
     int colours = 2;
     while (colours < int(picture.palette.size())) {
         colours *= 2;
@@ -37,18 +38,17 @@ bool WriteGif(const std::string& path, const IndexedPicture& picture, std::strin
         entries[index] = {picture.palette[index][0], picture.palette[index][1],
                           picture.palette[index][2]};
     }
-    // Opened here rather than by giflib, which creates files readable by their owner only: the
-    // pictures get the same permissions as the other files of a folder (0666 less the umask).
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
+    bytes.clear();
+    // giflib hands every block it encodes to this function, which appends it to bytes.
+    const OutputFunc append = [](GifFileType* gif, const GifByteType* data, int length) {
+        auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+        out->insert(out->end(), data, data + length);
+        return length;
+    };
     int status = 0;
-    GifFileType* gif = EGifOpenFileHandle(descriptor, &status);
+    GifFileType* gif = EGifOpen(&bytes, append, &status);
     if (!gif) {
-        ::close(descriptor);
-        error = path + ": " + GifErrorString(status);
+        error = GifErrorString(status);
         return false;
     }
     // Transparency needs a graphic control extension, which GIF89a introduced.
@@ -72,14 +72,46 @@ bool WriteGif(const std::string& path, const IndexedPicture& picture, std::strin
         written = EGifPutLine(gif, line, picture.width) == GIF_OK;
     }
     if (!written) {
-        error = path + ": " + GifErrorString(gif->Error);
+        error = GifErrorString(gif->Error);
     }
     GifFreeMapObject(map);
     if (EGifCloseFile(gif, &status) != GIF_OK && written) {
-        error = path + ": " + GifErrorString(status);
+        error = GifErrorString(status);
         written = false;
     }
     return written;
+}
+
+bool WriteGif(const std::string& path, const IndexedPicture& picture, std::string& error) {
+    std::vector<std::uint8_t> bytes;
+    if (!EncodeGif(picture, bytes, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    // Opened here rather than by giflib, which creates files readable by their owner only: the
+    // pictures get the same permissions as the other files of a folder (0666 less the umask).
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    for (std::size_t at = 0; at < bytes.size();) {
+        const ssize_t wrote = ::write(descriptor, bytes.data() + at, bytes.size() - at);
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            error = path + ": " + (wrote < 0 ? std::strerror(errno) : "the disk took no bytes");
+            ::close(descriptor);
+            return false;
+        }
+        at += std::size_t(wrote);
+    }
+    if (::close(descriptor) != 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 IndexedPicture MakeTilePicture(int tile) {

@@ -16,6 +16,10 @@ struct IndexedPicture {
     int transparentIndex = -1;                         // palette index drawn transparent, or -1
 };
 
+// Encodes picture as the bytes of a GIF file into bytes. Returns false and sets error when
+// giflib cannot encode it.
+bool EncodeGif(const IndexedPicture& picture, std::vector<std::uint8_t>& bytes, std::string& error);
+
 // Writes picture as a GIF file. Returns false and sets error when the file cannot be written.
 bool WriteGif(const std::string& path, const IndexedPicture& picture, std::string& error);
 
