@@ -37,6 +37,7 @@ constexpr const char* kHelp =
     "  single.map          a bare 224-byte map\n"
     "  readme.txt          a text file of no known kind\n"
     "  gif/0.gif .. gif/63.gif   the 64 tile pictures the levels are drawn with\n"
+    "\n"
     "The bytes are the same on every run. No file is ever replaced: a file that already\n"
     "holds the bytes it would write is left as it is and a missing one is written. When any\n"
     "of them holds other bytes (an edited bank.bin, say) or is not a regular file, it names\n"
