@@ -13,11 +13,48 @@ find_program(MORVANE_GZIP gzip REQUIRED)
 execute_process(COMMAND ${MORVANE_GZIP} -9nc ${CMAKE_BINARY_DIR}/packaging/changelog
                 OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
 
-foreach(page morvane-editor.1 morvane-levels.1)
-    execute_process(COMMAND ${MORVANE_GZIP} -9nc ${CMAKE_CURRENT_LIST_DIR}/${page}
-                    OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/${page}.gz COMMAND_ERROR_IS_FATAL ANY)
-    install(FILES ${CMAKE_BINARY_DIR}/packaging/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual pages are made at build time by help2man from the programs' own --help and
+# --version, so that they list every command and option the programs take. morvane-levels'
+# page also holds every command's --help, from an include file that command_pages.cmake
+# writes by running the program; it checks that the package description names every command.
+find_program(MORVANE_HELP2MAN help2man REQUIRED)
+execute_process(COMMAND date -u -d "${MORVANE_RELEASE_DATE}" +%s OUTPUT_VARIABLE MORVANE_RELEASE_EPOCH
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(MORVANE_NAME_morvane-editor "edit the levels of the Game Gear puzzle game Morvane")
+set(MORVANE_NAME_morvane-levels
+    "read and write the levels of Morvane sources from the command line")
+set(MORVANE_PAGES_morvane-editor ${CMAKE_CURRENT_LIST_DIR}/morvane-editor.h2m)
+set(MORVANE_PAGES_morvane-levels ${CMAKE_CURRENT_LIST_DIR}/morvane-levels.h2m
+    ${CMAKE_BINARY_DIR}/packaging/morvane-levels-commands.h2m)
+add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/packaging/morvane-levels-commands.h2m
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:morvane-levels>
+            -DDESCRIPTION=${CMAKE_BINARY_DIR}/packaging/description.txt
+            -DOUTPUT=${CMAKE_BINARY_DIR}/packaging/morvane-levels-commands.h2m
+            -P ${CMAKE_CURRENT_LIST_DIR}/command_pages.cmake
+    DEPENDS morvane-levels ${CMAKE_CURRENT_LIST_DIR}/command_pages.cmake
+            ${CMAKE_BINARY_DIR}/packaging/description.txt
+    VERBATIM)
+set(MORVANE_PAGES)
+foreach(program morvane-editor morvane-levels)
+    set(page ${CMAKE_BINARY_DIR}/packaging/${program}.1)
+    set(includes)
+    foreach(include ${MORVANE_PAGES_${program}})
+        list(APPEND includes --include=${include})
+    endforeach()
+    # SOURCE_DATE_EPOCH dates the page by the release, not by the build.
+    add_custom_command(
+        OUTPUT ${page}.gz
+        COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${MORVANE_RELEASE_EPOCH}
+                ${MORVANE_HELP2MAN} --no-info --section=1 "--name=${MORVANE_NAME_${program}}"
+                ${includes} --output=${page} $<TARGET_FILE:${program}>
+        COMMAND ${MORVANE_GZIP} -9nf ${page}
+        DEPENDS ${program} ${MORVANE_PAGES_${program}}
+        VERBATIM)
+    list(APPEND MORVANE_PAGES ${page}.gz)
+    install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+add_custom_target(manual-pages ALL DEPENDS ${MORVANE_PAGES})
 
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
               ${CMAKE_BINARY_DIR}/packaging/changelog.gz
@@ -34,8 +71,14 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "or a bare 224-byte map, shows one of the 99 levels as a grid of tile\n"
     "pictures, lets the user paint cells with three mouse-button brushes and\n"
     "saves the level back into the bank in place. Saving never writes outside\n"
-    "the bank and refuses an edit that would not fit. morvane-levels does the\n"
-    "same from the command line: info, dump, set, repack and picture export.")
+    "the bank and refuses an edit that would not fit, and keeps the bank as it\n"
+    "was as a restore point. morvane-levels does the same from the command\n"
+    "line with the commands info, dump, set, repack, export (level pictures),\n"
+    "history and restore (restore points), copy, swap and replace (levels and\n"
+    "tiles), patch (IPS and BPS patches) and diff.")
+# Read back by command_pages.cmake, which fails the build when a command is not named here;
+# written only when it changes, so that the pages are not remade on every configure.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/description.txt CONTENT "${CPACK_PACKAGE_DESCRIPTION}" @ONLY)
 # An editor of game data, not a game: section games would want the programs in /usr/games.
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/command_table.h"
+#include "morvane_version.h"
 
 namespace morvane {
 
@@ -16,6 +17,10 @@ int CommandLine::run(const std::vector<std::string>& arguments) {
     const std::string& name = arguments[0];
     if (name == "--help" || name == "-h" || name == "help") {
         m_context.out << TopLevelHelp();
+        return 0;
+    }
+    if (name == "--version") {
+        m_context.out << "morvane-levels " << kVersion << "\n";
         return 0;
     }
     const CommandEntry* command = FindCommand(name);

@@ -17,7 +17,8 @@ class CommandLine {
 public:
     CommandLine(FileSystem& files, std::istream& in, std::ostream& out, std::ostream& err);
 
-    // Runs the command named by the first argument (see command_table.h) with the rest.
+    // Runs the command named by the first argument (see command_table.h) with the rest; --help
+    // and --version in its place print the top-level help or the version instead.
     int run(const std::vector<std::string>& arguments);
 
 private:

@@ -60,6 +60,7 @@ const CommandEntry* FindCommand(std::string_view name) {
 std::string TopLevelHelp() {
     std::string help =
         "usage: morvane-levels COMMAND [ARGUMENTS]\n"
+        "       morvane-levels --help | --version\n"
         "\n"
         "Reads and writes the levels of Morvane cartridge dumps, extracted level banks,\n"
         "MEKA savestates and bare 224-byte maps.\n"

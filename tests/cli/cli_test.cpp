@@ -19,6 +19,7 @@
 #include "leveldata/memory_file_system.h"
 #include "leveldata/restore_point.h"
 #include "leveldata/unfinished_write.h"
+#include "morvane_version.h"
 #include "tool_process.h"
 #include "unprivileged_user.h"
 
@@ -652,7 +653,7 @@ TEST_F(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
               "access to the file was denied (Permission denied).\n");
 }
 
-TEST_F(LevelsTool, UsageErrorsExitWithTwo) {
+TEST_F(LevelsTool, UsageErrorsExitWithTwoHelpAndVersionWithZero) {
     write("bank.bin", demo::MakeDemoBank());
     const Refusal cases[] = {
         {{}, "no command given (see 'morvane-levels --help')"},
@@ -680,6 +681,76 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwo) {
             run({command, "--help"}).out.rfind(std::string("usage: morvane-levels ") + command, 0),
             0u);
     }
+    const auto version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, std::string("morvane-levels ") + kVersion + "\n");
+}
+
+#ifdef MORVANE_EDITOR_PROGRAM
+TEST_F(LevelsTool, EditorTellsItsVersionAndWithoutADisplayHowToRunIt) {
+    const std::vector<std::string> noDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    const auto version =
+        test::RunTool(MORVANE_EDITOR_PROGRAM, {"--version"}, m_folder.string(), {}, nullptr);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, std::string("morvane-editor ") + kVersion + "\n");
+    const auto started =
+        test::RunTool(MORVANE_EDITOR_PROGRAM, {}, m_folder.string(), {}, nullptr, noDisplay);
+    EXPECT_EQ(started.exitCode, 1);
+    EXPECT_EQ(started.err,
+              "morvane-editor: no graphical display (DISPLAY or WAYLAND_DISPLAY is not set); run "
+              "it on a desktop, with QT_QPA_PLATFORM=offscreen, or use the command-line tool "
+              "morvane-levels\n");
+}
+#endif
+
+TEST_F(LevelsTool, MakeDemoWritesWhatIsMissingAndNeverOverOtherBytes) {
+    const auto makeDemo = [&] {
+        return test::RunTool(MORVANE_MAKE_DEMO_TOOL, {"demo"}, m_folder.string());
+    };
+    const auto fresh = makeDemo();
+    EXPECT_EQ(fresh.exitCode, 0) << fresh.err;
+    EXPECT_EQ(fresh.out,
+              "wrote demo/bank.bin\nwrote demo/cartridge-ue.bin\nwrote demo/cartridge-j.bin\n"
+              "wrote demo/savestate.s00\nwrote demo/single.map\nwrote demo/readme.txt\n"
+              "wrote 64 tile pictures in demo/gif\n");
+    const Bytes bank = demo::MakeDemoBank();
+    EXPECT_EQ(read("demo/bank.bin"), bank);
+
+    // An edited bank keeps the missing map and picture from being written too.
+    Bytes edited = bank;
+    edited[600] ^= 0xFF;
+    write("demo/bank.bin", edited);
+    fs::remove(m_folder / "demo/single.map");
+    fs::remove(m_folder / "demo/gif/5.gif");
+    const auto refused = makeDemo();
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err,
+              "morvane-make-demo: demo/bank.bin: holds other bytes than the demo's\n"
+              "morvane-make-demo: demo: nothing was written\n");
+    EXPECT_EQ(read("demo/bank.bin"), edited);
+    EXPECT_FALSE(fs::exists(m_folder / "demo/single.map"));
+    EXPECT_FALSE(fs::exists(m_folder / "demo/gif/5.gif"));
+
+    write("demo/bank.bin", bank);
+    const auto filled = makeDemo();
+    EXPECT_EQ(filled.exitCode, 0) << filled.err;
+    EXPECT_EQ(filled.out,
+              "wrote demo/single.map\nwrote 1 tile picture in demo/gif\n"
+              "left 68 files that were there already as they were\n");
+    EXPECT_EQ(read("demo/single.map"), demo::MakeSingleMap(demo::MakeDemoLevel(77)));
+    EXPECT_TRUE(fs::exists(m_folder / "demo/gif/5.gif"));
+    EXPECT_EQ(makeDemo().out, "nothing to write: every demo file in demo is there already\n");
+
+    // Restore points of a bank that is gone are not handed to the new one.
+    fs::remove(m_folder / "demo/bank.bin");
+    fs::create_directory(m_folder / "demo/bank.bin.history");
+    const auto stale = makeDemo();
+    EXPECT_EQ(stale.exitCode, 1);
+    EXPECT_EQ(stale.err,
+              "morvane-make-demo: demo/bank.bin.history: holds the restore points of an earlier "
+              "bank.bin, which is missing\nmorvane-make-demo: demo: nothing was written\n");
+    EXPECT_FALSE(fs::exists(m_folder / "demo/bank.bin"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -12,14 +13,18 @@ extern char** environ;
 namespace morvane::test {
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
-                const std::string& folder, const std::string& input, const ToolUser* user) {
+                const std::string& folder, const std::string& input, const ToolUser* user,
+                const std::vector<std::string>& unset) {
     // Everything is made before the fork: the child only switches user and starts the tool.
     const std::string home = user ? "HOME=" + user->home : "";
     const std::string tmpdir = user ? "TMPDIR=" + user->home : "";
     std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
     for (char** variable = environ; *variable != nullptr; ++variable) {
         const std::string_view entry = *variable;
-        if (!user || (!entry.starts_with("HOME=") && !entry.starts_with("TMPDIR="))) {
+        const bool removed = std::any_of(unset.begin(), unset.end(), [&](const std::string& name) {
+            return entry.starts_with(name + "=");
+        });
+        if (!removed && (!user || (!entry.starts_with("HOME=") && !entry.starts_with("TMPDIR=")))) {
             envp.push_back(*variable);
         }
     }

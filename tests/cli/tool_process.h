@@ -22,9 +22,10 @@ struct ToolUser {
 
 // Runs program with arguments in folder, feeding input on its standard input, and waits for it.
 // With user, the tool runs as that user, with no supplementary groups; switching needs root.
+// The tool's environment is this process's less the variables named in unset.
 // A tool that cannot be started exits with 127, one whose user cannot be set with 126.
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& input = {},
-                const ToolUser* user = nullptr);
+                const ToolUser* user = nullptr, const std::vector<std::string>& unset = {});
 
 }  // namespace morvane::test
