@@ -73,9 +73,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "saves the level back into the bank in place. Saving never writes outside\n"
     "the bank and refuses an edit that would not fit, and keeps the bank as it\n"
     "was as a restore point. morvane-levels does the same from the command\n"
-    "line with the commands info, dump, set, repack, export (level pictures),\n"
-    "history and restore (restore points), copy, swap and replace (levels and\n"
-    "tiles), patch (IPS and BPS patches) and diff.")
+    "line with the commands info, dump, set, repack, export (level pictures\n"
+    "and Tiled maps), history and restore (restore points), copy, swap and\n"
+    "replace (levels and tiles), patch (IPS and BPS patches), diff, and\n"
+    "unpack and pack (project folders of level files).")
 # Read back by command_pages.cmake, which fails the build when a command is not named here;
 # written only when it changes, so that the pages are not remade on every configure.
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/description.txt CONTENT "${CPACK_PACKAGE_DESCRIPTION}" @ONLY)

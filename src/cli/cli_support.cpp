@@ -271,6 +271,20 @@ std::optional<std::string> ReadInputFile(FileSystem& files, const std::string& p
     return status.ok() ? std::nullopt : std::optional(DescribeFileStatus(status));
 }
 
+void AddFileIfChanged(FileSystem& files, const std::string& path,
+                      std::span<const std::uint8_t> bytes, std::vector<FileContents>& contents) {
+    std::vector<std::uint8_t> existing;
+    if (ReadWholeFile(files, path, std::int64_t(bytes.size()) + 1, existing).ok() &&
+        std::equal(existing.begin(), existing.end(), bytes.begin(), bytes.end())) {
+        return;
+    }
+    contents.emplace_back(path, bytes);
+}
+
+std::span<const std::uint8_t> BytesOf(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
 bool IsSameExistingFile(const std::string& first, const std::string& second) {
     std::error_code error;
     return std::filesystem::equivalent(first, second, error) && !error;

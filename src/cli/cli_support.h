@@ -120,6 +120,18 @@ std::optional<std::string> ReadInputFile(FileSystem& files, const std::string& p
                                          std::int64_t maxBytes, const std::string& tooLarge,
                                          std::vector<std::uint8_t>& bytes);
 
+// A file to write and the bytes it gets, as ReplaceFilesInFolder takes them.
+using FileContents = std::pair<std::string, std::span<const std::uint8_t>>;
+
+// Adds (path, bytes) to contents unless the file at path already holds exactly bytes: such a
+// file is written when missing and replaced when different. contents keeps a view of bytes,
+// which must outlive it.
+void AddFileIfChanged(FileSystem& files, const std::string& path,
+                      std::span<const std::uint8_t> bytes, std::vector<FileContents>& contents);
+
+// The bytes of text, as a view.
+std::span<const std::uint8_t> BytesOf(std::string_view text);
+
 // True when both paths name one existing file, through links too.
 bool IsSameExistingFile(const std::string& first, const std::string& second);
 

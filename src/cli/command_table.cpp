@@ -8,12 +8,14 @@
 #include "cli/export_command.h"
 #include "cli/history_command.h"
 #include "cli/info_command.h"
+#include "cli/pack_command.h"
 #include "cli/patch_command.h"
 #include "cli/repack_command.h"
 #include "cli/replace_command.h"
 #include "cli/restore_command.h"
 #include "cli/set_command.h"
 #include "cli/swap_command.h"
+#include "cli/unpack_command.h"
 
 namespace morvane {
 
@@ -23,14 +25,18 @@ namespace {
 constexpr CommandEntry kCommands[] = {
     {"info", "FILE [--json]", "the kind of FILE, its levels and the bank's free space",
      RunInfoCommand, kInfoCommandHelp},
-    {"dump", "FILE [LEVEL]", "a level's 224 tile numbers as 7 lines of 32", RunDumpCommand,
-     kDumpCommandHelp},
-    {"set", "FILE LEVEL MAPFILE", "save a level from text in dump's layout (- reads stdin)",
+    {"dump", "FILE [LEVEL|--all]", "a level's 224 tile numbers as 7 lines of 32, or every level",
+     RunDumpCommand, kDumpCommandHelp},
+    {"set", "FILE LEVEL MAPFILE", "save a level from dump's text or a Tiled map (- reads stdin)",
      RunSetCommand, kSetCommandHelp},
     {"repack", "FILE", "re-save every level packed tightly, reclaiming bytes", RunRepackCommand,
      kRepackCommandHelp},
     {"export", "FILE [LEVEL]", "the level's picture as the editor exports it", RunExportCommand,
      kExportCommandHelp},
+    {"unpack", "FILE FOLDER", "every level as a file of FOLDER (--format text|tmx)",
+     RunUnpackCommand, kUnpackCommandHelp},
+    {"pack", "FOLDER FILE", "save the levels of FOLDER's files that differ into FILE",
+     RunPackCommand, kPackCommandHelp},
     {"history", "FILE [--json]", "the restore points kept before each write of FILE",
      RunHistoryCommand, kHistoryCommandHelp},
     {"restore", "FILE ID", "write restore point ID back into FILE", RunRestoreCommand,

@@ -9,24 +9,48 @@ namespace morvane {
 
 const char kDumpCommandHelp[] =
     "usage: morvane-levels dump FILE [LEVEL]\n"
+    "       morvane-levels dump FILE --all\n"
     "\n"
     "Prints level LEVEL (1..99, default 1; a single map has only level 1) as 7 lines of 32\n"
-    "tile numbers, left to right and top row first, as the editor shows the level.\n";
+    "tile numbers, left to right and top row first, as the editor shows the level. --all\n"
+    "prints every level of FILE, each under a line \"Level N\" (with a blank line between\n"
+    "levels); a level that cannot be read gets its problem in place of its rows, and the exit\n"
+    "status is then 1. As git's textconv it makes git diff show the changed rows of levels.\n";
 
 int RunDumpCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
-    if (arguments.empty() || arguments.size() > 2) {
-        return context.usage("the arguments are FILE and an optional LEVEL");
+    ParsedOptions options;
+    if (auto problem = ParseOptions(arguments, {{"--all"}, {}}, options)) {
+        return context.usage(*problem);
     }
-    const std::string& path = arguments[0];
+    const auto& positional = options.positional;
+    const bool all = options.flags.contains("--all");
+    if (positional.empty() || positional.size() > 2 || (all && positional.size() == 2)) {
+        return context.usage("the arguments are FILE and an optional LEVEL, or FILE --all");
+    }
+    const std::string& path = positional[0];
     int number = 1;
-    if (arguments.size() == 2) {
-        if (auto problem = ParseLevelArgument("LEVEL", arguments[1], number)) {
+    if (positional.size() == 2) {
+        if (auto problem = ParseLevelArgument("LEVEL", positional[1], number)) {
             return context.usage(*problem);
         }
     }
     Source source;
     if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
         return context.fail(path, *problem);
+    }
+    if (all) {
+        int status = 0;
+        for (int level = 1; level <= source.layout->levelCount(); ++level) {
+            const auto loaded = LoadLevelFromFile(*source.file, *source.layout, level - 1);
+            context.out << (level > 1 ? "\n" : "") << "Level " << level << "\n";
+            if (loaded.ok()) {
+                context.out << FormatMapText(loaded.value().map);
+            } else {
+                context.out << DescribeLevelFailure(loaded.failure()) << "\n";
+                status = 1;
+            }
+        }
+        return status;
     }
     const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
     if (!level.ok()) {

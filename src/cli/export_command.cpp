@@ -3,16 +3,18 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/tileset_export.h"
 #include "leveldata/level_loader.h"
 #include "picture/level_export.h"
 #include "picture/png_encoder.h"
 #include "picture/tile_set.h"
+#include "tiled/tiled_map_writer.h"
 
 namespace morvane {
 
 const char kExportCommandHelp[] =
-    "usage: morvane-levels export FILE [LEVEL] [--tiles DIR] [--format raw|png] [-o OUT]\n"
-    "       morvane-levels export FILE --all [--tiles DIR] [--format raw|png] [-o FOLDER]\n"
+    "usage: morvane-levels export FILE [LEVEL] [--tiles DIR] [--format raw|png|tmx] [-o OUT]\n"
+    "       morvane-levels export FILE --all [--tiles DIR] [--format raw|png|tmx] [-o FOLDER]\n"
     "\n"
     "Writes the picture of level LEVEL (default 1) exactly as the editor's export does: the\n"
     "level at half the grid's size, 512 x 112 pixels. RAW is three bytes a pixel (blue, green,\n"
@@ -23,7 +25,28 @@ const char kExportCommandHelp[] =
     "every level of a bank, into FOLDER when -o is given, made when missing. A DIR that does\n"
     "not exist is refused. An existing regular file is replaced whole; a device, a FIFO or a\n"
     "symbolic link of that name is refused. A failed export leaves no partial picture, and\n"
-    "--all writes either every picture or none.\n";
+    "--all writes either every picture or none.\n"
+    "\n"
+    "TMX writes the level as a Tiled map instead (Level12.tmx): orthogonal, 32 x 7 tiles of the\n"
+    "tile pictures' size, one tile layer \"level\" in CSV, cell 0 at the top right as the\n"
+    "editor shows it. Beside the maps goes the tileset tiles.tsx, written when missing and\n"
+    "replaced when different: an image collection whose tile n is tile number n, its picture\n"
+    "by a path relative to the tileset. Tiled's tmxrasterizer draws such a map as the PNG\n"
+    "export, but leaves transparent what the export fills with the grid's background.\n";
+
+namespace {
+
+// The folder the exported files go to: -o's folder, the folder of -o's file, or the source's.
+std::string MapFolder(const std::optional<std::string>& output, bool intoFolder,
+                      const std::string& sourcePath) {
+    namespace fs = std::filesystem;
+    if (output) {
+        return intoFolder ? *output : fs::path(*output).parent_path().string();
+    }
+    return fs::path(sourcePath).parent_path().string();
+}
+
+}  // namespace
 
 int RunExportCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
@@ -36,8 +59,8 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
     const auto output = options.value("-o");
     const std::string format = options.value("--format").value_or("raw");
     const bool all = options.flags.contains("--all");
-    if (format != "raw" && format != "png") {
-        return context.usage("--format is raw or png, not '" + format + "'");
+    if (format != "raw" && format != "png" && format != "tmx") {
+        return context.usage("--format is raw, png or tmx, not '" + format + "'");
     }
     if (positional.empty() || positional.size() > 2 || (all && positional.size() == 2)) {
         return context.usage("the arguments are FILE and an optional LEVEL, or FILE --all");
@@ -77,23 +100,33 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
     const bool intoFolder = all || (output && fs::is_directory(*output, notFolder));
     // Every picture is made before the first is written, so that they go to disk together.
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> pictures;
+    // TMX maps share one tileset, made with the first map.
+    std::optional<TilesetExport> tileset;
+    const std::string tileFolder =
+        tilesFolder ? *tilesFolder : (sourcePath.parent_path() / "gif").string();
     for (int number = first; number <= last; ++number) {
         const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
         if (!level.ok()) {
             return context.fail(path, DescribeLevelFailure(level.failure()));
         }
-        const Picture picture = ExportLevelPicture(level.value().map, tiles);
         std::string name = ExportFileName(selection, number);
         std::vector<std::uint8_t> bytes;
-        if (format == "png") {
+        if (format == "tmx") {
+            name.replace(name.size() - 4, 4, ".tmx");
+            if (!tileset) {
+                tileset = MakeTilesetExport(tiles, tileFolder, MapFolder(output, intoFolder, path));
+            }
+            const std::string text = FormatTmxMap(level.value().map, tileset->tileSize);
+            bytes.assign(text.begin(), text.end());
+        } else if (format == "png") {
             name.replace(name.size() - 4, 4, ".png");
-            auto encoded = EncodePng(picture);
+            auto encoded = EncodePng(ExportLevelPicture(level.value().map, tiles));
             if (!encoded) {
                 return context.fail(name, "the PNG picture could not be made");
             }
             bytes = std::move(*encoded);
         } else {
-            bytes = RawPictureBytes(picture);
+            bytes = RawPictureBytes(ExportLevelPicture(level.value().map, tiles));
         }
         // The editor writes beside the source; -o names the file or the folder.
         std::string target = (sourcePath.parent_path() / name).lexically_normal().string();
@@ -105,9 +138,14 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
         }
         pictures.emplace_back(std::move(target), std::move(bytes));
     }
-    std::vector<std::pair<std::string, std::span<const std::uint8_t>>> contents;
+    std::vector<FileContents> contents;
     for (const auto& [target, bytes] : pictures) {
         contents.emplace_back(target, bytes);
+    }
+    const std::string tilesetPath =
+        (fs::path(pictures.front().first).parent_path() / kTilesetFileName).string();
+    if (tileset) {
+        AddFileIfChanged(context.files, tilesetPath, BytesOf(tileset->text), contents);
     }
     if (const FileStatus status = ReplaceFilesInFolder(context.files, contents); !status.ok()) {
         const std::string& named = pictures.size() == 1 ? pictures.front().first
@@ -115,7 +153,7 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
                                                         : sourcePath.parent_path().string();
         return context.fail(named.empty() ? "." : named, DescribeFileStatus(status));
     }
-    for (const auto& [target, bytes] : pictures) {
+    for (const auto& [target, bytes] : contents) {
         context.out << target << "\n";
     }
     return 0;

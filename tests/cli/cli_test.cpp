@@ -665,7 +665,7 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwoHelpAndVersionWithZero) {
         {{"replace", "bank.bin", "64", "5"}, "replace: OLD must be a tile number 0..63, not '64'"},
         {{"set", "bank.bin", "1"}, "set: the arguments are FILE LEVEL MAPFILE"},
         {{"info", "bank.bin", "--yaml"}, "info: unknown option '--yaml'"},
-        {{"export", "bank.bin", "--format", "bmp"}, "export: --format is raw or png, not 'bmp'"},
+        {{"export", "bank.bin", "--format", "bmp"}, "export: --format is raw, png or tmx, not 'bmp'"},
     };
     for (const auto& c : cases) {
         const auto result = run(c.arguments);

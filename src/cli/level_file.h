@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "leveldata/level_map.h"
+
+namespace morvane {
+
+// Reads a level from the bytes of a level file: a TMX or Tiled JSON map (told by its first
+// character, '<' or '{'), else text in dump's layout. Returns the problem in words, or nothing
+// with the level in map.
+std::optional<std::string> ReadLevelFile(std::span<const std::uint8_t> bytes, LevelMap& map);
+
+}  // namespace morvane

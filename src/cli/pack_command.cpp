@@ -1,0 +1,155 @@
+#include "cli/pack_command.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <ostream>
+
+#include "cli/level_file.h"
+#include "cli/project_folder.h"
+#include "leveldata/batch_save.h"
+#include "leveldata/level_bank.h"
+#include "sources/source_kind.h"
+
+namespace morvane {
+
+const char kPackCommandHelp[] =
+    "usage: morvane-levels pack FOLDER FILE [--force] [--no-history]\n"
+    "\n"
+    "Saves every level whose file in FOLDER (Level1.txt .. Level99.txt, or .tmx, .tmj, .json;\n"
+    "see unpack and set) differs from that level of FILE, in ascending order, byte for byte as\n"
+    "that sequence of set commands would, in one write of the bank after one restore point\n"
+    "(unless --no-history), and prints the levels it changed. A missing level file leaves that\n"
+    "level alone. The whole pack is refused, with FILE untouched and the level file and the\n"
+    "problem named, when a level file is bad, when two files give one level, or when FILE's\n"
+    "bank is not the one FOLDER's manifest records: its levels changed since the folder was\n"
+    "unpacked, and packing would silently undo those changes. --force packs anyway. After a\n"
+    "pack the manifest records FILE's bank as packed.\n";
+
+namespace {
+
+constexpr std::int64_t kMaxLevelFileSize = 1 << 20;
+
+}  // namespace
+
+int RunPackCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
+    ParsedOptions options;
+    if (auto problem = ParseOptions(arguments, {{"--force", kNoHistory}, {}}, options)) {
+        return context.usage(*problem);
+    }
+    if (options.positional.size() != 2) {
+        return context.usage("the arguments are FOLDER FILE");
+    }
+    namespace fs = std::filesystem;
+    const std::string& folder = options.positional[0];
+    const std::string& path = options.positional[1];
+    std::vector<std::string> names;
+    if (FileStatus listed = context.files.listDirectory(folder, names); !listed.ok()) {
+        return context.fail(folder, DescribeFileStatus(listed));
+    }
+    std::sort(names.begin(), names.end());
+    std::array<std::string, LevelBank::kLevelCount> levelFiles;
+    std::array<std::optional<LevelMap>, LevelBank::kLevelCount> maps;
+    for (const std::string& name : names) {
+        const auto number = LevelOfFileName(name);
+        if (!number) {
+            continue;
+        }
+        const std::string file = (fs::path(folder) / name).string();
+        std::string& first = levelFiles[std::size_t(*number - 1)];
+        if (!first.empty()) {
+            return context.fail(file,
+                                "level " + std::to_string(*number) + " is also given by " + first);
+        }
+        first = file;
+        std::vector<std::uint8_t> bytes;
+        if (auto problem = ReadInputFile(context.files, file, kMaxLevelFileSize,
+                                         "the file is too large to be a level", bytes)) {
+            return context.fail(file, *problem);
+        }
+        LevelMap map;
+        if (auto problem = ReadLevelFile(bytes, map)) {
+            return context.fail(file, *problem);
+        }
+        maps[std::size_t(*number - 1)] = map;
+    }
+
+    Source source;
+    if (auto problem = OpenBankSource(context.files, path, source)) {
+        return context.fail(path, *problem);
+    }
+    std::uint32_t crc = 0;
+    if (auto problem = BankCrcOf(source, crc)) {
+        return context.fail(path, *problem);
+    }
+    const std::string manifestPath = (fs::path(folder) / kManifestName).string();
+    if (!options.flags.contains("--force")) {
+        std::vector<std::uint8_t> bytes;
+        const auto unreadable = ReadInputFile(context.files, manifestPath, kMaxLevelFileSize,
+                                              "the file is too large to be a manifest", bytes);
+        const auto manifest = unreadable
+                                  ? std::nullopt
+                                  : ParseManifest(std::string_view(
+                                        reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        if (!manifest) {
+            return context.fail(manifestPath,
+                                (unreadable ? *unreadable : "this is not a folder's manifest") +
+                                    "; without it FILE's bank cannot be checked (--force packs "
+                                    "anyway)");
+        }
+        if (manifest->bankCrc != crc) {
+            return context.fail(path, "its bank is not the one " + folder +
+                                          " was unpacked from; its levels changed since, and "
+                                          "packing would undo those changes (--force packs "
+                                          "anyway)");
+        }
+    }
+    const auto current = ReadAllMaps(*source.file, *source.layout);
+    if (!current.ok()) {
+        return context.fail(path, DescribeLevelFailure(current.failure()));
+    }
+    std::vector<LevelChange> changes;
+    std::vector<int> changed;
+    for (std::size_t index = 0; index < maps.size(); ++index) {
+        if (maps[index] && *maps[index] != current.value()[index]) {
+            changes.emplace_back(int(index), *maps[index]);
+            changed.push_back(int(index) + 1);
+        }
+    }
+    if (!changes.empty()) {
+        BankHistory history = HistoryOf(context, path, source);
+        const auto saved = SaveLevelsInFile(*source.file, *source.layout, std::move(changes),
+                                            WriteNote(context, history, options, "pack " + folder));
+        if (!saved.ok()) {
+            return context.fail(path, DescribeLevelFailure(saved.failure()));
+        }
+        if (auto problem = BankCrcOf(source, crc)) {
+            return context.fail(path, *problem);
+        }
+    }
+    ProjectManifest manifest;
+    manifest.kind = std::string(SourceKindName(source.kind));
+    if (FileStatus sized = source.file->size(manifest.size); !sized.ok()) {
+        return context.fail(path, DescribeFileStatus(sized));
+    }
+    manifest.bankCrc = crc;
+    if (FileStatus closed = source.file->close(); !closed.ok()) {
+        return context.fail(path, DescribeFileStatus(closed));
+    }
+    const std::string manifestText = FormatManifest(manifest);
+    std::vector<FileContents> contents;
+    AddFileIfChanged(context.files, manifestPath, BytesOf(manifestText), contents);
+    if (!contents.empty()) {
+        if (FileStatus written = ReplaceFilesInFolder(context.files, contents); !written.ok()) {
+            return context.fail(manifestPath, DescribeFileStatus(written));
+        }
+    }
+    if (changed.empty()) {
+        context.out << "No level differs; nothing was written.\n";
+    } else {
+        context.out << "Levels changed: " << NumberRanges(changed) << "\n";
+    }
+    return 0;
+}
+
+}  // namespace morvane

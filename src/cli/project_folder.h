@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_support.h"
+
+namespace morvane {
+
+// A project folder holds one file per level, Level1.txt .. Level99.txt (map text) or
+// Level1.tmx .. (Tiled maps; .tmj and .json are read too), and a manifest that records the
+// bank the folder was unpacked from.
+inline constexpr std::string_view kManifestName = "manifest.txt";
+
+// What the manifest records: the source's kind, its size in bytes and the CRC-32 of its bank
+// as unpacked (or as last packed).
+struct ProjectManifest {
+    std::string kind;
+    std::int64_t size = 0;
+    std::uint32_t bankCrc = 0;
+};
+
+// The manifest's text: a first line naming the file, then "kind: ", "size: " and
+// "bank-crc32: " lines (the CRC-32 as 8 lower-case hex digits).
+std::string FormatManifest(const ProjectManifest& manifest);
+
+// The manifest read from its text, or nothing when a line is missing or malformed.
+std::optional<ProjectManifest> ParseManifest(std::string_view text);
+
+// The level number (1..99) a file of a project folder gives by its name, "Level<N>." and an
+// extension of a level file, or nothing for any other name.
+std::optional<int> LevelOfFileName(std::string_view name);
+
+// The CRC-32 of the bank of source as the file holds it now; bytes past the end of a short
+// file count as zero. Returns the problem in words.
+std::optional<std::string> BankCrcOf(Source& source, std::uint32_t& crc);
+
+}  // namespace morvane

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "picture/tile_set.h"
+#include "tiled/tiled_map_writer.h"
+
+namespace morvane {
+
+// The tileset that goes beside exported TMX maps, and the tile size of those maps.
+struct TilesetExport {
+    std::string text;
+    TileSize tileSize;
+};
+
+// The tileset of tiles for maps in mapFolder: each picture by its path relative to mapFolder,
+// with its size. A missing picture is listed where it belongs, "<n>.gif" in tileFolder, the
+// folder tiles reads from, at the size of its placeholder.
+TilesetExport MakeTilesetExport(TileSet& tiles, const std::string& tileFolder,
+                                const std::string& mapFolder);
+
+}  // namespace morvane

@@ -1,0 +1,124 @@
+#include "cli/unpack_command.h"
+
+#include <filesystem>
+#include <ostream>
+
+#include "cli/project_folder.h"
+#include "cli/tileset_export.h"
+#include "leveldata/batch_save.h"
+#include "leveldata/map_text.h"
+#include "sources/source_kind.h"
+#include "tiled/tiled_map_writer.h"
+
+namespace morvane {
+
+const char kUnpackCommandHelp[] =
+    "usage: morvane-levels unpack FILE FOLDER [--format text|tmx] [--tiles DIR]\n"
+    "\n"
+    "Writes every level of the bank in FILE as a file of FOLDER, made when missing: Level1.txt\n"
+    "to Level99.txt in dump's layout, or with --format tmx Level1.tmx to Level99.tmx and their\n"
+    "tileset tiles.tsx (see export; the tile pictures come from DIR, by default the \"gif\"\n"
+    "folder beside FILE). It also writes manifest.txt: FILE's kind, its size and the CRC-32 of\n"
+    "its bank, which pack checks. Files that already hold the same bytes are left as they are;\n"
+    "level files of the other format are removed, so each level has one file. Nothing is\n"
+    "written when a level cannot be read.\n";
+
+int RunUnpackCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
+    ParsedOptions options;
+    if (auto problem = ParseOptions(arguments, {{}, {"--format", "--tiles"}}, options)) {
+        return context.usage(*problem);
+    }
+    if (options.positional.size() != 2) {
+        return context.usage("the arguments are FILE FOLDER");
+    }
+    const std::string& path = options.positional[0];
+    const std::string& folder = options.positional[1];
+    const std::string format = options.value("--format").value_or("text");
+    if (format != "text" && format != "tmx") {
+        return context.usage("--format is text or tmx, not '" + format + "'");
+    }
+    namespace fs = std::filesystem;
+    const auto tilesFolder = options.value("--tiles");
+    std::error_code missing;
+    if (tilesFolder && !fs::is_directory(*tilesFolder, missing)) {
+        return context.fail(*tilesFolder, "there is no folder of tile pictures of that name");
+    }
+
+    Source source;
+    if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
+        return context.fail(path, *problem);
+    }
+    if (!source.layout->hasBank) {
+        return context.fail(path, DescribeLevelFailure(LevelFailure{LevelError::NotABank}));
+    }
+    const auto maps = ReadAllMaps(*source.file, *source.layout);
+    if (!maps.ok()) {
+        return context.fail(path, DescribeLevelFailure(maps.failure()));
+    }
+    ProjectManifest manifest;
+    manifest.kind = std::string(SourceKindName(source.kind));
+    if (FileStatus sized = source.file->size(manifest.size); !sized.ok()) {
+        return context.fail(path, DescribeFileStatus(sized));
+    }
+    if (auto problem = BankCrcOf(source, manifest.bankCrc)) {
+        return context.fail(path, *problem);
+    }
+    if (FileStatus made = context.files.makeDirectory(folder); !made.ok()) {
+        return context.fail(folder, DescribeFileStatus(made));
+    }
+
+    const bool tmx = format == "tmx";
+    std::optional<TilesetExport> tileset;
+    if (tmx) {
+        std::error_code absoluteError;
+        const fs::path sourceFolder = fs::absolute(path, absoluteError).parent_path();
+        TileSet tiles =
+            tilesFolder ? TileSet::FromTileFolder(*tilesFolder) : TileSet(sourceFolder.string());
+        tileset = MakeTilesetExport(
+            tiles, tilesFolder ? *tilesFolder : (sourceFolder / "gif").string(), folder);
+    }
+    // Every file's bytes are made first, so that they go to disk with one flush of the folder.
+    std::vector<std::string> texts;
+    std::vector<std::string> names;
+    for (std::size_t index = 0; index < maps.value().size(); ++index) {
+        const LevelMap& map = maps.value()[index];
+        names.push_back("Level" + std::to_string(index + 1) + (tmx ? ".tmx" : ".txt"));
+        texts.push_back(tmx ? FormatTmxMap(map, tileset->tileSize) : FormatMapText(map));
+    }
+    const std::string manifestText = FormatManifest(manifest);
+    std::vector<FileContents> contents;
+    for (std::size_t at = 0; at < names.size(); ++at) {
+        AddFileIfChanged(context.files, (fs::path(folder) / names[at]).string(), BytesOf(texts[at]),
+                         contents);
+    }
+    if (tileset) {
+        AddFileIfChanged(context.files, (fs::path(folder) / kTilesetFileName).string(),
+                         BytesOf(tileset->text), contents);
+    }
+    AddFileIfChanged(context.files, (fs::path(folder) / kManifestName).string(),
+                     BytesOf(manifestText), contents);
+    if (!contents.empty()) {
+        if (FileStatus status = ReplaceFilesInFolder(context.files, contents); !status.ok()) {
+            return context.fail(folder, DescribeFileStatus(status));
+        }
+    }
+    // A level file of the other format would give its level twice.
+    std::vector<std::string> present;
+    if (FileStatus listed = context.files.listDirectory(folder, present); !listed.ok()) {
+        return context.fail(folder, DescribeFileStatus(listed));
+    }
+    for (const std::string& name : present) {
+        const auto level = LevelOfFileName(name);
+        if (level && name != names[std::size_t(*level - 1)]) {
+            const std::string stale = (fs::path(folder) / name).string();
+            if (FileStatus removed = context.files.remove(stale); !removed.ok()) {
+                return context.fail(stale, DescribeFileStatus(removed));
+            }
+        }
+    }
+    context.out << folder << ": " << maps.value().size() << " levels, " << contents.size()
+                << " files written\n";
+    return 0;
+}
+
+}  // namespace morvane

@@ -1,0 +1,395 @@
+// Levels to Tiled and back, and project folders, through the built tool and Debian's Tiled
+// (tmxrasterizer and tiled --export-map, on Qt's offscreen platform).
+#include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
+#include <zlib.h>
+#include <zstd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "demo_levels.h"
+#include "gif_writer.h"
+#include "leveldata/map_text.h"
+#include "tool_process.h"
+
+namespace morvane {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr const char* kRasterizer = "/usr/bin/tmxrasterizer";
+constexpr const char* kTiled = "/usr/bin/tiled";
+
+class TiledTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        fs::create_directories(m_folder);
+        write("bank.bin", demo::MakeDemoBank());
+        std::string error;
+        ASSERT_TRUE(demo::WriteTilePictures(m_folder.string(), error)) << error;
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    void write(const std::string& name, const auto& bytes) {
+        std::ofstream(m_folder / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    std::string read(const std::string& name) {
+        std::ifstream in(m_folder / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    test::ToolRun run(const std::vector<std::string>& arguments, const std::string& input = {}) {
+        return test::RunTool(MORVANE_LEVELS_TOOL, arguments, m_folder.string(), input);
+    }
+    // Runs one of Tiled's programs, which must be installed (scripts/test installs them).
+    test::ToolRun runTiled(const char* program, const std::vector<std::string>& arguments) {
+        EXPECT_TRUE(fs::exists(program)) << program << " is missing: apt-get install tiled";
+        return test::RunTool(program, arguments, m_folder.string());
+    }
+
+    fs::path m_folder = fs::temp_directory_path() /
+                        ("morvane-tiled-" + std::to_string(::getpid()) + "-" +
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+// A PNG file's pixels as RGBA, or nothing.
+std::optional<std::pair<png_image, Bytes>> DecodePng(const std::string& bytes) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
+        return std::nullopt;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    Bytes pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+        return std::nullopt;
+    }
+    return std::pair(image, std::move(pixels));
+}
+
+std::string Base64(const Bytes& bytes) {
+    static const char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += 3) {
+        const std::uint32_t group = std::uint32_t(bytes[at]) << 16 |
+                                    (at + 1 < bytes.size() ? bytes[at + 1] << 8 : 0) |
+                                    (at + 2 < bytes.size() ? bytes[at + 2] : 0);
+        for (std::size_t digit = 0; digit < 4; ++digit) {
+            text += at + digit <= bytes.size() ? kDigits[group >> (18 - 6 * digit) & 63] : '=';
+        }
+    }
+    return text;
+}
+
+// gids compressed as Tiled's compression attribute names it: "zlib", "gzip" or "zstd".
+Bytes Compress(const Bytes& raw, const std::string& compression) {
+    Bytes packed(raw.size() + 1024);
+    if (compression == "zstd") {
+        packed.resize(ZSTD_compress(packed.data(), packed.size(), raw.data(), raw.size(), 3));
+        return packed;
+    }
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, compression == "gzip" ? 31 : 15, 8, Z_DEFAULT_STRATEGY);
+    stream.next_in = const_cast<Bytef*>(raw.data());
+    stream.avail_in = uInt(raw.size());
+    stream.next_out = packed.data();
+    stream.avail_out = uInt(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    return packed;
+}
+
+// An exported TMX map with its CSV layer data stored as encoding and compression say ("" and
+// "": one <tile> element per cell), for Tiled to read and write back in that format.
+std::string Reencoded(const std::string& tmx, const std::string& encoding,
+                      const std::string& compression) {
+    const std::size_t open = tmx.find("<data encoding=\"csv\">");
+    const std::size_t close = tmx.find("</data>");
+    std::string csv = tmx.substr(open + 21, close - open - 21);
+    std::vector<std::uint32_t> gids;
+    for (std::size_t at = 0; at < csv.size();) {
+        std::size_t used = 0;
+        gids.push_back(std::uint32_t(std::stoul(csv.substr(at), &used)));
+        at = csv.find_first_of("0123456789", at + used);
+    }
+    std::string data;
+    if (encoding.empty()) {
+        data = "<data>";
+        for (const std::uint32_t gid : gids) {
+            data += "<tile gid=\"" + std::to_string(gid) + "\"/>";
+        }
+    } else {
+        Bytes raw;
+        for (const std::uint32_t gid : gids) {
+            raw.insert(raw.end(), {std::uint8_t(gid), std::uint8_t(gid >> 8), 0, 0});
+        }
+        const Bytes stored = compression.empty() ? raw : Compress(raw, compression);
+        data = "<data encoding=\"base64\"" +
+               (compression.empty() ? "" : " compression=\"" + compression + "\"") + ">" +
+               Base64(stored);
+    }
+    return tmx.substr(0, open) + data + tmx.substr(close);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    return at == std::string::npos ? "(not found: " + from + ")"
+                                   : text.replace(at, from.size(), to);
+}
+
+TEST_F(TiledTool, TmxrasterizerDrawsExportedMapsAsThePngExport) {
+    ASSERT_EQ(run({"export", "bank.bin", "--all", "--format", "png", "-o", "png"}).exitCode, 0);
+    const auto tmx = run({"export", "bank.bin", "--all", "--format", "tmx", "-o", "maps"});
+    ASSERT_EQ(tmx.exitCode, 0) << tmx.err;
+    EXPECT_NE(tmx.out.find("maps/Level99.tmx\nmaps/tiles.tsx\n"), std::string::npos);
+    // The tileset is written when missing and replaced when different, and only then.
+    EXPECT_EQ(run({"export", "bank.bin", "7", "--format", "tmx", "-o", "maps"}).out,
+              "maps/Level7.tmx\n");
+    const std::string tileset = read("maps/tiles.tsx");
+    EXPECT_NE(tileset.find("<image width=\"16\" height=\"16\" source=\"../gif/63.gif\" />"),
+              std::string::npos);
+    write("maps/tiles.tsx", std::string("old"));
+    EXPECT_EQ(run({"export", "bank.bin", "7", "--format", "tmx", "-o", "maps"}).out,
+              "maps/Level7.tmx\nmaps/tiles.tsx\n");
+    EXPECT_EQ(read("maps/tiles.tsx"), tileset);
+
+    // The demo's every fourth tile has a clear corner, which the export fills.
+    int transparent = 0;
+    for (const int level : {1, 4, 58, 99}) {
+        const std::string name = "Level" + std::to_string(level);
+        const auto drawn = runTiled(kRasterizer, {"maps/" + name + ".tmx", name + ".drawn.png"});
+        ASSERT_EQ(drawn.exitCode, 0) << drawn.err;
+        const auto tiled = DecodePng(read(name + ".drawn.png"));
+        const auto ours = DecodePng(read("png/" + name + ".png"));
+        ASSERT_TRUE(tiled && ours);
+        ASSERT_EQ(tiled->first.width, 512u);
+        ASSERT_EQ(tiled->first.height, 112u);
+        ASSERT_EQ(ours->first.width, 512u);
+        // tmxrasterizer leaves transparent what the export fills with the grid's background.
+        int differing = 0;
+        for (std::size_t at = 0; at < ours->second.size(); at += 4) {
+            Bytes pixel(tiled->second.begin() + long(at), tiled->second.begin() + long(at) + 4);
+            if (pixel[3] == 0) {
+                pixel = {0x2c, 0x3a, 0x4a, 0xff};
+                ++transparent;
+            }
+            differing += pixel != Bytes(ours->second.begin() + long(at),
+                                        ours->second.begin() + long(at) + 4);
+        }
+        EXPECT_EQ(differing, 0) << name;
+    }
+    EXPECT_GT(transparent, 0);
+}
+
+TEST_F(TiledTool, MapsTiledRewritesInEveryEncodingReadBackToTheSameBank) {
+    // Level 4's map saved as level 9, once from dump's text: the bank every Tiled map must give.
+    write("copy.bin", read("bank.bin"));
+    ASSERT_EQ(
+        run({"set", "copy.bin", "9", "-", "--no-history"}, FormatMapText(demo::MakeDemoLevel(3)))
+            .exitCode,
+        0);
+    const std::string expected = read("copy.bin");
+    ASSERT_EQ(run({"export", "bank.bin", "4", "--format", "tmx"}).exitCode, 0);
+    const std::string exported = read("Level4.tmx");
+
+    struct Encoding {
+        std::string encoding, compression;
+    };
+    for (const auto& [encoding, compression] : std::vector<Encoding>{{"csv", ""},
+                                                                     {"", ""},
+                                                                     {"base64", ""},
+                                                                     {"base64", "zlib"},
+                                                                     {"base64", "gzip"},
+                                                                     {"base64", "zstd"}}) {
+        write("input.tmx",
+              encoding == "csv" ? exported : Reencoded(exported, encoding, compression));
+        for (const std::string output : {"out.tmx", "out.json", "embedded.tmj"}) {
+            std::vector<std::string> arguments = {"--export-map", "input.tmx", output};
+            if (output == "embedded.tmj") {
+                arguments.insert(arguments.begin(), "--embed-tilesets");
+            }
+            const std::string label = encoding + "+" + compression + " as " + output;
+            ASSERT_EQ(runTiled(kTiled, arguments).exitCode, 0) << label;
+            // Tiled kept the layer format.
+            const std::string written = read(output);
+            const bool json = output != "out.tmx";
+            const std::string marker =
+                !compression.empty()
+                    ? "compression" + std::string(json ? "\":\"" : "=\"") + compression
+                : encoding == "base64" ? (json ? "\"encoding\":\"base64\"" : "\"base64\"")
+                : json                 ? "\"data\":["
+                : encoding == "csv"    ? "\"csv\""
+                                       : "<tile gid=";
+            EXPECT_NE(written.find(marker), std::string::npos) << label << "\n" << written;
+            EXPECT_EQ(written.find("tiles.tsx") == std::string::npos, output == "embedded.tmj")
+                << label;
+            write("round.bin", read("bank.bin"));
+            const auto set = run({"set", "round.bin", "9", output, "--no-history"});
+            EXPECT_EQ(set.exitCode, 0) << label << ": " << set.err;
+            EXPECT_TRUE(read("round.bin") == expected) << label;
+        }
+    }
+}
+
+TEST_F(TiledTool, MapsThatAreNotALevelAreRefusedNamingTheCellOrProblem) {
+    ASSERT_EQ(run({"export", "bank.bin", "1", "--format", "tmx"}).exitCode, 0);
+    const std::string tmx = read("Level1.tmx");
+    const std::string firstRow = "\n2,2,2,";
+    const std::string layer =
+        tmx.substr(tmx.find(" <layer"), tmx.find("</map>") - tmx.find(" <layer"));
+    const std::string json =
+        R"({"type":"map","width":32,"height":7,"infinite":false,"tilesets":[{"firstgid":1,)"
+        R"("source":"tiles.tsx"}],"layers":[{"type":"tilelayer","name":"level","data":[)";
+    std::string row = "1";
+    for (int cell = 1; cell < 224; ++cell) {
+        row += ",1";
+    }
+    struct Case {
+        std::string name, content, problem;
+    };
+    const std::vector<Case> cases = {
+        {"small.tmx", Replaced(tmx, "width=\"32\" height=\"7\"", "width=\"31\" height=\"7\""),
+         "The map is 31 x 7 tiles, not 32 x 7"},
+        {"infinite.tmx", Replaced(tmx, "infinite=\"0\"", "infinite=\"1\""),
+         "The map is infinite; a level is a fixed map of 32 x 7 tiles"},
+        {"empty.tmx", Replaced(tmx, firstRow, "\n2,2,0,"), "The cell at x 2, y 0 is empty"},
+        {"flipped.tmx", Replaced(tmx, firstRow, "\n2,2,2147483650,"),
+         "The tile at x 2, y 0 is flipped or rotated"},
+        {"above.tmx", Replaced(tmx, firstRow, "\n2,66,2,"),
+         "The tile at x 1, y 0 is tile 65 of the tileset; tile numbers go up to 63"},
+        {"other.tmx",
+         Replaced(Replaced(tmx, firstRow, "\n2,2,70,"), "<layer",
+                  "<tileset firstgid=\"65\" source=\"other.tsx\" />\n <layer"),
+         "The tile at x 2, y 0 (gid 70) is not one of the level's tileset"},
+        {"layers.tmx",
+         Replaced(Replaced(tmx, "</map>", Replaced(layer, "\"level\"", "\"walls\"") + "</map>"),
+                  "\"level\"", "\"floor\""),
+         "The map has 2 tile layers and not exactly one of them is named \"level\""},
+        {"named.tmx",
+         Replaced(tmx, " <layer", Replaced(layer, "\"level\"", "\"walls\"") + " <layer"), ""},
+        {"cut.tmx", tmx.substr(0, 300), "This is not a Tiled map (XML: "},
+        {"tileset.tmx", read("tiles.tsx"),
+         "This is not a Tiled map (the XML's root is <tileset>, not <map>)"},
+        {"short.json", json + row.substr(2) + "]}]}",
+         "The tile layer's data cannot be read: it holds 223 tiles, not 224"},
+        {"tall.json", Replaced(json, "\"height\":7", "\"height\":8") + row + "]}]}",
+         "The map is 32 x 8 tiles, not 32 x 7"},
+        {"zero.json", json + "0" + row.substr(1) + "]}]}", "The cell at x 0, y 0 is empty"},
+        {"tileset.json", R"({"type":"tileset","columns":0})",
+         "This is not a Tiled map (the JSON is not a map's object)"},
+        {"good.json", json + row + "]}]}", ""},
+    };
+    const std::string before = read("bank.bin");
+    for (const Case& item : cases) {
+        write(item.name, item.content);
+        const auto set = run({"set", "bank.bin", "2", item.name, "--no-history"});
+        if (item.problem.empty()) {
+            EXPECT_EQ(set.exitCode, 0) << item.name << ": " << set.err;
+            write("bank.bin", before);
+            continue;
+        }
+        EXPECT_EQ(set.exitCode, 1) << item.name;
+        EXPECT_EQ(set.err.rfind("morvane-levels: " + item.name + ": " + item.problem, 0), 0u)
+            << set.err;
+        EXPECT_TRUE(read("bank.bin") == before) << item.name;
+    }
+}
+
+TEST_F(TiledTool, PackWritesWhatSequentialSetsWriteAndRefusesAStaleBank) {
+    write("cart.bin", demo::MakeCartridge(demo::MakeDemoBank(), SourceKind::UeRom));
+    const std::string original = read("cart.bin");
+    const auto unpack = run({"unpack", "cart.bin", "work"});
+    ASSERT_EQ(unpack.exitCode, 0) << unpack.err;
+    EXPECT_EQ(unpack.out, "work: 99 levels, 100 files written\n");
+    EXPECT_EQ(read("work/Level12.txt"), run({"dump", "cart.bin", "12"}).out);
+    EXPECT_EQ(read("work/manifest.txt").substr(0, 53),
+              "Morvane level folder\nkind: UeRom\nsize: 131072\nbank-cr");
+
+    // Level 30 grows, level 3 shrinks (every later level moves twice), level 60 comes from a
+    // Tiled map, level 80's file is gone and level 11's equals the bank's.
+    LevelMap grown = demo::MakeDemoLevel(29);
+    for (int cell = 0; cell < 224; cell += 3) {
+        grown.setCell(cell, std::uint8_t(cell % 64));
+    }
+    write("work/Level30.txt", FormatMapText(grown));
+    write("work/Level3.txt", FormatMapText(LevelMap()));
+    fs::remove(m_folder / "work/Level60.txt");
+    ASSERT_EQ(
+        run({"export", "cart.bin", "5", "--format", "tmx", "-o", "work/Level60.tmx"}).exitCode, 0);
+    fs::remove(m_folder / "work/Level80.txt");
+
+    write("sets.bin", original);
+    for (const auto& [level, file] : std::vector<std::pair<std::string, std::string>>{
+             {"3", "work/Level3.txt"}, {"30", "work/Level30.txt"}, {"60", "work/Level60.tmx"}}) {
+        ASSERT_EQ(run({"set", "sets.bin", level, file}).exitCode, 0) << level;
+    }
+    const auto pack = run({"pack", "work", "cart.bin"});
+    ASSERT_EQ(pack.exitCode, 0) << pack.err;
+    EXPECT_EQ(pack.out, "Levels changed: 3,30,60\n");
+    EXPECT_TRUE(read("cart.bin") == read("sets.bin"));
+    EXPECT_EQ(run({"pack", "work", "cart.bin"}).out, "No level differs; nothing was written.\n");
+
+    // Refused whole, the file untouched: a bad file, two files of one level, a bank changed
+    // since (until --force).
+    const std::string packed = read("cart.bin");
+    write("work/Level7.txt", std::string("1 2 3"));
+    EXPECT_EQ(run({"pack", "work", "cart.bin"}).err,
+              "morvane-levels: work/Level7.txt: Found 3 numbers, not 224.\n");
+    write("work/Level7.txt", FormatMapText(LevelMap()));
+    write("work/Level07.json", read("work/Level60.tmx"));
+    EXPECT_EQ(run({"pack", "work", "cart.bin"}).err,
+              "morvane-levels: work/Level7.txt: Level 7 is also given by work/Level07.json.\n");
+    fs::remove(m_folder / "work/Level07.json");
+    ASSERT_EQ(run({"copy", "cart.bin", "1", "2"}).exitCode, 0);
+    const std::string edited = read("cart.bin");
+    const auto stale = run({"pack", "work", "cart.bin"});
+    EXPECT_EQ(stale.exitCode, 1);
+    EXPECT_NE(stale.err.find("cart.bin: Its bank is not the one work was unpacked from"),
+              std::string::npos)
+        << stale.err;
+    EXPECT_TRUE(read("cart.bin") == edited);
+    EXPECT_EQ(run({"pack", "work", "cart.bin", "--force"}).out, "Levels changed: 2,7\n");
+    EXPECT_TRUE(read("cart.bin") != packed);
+}
+
+TEST_F(TiledTool, DumpAllShowsEveryLevelSoGitDiffShowsChangedRows) {
+    const auto all = run({"dump", "--all", "bank.bin"});
+    ASSERT_EQ(all.exitCode, 0);
+    EXPECT_EQ(all.out, run({"dump", "bank.bin", "--all"}).out);
+    const std::string first = "Level 1\n" + run({"dump", "bank.bin", "1"}).out + "\nLevel 2\n";
+    EXPECT_EQ(all.out.substr(0, first.size()), first);
+    EXPECT_NE(all.out.find("\n\nLevel 99\n" + run({"dump", "bank.bin", "99"}).out),
+              std::string::npos);
+
+    // The README's lines: git diff of the bank shows the changed row of level 5.
+    const std::string git = "/usr/bin/git";
+    ASSERT_EQ(test::RunTool(git, {"init", "-q"}, m_folder.string()).exitCode, 0);
+    write(".gitattributes", std::string("*.bin diff=morvane\n"));
+    test::RunTool(
+        git, {"config", "diff.morvane.textconv", std::string(MORVANE_LEVELS_TOOL) + " dump --all"},
+        m_folder.string());
+    test::RunTool(git, {"add", "bank.bin"}, m_folder.string());
+    LevelMap changed = demo::MakeDemoLevel(4);
+    changed.setCell(LevelMap::cellAt(2, 1), 9);
+    ASSERT_EQ(run({"set", "bank.bin", "5", "-", "--no-history"}, FormatMapText(changed)).exitCode,
+              0);
+    const auto diff = test::RunTool(git, {"diff", "-U0", "bank.bin"}, m_folder.string());
+    // The second row, with its newline.
+    const auto secondRow = [](const std::string& text) {
+        const std::size_t start = text.find('\n') + 1;
+        return text.substr(start, text.find('\n', start) + 1 - start);
+    };
+    const std::string oldRow = secondRow(FormatMapText(demo::MakeDemoLevel(4)));
+    const std::string newRow = secondRow(FormatMapText(changed));
+    EXPECT_NE(diff.out.find("\n-" + oldRow + "+" + newRow), std::string::npos) << diff.out;
+}
+
+}  // namespace
+}  // namespace morvane
