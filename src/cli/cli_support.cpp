@@ -285,6 +285,14 @@ std::span<const std::uint8_t> BytesOf(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+std::optional<std::string> MissingTilesFolder(const std::optional<std::string>& folder) {
+    std::error_code missing;
+    if (folder && !std::filesystem::is_directory(*folder, missing)) {
+        return "there is no folder of tile pictures of that name";
+    }
+    return std::nullopt;
+}
+
 bool IsSameExistingFile(const std::string& first, const std::string& second) {
     std::error_code error;
     return std::filesystem::equivalent(first, second, error) && !error;

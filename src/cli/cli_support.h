@@ -143,6 +143,9 @@ struct Source {
     std::unique_ptr<ByteFile> file;
 };
 
+// The problem with a --tiles folder that does not exist, or nothing (also when none is given).
+std::optional<std::string> MissingTilesFolder(const std::optional<std::string>& folder);
+
 // What is wrong with a file of no known kind.
 inline constexpr std::string_view kNotASource =
     "not a recognised source file (a cartridge dump, level bank, MEKA savestate or 224-byte map)";

@@ -74,9 +74,8 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
     }
 
     namespace fs = std::filesystem;
-    std::error_code missing;
-    if (tilesFolder && !fs::is_directory(*tilesFolder, missing)) {
-        return context.fail(*tilesFolder, "there is no folder of tile pictures of that name");
+    if (auto problem = MissingTilesFolder(tilesFolder)) {
+        return context.fail(*tilesFolder, *problem);
     }
     Source source;
     if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {

@@ -39,9 +39,8 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
     }
     namespace fs = std::filesystem;
     const auto tilesFolder = options.value("--tiles");
-    std::error_code missing;
-    if (tilesFolder && !fs::is_directory(*tilesFolder, missing)) {
-        return context.fail(*tilesFolder, "there is no folder of tile pictures of that name");
+    if (auto problem = MissingTilesFolder(tilesFolder)) {
+        return context.fail(*tilesFolder, *problem);
     }
 
     Source source;
