@@ -11,18 +11,6 @@ namespace {
 
 using FeaturesTest = EditorTest;
 
-// Opens the list's drop-down and returns what the delegate drew at row's picture place.
-QImage ShownListPicture(QComboBox& combo, int row) {
-    combo.showPopup();
-    QAbstractItemView* list = combo.view();
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    const QImage shown =
-        Grab(*list->viewport()).copy(LevelListDelegate::PictureRect(list->visualRect(index)));
-    combo.hidePopup();
-    return shown;
-}
-
 TEST_F(FeaturesTest, ListShowsEachLevelAsOnDiskAndTheShownOneWithItsEdits) {
     Bytes bank = MakeTestBank();
     bank[2 * 4 + 1] = 0x7F;  // level 5 points before the bank
