@@ -479,7 +479,13 @@ void EditorWindow::testPlay() {
     }
     // The document opened the file by its bare name against the current directory.
     const QString path = QFileInfo(name).absoluteFilePath();
-    const auto command = EmulatorLauncher().command(path);
+    QString linkProblem;
+    const QString playName = m_gameGearLinks.nameFor(path, linkProblem);
+    if (playName.isEmpty()) {
+        message(linkProblem, QMessageBox::Warning);
+        return;
+    }
+    const auto command = EmulatorLauncher().command(playName);
     if (const auto* problem = std::get_if<QString>(&command)) {
         message(*problem, QMessageBox::Warning);
         return;
