@@ -72,7 +72,9 @@ void RestorePointsWindow::buildControls() {
     m_status->setWordWrap(true);
     m_levels = new QComboBox(this);
     m_levels->setObjectName(QStringLiteral("LevelPicker"));
-    m_levels->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Wide enough for "Level 99: 224 cells differ" before any item is there.
+    m_levels->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_levels->setMinimumContentsLength(28);
     m_pointCaption = new QLabel(QStringLiteral("At the restore point"), this);
     m_pointCaption->setObjectName(QStringLiteral("PointCaption"));
     auto* fileCaption = new QLabel(QStringLiteral("In the file now"), this);
