@@ -35,7 +35,9 @@ QString LevelItemText(int number, const std::vector<LevelDifference>& difference
         if (difference.number == number) {
             return difference.unreadable
                        ? level + QStringLiteral(": unreadable in one of the two")
-                       : level + QStringLiteral(": %1 cells differ").arg(difference.cells);
+                       : level + (difference.cells == 1
+                                      ? QStringLiteral(": 1 cell differs")
+                                      : QStringLiteral(": %1 cells differ").arg(difference.cells));
         }
     }
     return level + QStringLiteral(": the same");

@@ -103,6 +103,17 @@ TEST_F(RestorePointsTest, RestoringTheOldestOfTwoSavesGivesBackTheFileAndAThirdP
     EXPECT_EQ(Listed(points), (std::vector<QStringList>{{"3", "restore 1", "1"},
                                                         {"2", "save level 1", "1"},
                                                         {"1", "save level 1", "none"}}));
+    // With level 3 shown, which the point does not change, the first level it changes is shown.
+    PickItem(*Control<QComboBox>(*window, "Combo1"), 2);
+    ClickRow(points, 0);
+    EXPECT_EQ(Control<QComboBox>(points, "LevelPicker")->currentText(), "Level 1: 2 cells differ");
+    // Once level 3 differs too, the shown level 3 comes first; the list offers both.
+    paintAndSave(*window, 0, 5);
+    openPoints(*window);
+    ClickRow(points, 1);
+    QComboBox& picker = *Control<QComboBox>(points, "LevelPicker");
+    EXPECT_EQ(picker.currentText(), "Level 3: 1 cell differs");
+    EXPECT_EQ(picker.count(), 2);
     ClickButton(points, "Close");
     EXPECT_FALSE(points.isVisible());
 }
