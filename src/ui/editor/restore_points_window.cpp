@@ -234,9 +234,7 @@ void RestorePointsWindow::restoreSelected() {
         message(QStringLiteral("Put back %1 as it was at restore point %2 (%3)? "
                                "The file as it is now is kept as a new restore "
                                "point.")
-                    .arg(FileName(m_document))
-                    .arg(id)
-                    .arg(time),
+                    .arg(FileName(m_document), QString::number(id), time),
                 QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer == QMessageBox::Yes) {
         if (const auto failure = m_document.restore(id)) {
