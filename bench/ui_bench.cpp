@@ -1,6 +1,6 @@
 // Speed of the windows on the offscreen platform: start-up to the first level shown, a switch
 // between two levels with the grid drawn (tile pictures cached, and decoded anew), the picture
-// export, and the level list's drop-down with its pictures.
+// export, the level list's drop-down with its pictures, and the restore points window.
 #include <benchmark/benchmark.h>
 #include <utime.h>
 
@@ -21,6 +21,7 @@
 #include "ui/editor/level_list_delegate.h"
 #include "ui/editor/level_list_pictures.h"
 #include "ui/editor/message_boxes.h"
+#include "ui/editor/restore_points_window.h"
 
 namespace morvane {
 namespace {
@@ -159,6 +160,30 @@ void BuildAllListPictures(benchmark::State& state) {
     }
 }
 BENCHMARK(BuildAllListPictures)->Unit(benchmark::kMillisecond);
+
+// The first Ctrl+H on a source with 100 restore points, the most one keeps: the window is made,
+// every point and the bank are read and compared, and the list is drawn. No level picture is
+// drawn until a point is selected.
+void OpenRestorePointsWindow(benchmark::State& state) {
+    Workspace workspace;
+    SilentMessageBoxes messages;
+    EditorWindow window(workspace.selection(), messages);
+    LevelDocument& document = *window.findChild<LevelDocument*>();
+    for (int cell = 0; cell < BankHistory::kKeptPoints; ++cell) {
+        document.paint(cell, std::uint8_t((document.map().cell(cell) + 1) % LevelMap::kTileCount));
+        document.save();
+    }
+    TileSet tiles(QDir::currentPath().toStdString());
+    int listed = 0;
+    for (auto _ : state) {
+        RestorePointsWindow points(document, tiles, messages, {}, window);
+        points.open();
+        benchmark::DoNotOptimize(points.grab());
+        listed = points.findChild<QAbstractItemView*>()->model()->rowCount();
+    }
+    state.SetLabel(std::to_string(listed) + " points listed");
+}
+BENCHMARK(OpenRestorePointsWindow)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace morvane

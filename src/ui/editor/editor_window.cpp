@@ -28,6 +28,7 @@
 #include "ui/editor/paint_command.h"
 #include "ui/editor/paste_command.h"
 #include "ui/editor/picture_image.h"
+#include "ui/editor/restore_points_action.h"
 
 namespace morvane {
 
@@ -74,7 +75,8 @@ const char* const kKeys =
     "Ctrl+Y and Ctrl+Shift+Z: redo\n"
     "Ctrl+C: copy the level as text and picture\n"
     "Ctrl+V: paste a level copied as text\n"
-    "F5: play the file in an emulator";
+    "F5: play the file in an emulator\n"
+    "Ctrl+H: restore points: see earlier versions of the file and put one back";
 
 // The Save button's tooltip: what the shown level packs to, and what saving it would leave of
 // the bank's free space, as the core measures it.
@@ -273,6 +275,9 @@ void EditorWindow::addLevelShortcuts() {
     add(QKeySequence(Qt::CTRL | Qt::Key_C), &EditorWindow::copyLevel);
     add(QKeySequence(Qt::CTRL | Qt::Key_V), &EditorWindow::pasteLevel);
     add(QKeySequence(Qt::Key_F5), &EditorWindow::testPlay);
+    new RestorePointsAction(*m_document, m_tiles, m_messages,
+                            {[this] { return confirmLeavingLevel(); }, [this] { loadLevel(); }},
+                            *this);
 }
 
 void EditorWindow::startEditor() {
@@ -474,7 +479,13 @@ void EditorWindow::testPlay() {
     }
     // The document opened the file by its bare name against the current directory.
     const QString path = QFileInfo(name).absoluteFilePath();
-    const auto command = EmulatorLauncher().command(path);
+    QString linkProblem;
+    const QString playName = m_gameGearLinks.nameFor(path, linkProblem);
+    if (playName.isEmpty()) {
+        message(linkProblem, QMessageBox::Warning);
+        return;
+    }
+    const auto command = EmulatorLauncher().command(playName);
     if (const auto* problem = std::get_if<QString>(&command)) {
         message(*problem, QMessageBox::Warning);
         return;

@@ -8,6 +8,7 @@
 #include "leveldata/byte_file.h"
 #include "picture/tile_set.h"
 #include "sources/source_selection.h"
+#include "ui/editor/game_gear_links.h"
 
 class QComboBox;
 class QLabel;
@@ -93,6 +94,8 @@ private:
     LevelDocument* m_document;
     TileSet m_tiles;
     std::unique_ptr<LevelListPictures> m_listPictures;
+    // The names test play hands emulators; removed when the editor goes.
+    GameGearLinks m_gameGearLinks;
     bool m_started = false;
 
     LevelGrid* m_grid = nullptr;

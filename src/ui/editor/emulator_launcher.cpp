@@ -22,6 +22,11 @@ QString Quoted(const QString& word) {
            QLatin1Char('"');
 }
 
+QString& GamesFolder() {
+    static QString folder = QStringLiteral("/usr/games");
+    return folder;
+}
+
 }  // namespace
 
 QString EmulatorLauncher::Command::text() const {
@@ -33,12 +38,21 @@ QString EmulatorLauncher::Command::text() const {
 }
 
 EmulatorLauncher::EmulatorLauncher(QProcessEnvironment environment)
-    : m_environment(std::move(environment)) {}
+    : m_environment(std::move(environment)), m_gamesFolder(GamesFolder()) {}
+
+void EmulatorLauncher::setGamesFolder(const QString& folder) {
+    GamesFolder() = folder;
+}
+
+QString EmulatorLauncher::gamesFolder() {
+    return GamesFolder();
+}
 
 QString EmulatorLauncher::findOnPath(const QString& name) const {
-    const QStringList folders = m_environment.value(QStringLiteral("PATH"))
-                                    .split(QDir::listSeparator(), Qt::SkipEmptyParts);
-    return folders.isEmpty() ? QString() : QStandardPaths::findExecutable(name, folders);
+    QStringList folders = m_environment.value(QStringLiteral("PATH"))
+                              .split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    folders << m_gamesFolder;
+    return QStandardPaths::findExecutable(name, folders);
 }
 
 std::variant<EmulatorLauncher::Command, QString> EmulatorLauncher::command(
@@ -77,9 +91,9 @@ std::variant<EmulatorLauncher::Command, QString> EmulatorLauncher::command(
     }
     return QStringLiteral(
                "No emulator was found for test play: %1 is not set, and neither %2 nor %3 is on "
-               "the PATH.")
+               "the PATH or in %4.")
         .arg(variable, QString::fromLatin1(kKnownEmulators[0]),
-             QString::fromLatin1(kKnownEmulators[1]));
+             QString::fromLatin1(kKnownEmulators[1]), m_gamesFolder);
 }
 
 std::optional<QString> EmulatorLauncher::start(const Command& command, const QString& filePath) {

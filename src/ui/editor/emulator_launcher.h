@@ -11,7 +11,9 @@ namespace morvane {
 // Starts an emulator on a cartridge dump for test play. The command comes from the environment
 // variable MORVANE_EMULATOR when it is set: a command line (words in double quotes keep their
 // spaces) in which "%f" stands for the file's absolute path, or to which the path is appended
-// as the last argument. Otherwise it is the first of mednafen and osmose-emulator found on PATH.
+// as the last argument. Otherwise it is the first of mednafen and osmose-emulator found on PATH
+// or, after it, in /usr/games, where Debian puts them and which not every PATH holds (root's, a
+// service's). Bare program names in MORVANE_EMULATOR are looked up the same way.
 class EmulatorLauncher {
 public:
     struct Command {
@@ -26,6 +28,11 @@ public:
     explicit EmulatorLauncher(
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment());
 
+    // The folder tried after the PATH, for every launcher made from now on: /usr/games unless
+    // set. Tests set another, so that an emulator installed there is never started by them.
+    static void setGamesFolder(const QString& folder);
+    static QString gamesFolder();
+
     // The command that plays filePath (an absolute path), or the problem in words when there is
     // no emulator to run.
     std::variant<Command, QString> command(const QString& filePath) const;
@@ -38,6 +45,7 @@ private:
     QString findOnPath(const QString& name) const;
 
     QProcessEnvironment m_environment;
+    QString m_gamesFolder;
 };
 
 }  // namespace morvane

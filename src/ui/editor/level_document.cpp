@@ -3,6 +3,7 @@
 #include <QDir>
 #include <utility>
 
+#include "leveldata/bank_restorer.h"
 #include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
@@ -136,6 +137,25 @@ std::optional<LevelFailure> LevelDocument::save() {
     // The unsaved mark goes only now that the file holds the level.
     m_levelState = std::uint8_t(index);
     m_oldPackedLength = saved.value();
+    emit captionChanged(caption());
+    return std::nullopt;
+}
+
+std::optional<LevelFailure> LevelDocument::restore(std::int64_t id) {
+    const auto where = layout();
+    if (!where || !where->hasBank) {
+        return LevelFailure{LevelError::NotABank};
+    }
+    if (!m_file) {
+        return LevelFailure{LevelError::WriteFailed, 0, -1, {FileError::Closed, {}}};
+    }
+    const BankWriteNote note{m_restorePoints.get(), {}, true, [this](std::int64_t pointId) {
+                                 announcePutBack(pointId);
+                             }};
+    if (auto failure = RestoreBankFromHistory(*m_file, *where, note, id)) {
+        return failure;
+    }
+    m_levelState = std::uint8_t(shownLevel());
     emit captionChanged(caption());
     return std::nullopt;
 }

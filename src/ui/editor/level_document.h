@@ -77,6 +77,16 @@ public:
     // the unsaved mark included.
     std::optional<LevelFailure> save();
 
+    // Writes restore point id back as the bank of the open file, through the core's one write
+    // path, keeping the bank it replaces as a new point. The shown level's edits were made
+    // against the bank now replaced, so they are dropped: the level is marked clean, the caption
+    // announced, and the caller reads the level again. On failure nothing changes, the file
+    // included.
+    std::optional<LevelFailure> restore(std::int64_t id);
+
+    // The open source's restore points, or nullptr while no file is open.
+    BankHistory* restorePoints() { return m_restorePoints.get(); }
+
     // Paints cell with tile: marks the level dirty, announces the caption, then changes the
     // cell and announces it. Done even when the cell already holds tile. This is the step that
     // painting, undo and redo share; it does not enter the history itself.

@@ -3,6 +3,7 @@
 
 #include "editor_test_support.h"
 #include "leveldata/map_text.h"
+#include "ui/editor/emulator_launcher.h"
 #include "ui/editor/level_list_delegate.h"
 #include "ui/editor/level_list_pictures.h"
 
@@ -10,18 +11,6 @@ namespace morvane::test {
 namespace {
 
 using FeaturesTest = EditorTest;
-
-// Opens the list's drop-down and returns what the delegate drew at row's picture place.
-QImage ShownListPicture(QComboBox& combo, int row) {
-    combo.showPopup();
-    QAbstractItemView* list = combo.view();
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    const QImage shown =
-        Grab(*list->viewport()).copy(LevelListDelegate::PictureRect(list->visualRect(index)));
-    combo.hidePopup();
-    return shown;
-}
 
 TEST_F(FeaturesTest, ListShowsEachLevelAsOnDiskAndTheShownOneWithItsEdits) {
     Bytes bank = MakeTestBank();
@@ -149,28 +138,33 @@ struct TestPlayTest : EditorTest {
             workspace.write(name, Bytes(script.begin(), script.end()));
             QFile::setPermissions(workspace.filePath(name), QFile::ReadOwner | QFile::ExeOwner);
         }
+        // An emulator installed on this machine must not be started by a test.
+        EmulatorLauncher::setGamesFolder(workspace.filePath("no games"));
     }
+    void TearDown() override { EmulatorLauncher::setGamesFolder(m_gamesFolder); }
+    const QString m_gamesFolder = EmulatorLauncher::gamesFolder();
     QString played() const {
         QFile file(workspace.filePath("played"));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 };
 
-// Each answer runs another command: a quoted program with the path in place of %f, the first
-// emulator on the PATH with the path appended, a name looked up on the PATH with quoted words.
+// Each answer runs another command: a quoted program with the dump's name in place of %f, the
+// first emulator on the PATH with the name appended, a name looked up on the PATH with quoted
+// words. The name handed over ends in ".gg" and leads to the dump's bytes until the editor goes.
 TEST_F(TestPlayTest, F5AsksAboutEditsAndStartsTheEmulatorOnTheFile) {
-    const QString emu = workspace.filePath("emu dir/"), cart = workspace.filePath("cart.bin");
+    const QString emu = workspace.filePath("emu dir/");
     const ScopedVariable path("PATH", QFile::encodeName(emu + ":" + qgetenv("PATH")).constData());
     const struct {
         QMessageBox::StandardButton answer;
-        QString command;  // empty: MORVANE_EMULATOR unset
-        QString expected;
-    } cases[] = {{QMessageBox::NoButton, "\"" + emu + "osmose-emulator\" --rom=%f %f",
-                  emu + "osmose-emulator\n--rom=" + cart + "\n" + cart + "\n"},
-                 {QMessageBox::Yes, "", emu + "mednafen\n" + cart + "\n"},
-                 {QMessageBox::No, "osmose-emulator \"a b\" -v",
-                  emu + "osmose-emulator\na b\n-v\n" + cart + "\n"},
-                 {QMessageBox::Cancel, "mednafen", ""}};
+        QString command;   // empty: MORVANE_EMULATOR unset
+        QString expected;  // GG stands for the name handed over
+    } cases[] = {
+        {QMessageBox::NoButton, "\"" + emu + "osmose-emulator\" --rom=%f %f",
+         emu + "osmose-emulator\n--rom=GG\nGG\n"},
+        {QMessageBox::Yes, "", emu + "mednafen\nGG\n"},
+        {QMessageBox::No, "osmose-emulator \"a b\" -v", emu + "osmose-emulator\na b\n-v\nGG\n"},
+        {QMessageBox::Cancel, "mednafen", ""}};
     for (const auto& [answer, command, expected] : cases) {
         SCOPED_TRACE(answer);
         const bool edited = answer != QMessageBox::NoButton, saves = answer == QMessageBox::Yes;
@@ -199,8 +193,31 @@ TEST_F(TestPlayTest, F5AsksAboutEditsAndStartsTheEmulatorOnTheFile) {
         EXPECT_EQ(
             QTest::qWaitFor([&] { return !played().isEmpty(); }, expected.isEmpty() ? 300 : 10000),
             !expected.isEmpty());
-        EXPECT_EQ(played(), expected);
+        if (expected.isEmpty()) {
+            EXPECT_EQ(played(), "");
+            continue;
+        }
+        const QString handed = played().split('\n', Qt::SkipEmptyParts).last();
+        EXPECT_EQ(played(), QString(expected).replace("GG", handed));
+        EXPECT_EQ(QFileInfo(handed).fileName(), "cart.bin.gg");
+        QFile link(handed);
+        ASSERT_TRUE(link.open(QIODevice::ReadOnly));
+        const QByteArray bytes = link.readAll();
+        EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), workspace.read("cart.bin"));
+        window.reset();
+        EXPECT_FALSE(QFileInfo::exists(QFileInfo(handed).path()));
     }
+}
+
+TEST_F(TestPlayTest, EmulatorsAreLookedForInTheGamesFolderAfterThePath) {
+    QProcessEnvironment environment;
+    environment.insert("PATH", workspace.filePath("gif"));
+    EmulatorLauncher::setGamesFolder(workspace.filePath("emu dir"));
+    const auto command = EmulatorLauncher(environment).command("/a/cart.gg");
+    ASSERT_TRUE(std::holds_alternative<EmulatorLauncher::Command>(command));
+    EXPECT_EQ(std::get<EmulatorLauncher::Command>(command).program,
+              workspace.filePath("emu dir/mednafen"));
+    EXPECT_EQ(std::get<EmulatorLauncher::Command>(command).arguments, QStringList{"/a/cart.gg"});
 }
 
 TEST_F(TestPlayTest, F5NamesWhatItTriedWhenItCannotPlay) {
@@ -208,7 +225,7 @@ TEST_F(TestPlayTest, F5NamesWhatItTriedWhenItCannotPlay) {
     // MORVANE_EMULATOR (unset for nullptr), whether the source is a cartridge, what is named.
     for (const auto& [variable, cartridge, named] :
          std::vector<std::tuple<const char*, bool, QStringList>>{
-             {nullptr, true, {"mednafen", "osmose-emulator", "MORVANE_EMULATOR"}},
+             {nullptr, true, {"mednafen", "osmose-emulator", "MORVANE_EMULATOR", "no games"}},
              {"/no/such/emulator -x", true, {"/no/such/emulator -x"}},
              {"", true, {"MORVANE_EMULATOR", "no command"}},
              {"x", false, {"bank.bin", "cartridge", "Extracted map data"}}}) {

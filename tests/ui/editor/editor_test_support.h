@@ -18,6 +18,7 @@
 #include "ui/editor/editor_window.h"
 #include "ui/editor/level_document.h"
 #include "ui/editor/level_grid.h"
+#include "ui/editor/level_list_delegate.h"
 #include "ui/editor/message_boxes.h"
 
 namespace morvane::test {
@@ -230,6 +231,18 @@ inline LevelMap Paint(const EditorWindow& window, std::initializer_list<int> cel
         Click(GridOf(window), GridOf(window).cellRect(cell).center(), Qt::LeftButton);
     }
     return DocumentOf(window).map();
+}
+
+// Opens the list's drop-down and returns what the delegate drew at row's picture place.
+inline QImage ShownListPicture(QComboBox& combo, int row) {
+    combo.showPopup();
+    QAbstractItemView* list = combo.view();
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    const QImage shown =
+        Grab(*list->viewport()).copy(LevelListDelegate::PictureRect(list->visualRect(index)));
+    combo.hidePopup();
+    return shown;
 }
 
 struct EditorTest : ::testing::Test {

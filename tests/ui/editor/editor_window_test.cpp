@@ -45,7 +45,8 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
     EXPECT_EQ(ComposeLevelTitle(atRoot, 0), kCaption + " [/cart.bin]");
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(0));
     const QString keys = Control<QPushButton>(*window, "Command4")->toolTip();
-    for (const char* key : {"Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "Ctrl+C", "Ctrl+V", "F5"}) {
+    for (const char* key :
+         {"Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "Ctrl+C", "Ctrl+V", "F5", "Ctrl+H"}) {
         EXPECT_TRUE(keys.contains(key)) << key;
     }
     // Label3 shows the tile under the pointer; the top-right pixel of the grid is cell 0's.
