@@ -230,22 +230,6 @@ std::string PrintableText(const std::string& text) {
     return shown;
 }
 
-std::string NumberRanges(const std::vector<int>& numbers) {
-    std::string text;
-    for (std::size_t at = 0; at < numbers.size();) {
-        std::size_t last = at;
-        while (last + 1 < numbers.size() && numbers[last + 1] == numbers[last] + 1) {
-            ++last;
-        }
-        text += (text.empty() ? "" : ",") + std::to_string(numbers[at]);
-        if (last > at) {
-            text += "-" + std::to_string(numbers[last]);
-        }
-        at = last + 1;
-    }
-    return text;
-}
-
 std::optional<std::string> ReadTextInput(const CommandContext& context, const std::string& path,
                                          std::string_view what, std::string& text) {
     if (path == "-") {

@@ -91,9 +91,6 @@ std::string JsonString(const std::string& text);
 // UTF-8 are shown as \xNN, and a backslash as two.
 std::string PrintableText(const std::string& text);
 
-// Ascending numbers as ranges: 1-38,40.
-std::string NumberRanges(const std::vector<int>& numbers);
-
 // value as JSON: null when absent, else a string or a number.
 template <typename T>
 std::string JsonOr(const std::optional<T>& value) {

@@ -111,7 +111,7 @@ int RunHistoryCommand(const CommandContext& context, const std::vector<std::stri
         char columns[96];
         std::snprintf(columns, sizeof columns, "%-20s  %-24s  ", PrintableText(point.time).c_str(),
                       PrintableText(point.what).c_str());
-        context.out << columns << (changed.empty() ? "none" : NumberRanges(changed)) << "\n";
+        context.out << columns << (changed.empty() ? "none" : LevelRanges(changed)) << "\n";
     }
     return 0;
 }

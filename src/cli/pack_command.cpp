@@ -7,6 +7,7 @@
 
 #include "cli/level_file.h"
 #include "cli/project_folder.h"
+#include "leveldata/bank_comparison.h"
 #include "leveldata/batch_save.h"
 #include "leveldata/level_bank.h"
 #include "sources/source_kind.h"
@@ -147,7 +148,7 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     if (changed.empty()) {
         context.out << "No level differs; nothing was written.\n";
     } else {
-        context.out << "Levels changed: " << NumberRanges(changed) << "\n";
+        context.out << "Levels changed: " << LevelRanges(changed) << "\n";
     }
     return 0;
 }

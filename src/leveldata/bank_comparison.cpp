@@ -22,4 +22,20 @@ std::vector<LevelDifference> CompareBanks(const LevelBank& first, const LevelBan
     return differences;
 }
 
+std::string LevelRanges(const std::vector<int>& numbers) {
+    std::string text;
+    for (std::size_t at = 0; at < numbers.size();) {
+        std::size_t last = at;
+        while (last + 1 < numbers.size() && numbers[last + 1] == numbers[last] + 1) {
+            ++last;
+        }
+        text += (text.empty() ? "" : ",") + std::to_string(numbers[at]);
+        if (last > at) {
+            text += "-" + std::to_string(numbers[last]);
+        }
+        at = last + 1;
+    }
+    return text;
+}
+
 }  // namespace morvane

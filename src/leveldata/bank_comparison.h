@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "leveldata/level_bank.h"
@@ -19,5 +20,8 @@ struct LevelDifference {
 // The levels 1..99 whose maps differ between two banks, in level order. A level unreadable in
 // either bank is listed as unreadable.
 std::vector<LevelDifference> CompareBanks(const LevelBank& first, const LevelBank& second);
+
+// Level numbers in ascending order as ranges, as listings show them: "1-38,40".
+std::string LevelRanges(const std::vector<int>& numbers);
 
 }  // namespace morvane

@@ -22,20 +22,12 @@ QString LocalTime(const std::string& stored) {
                           : text;
 }
 
-// Level numbers in ascending order as ranges: "1-38,40".
-QString NumberRanges(const std::vector<LevelDifference>& levels) {
-    QStringList parts;
-    for (std::size_t at = 0; at < levels.size();) {
-        std::size_t last = at;
-        while (last + 1 < levels.size() && levels[last + 1].number == levels[last].number + 1) {
-            ++last;
-        }
-        parts << (last > at
-                      ? QStringLiteral("%1-%2").arg(levels[at].number).arg(levels[last].number)
-                      : QString::number(levels[at].number));
-        at = last + 1;
+QString LevelNumbers(const std::vector<LevelDifference>& levels) {
+    std::vector<int> numbers;
+    for (const auto& level : levels) {
+        numbers.push_back(level.number);
     }
-    return parts.join(QLatin1Char(','));
+    return QString::fromStdString(LevelRanges(numbers));
 }
 
 }  // namespace
@@ -101,7 +93,7 @@ QString RestorePointsModel::levelsText(const Point& point) const {
     if (!m_fileBank) {
         return QStringLiteral("unknown");
     }
-    return point.differences.empty() ? QStringLiteral("none") : NumberRanges(point.differences);
+    return point.differences.empty() ? QStringLiteral("none") : LevelNumbers(point.differences);
 }
 
 QVariant RestorePointsModel::data(const QModelIndex& index, int role) const {
