@@ -22,11 +22,6 @@ QString Quoted(const QString& word) {
            QLatin1Char('"');
 }
 
-QString& GamesFolder() {
-    static QString folder = QStringLiteral("/usr/games");
-    return folder;
-}
-
 }  // namespace
 
 QString EmulatorLauncher::Command::text() const {
@@ -37,16 +32,8 @@ QString EmulatorLauncher::Command::text() const {
     return words.join(QLatin1Char(' '));
 }
 
-EmulatorLauncher::EmulatorLauncher(QProcessEnvironment environment)
-    : m_environment(std::move(environment)), m_gamesFolder(GamesFolder()) {}
-
-void EmulatorLauncher::setGamesFolder(const QString& folder) {
-    GamesFolder() = folder;
-}
-
-QString EmulatorLauncher::gamesFolder() {
-    return GamesFolder();
-}
+EmulatorLauncher::EmulatorLauncher(QProcessEnvironment environment, QString gamesFolder)
+    : m_environment(std::move(environment)), m_gamesFolder(std::move(gamesFolder)) {}
 
 QString EmulatorLauncher::findOnPath(const QString& name) const {
     QStringList folders = m_environment.value(QStringLiteral("PATH"))

@@ -24,14 +24,11 @@ public:
         QString text() const;
     };
 
-    // environment: where MORVANE_EMULATOR and PATH are looked up; tests pass their own.
+    // environment: where MORVANE_EMULATOR and PATH are looked up; gamesFolder: the folder tried
+    // after the PATH. Tests pass their own.
     explicit EmulatorLauncher(
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment());
-
-    // The folder tried after the PATH, for every launcher made from now on: /usr/games unless
-    // set. Tests set another, so that an emulator installed there is never started by them.
-    static void setGamesFolder(const QString& folder);
-    static QString gamesFolder();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(),
+        QString gamesFolder = QStringLiteral("/usr/games"));
 
     // The command that plays filePath (an absolute path), or the problem in words when there is
     // no emulator to run.
