@@ -1,5 +1,6 @@
 #include "cli/history_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
@@ -22,6 +23,15 @@ const char kHistoryCommandHelp[] =
     "Exits 1 when the history folder cannot be read.\n";
 
 namespace {
+
+// text followed by spaces to width characters, or by two spaces when it is as long; a
+// character of several UTF-8 bytes counts once.
+std::string Padded(const std::string& text, std::size_t width) {
+    const auto characters = std::size_t(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+    return text + std::string(characters + 2 <= width ? width - characters : 2, ' ');
+}
 
 struct Listed {
     HistoryEntry entry;
@@ -108,10 +118,9 @@ int RunHistoryCommand(const CommandContext& context, const std::vector<std::stri
             continue;
         }
         const RestorePoint& point = entry.point.value();
-        char columns[96];
-        std::snprintf(columns, sizeof columns, "%-20s  %-24s  ", PrintableText(point.time).c_str(),
-                      PrintableText(point.what).c_str());
-        context.out << columns << (changed.empty() ? "none" : LevelRanges(changed)) << "\n";
+        context.out << Padded(PrintableText(point.time), 22)
+                    << Padded(PrintableText(point.what), 26)
+                    << (changed.empty() ? "none" : LevelRanges(changed)) << "\n";
     }
     return 0;
 }
