@@ -138,6 +138,7 @@ std::optional<LevelFailure> LevelDocument::save() {
     m_levelState = std::uint8_t(index);
     m_oldPackedLength = saved.value();
     emit captionChanged(caption());
+    emit this->saved();
     return std::nullopt;
 }
 

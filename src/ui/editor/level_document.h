@@ -132,6 +132,8 @@ signals:
     void mapEdited();
     // The caption is to be shown again (it may be the same text).
     void captionChanged(const QString& caption);
+    // The shown level was written into the file, with a restore point kept.
+    void saved();
     // A save cut short earlier had left the bank torn, and it was put back as it was before
     // that save; message says so in a sentence.
     void interruptedSavePutBack(const QString& message);

@@ -118,6 +118,13 @@ void RestorePointsWindow::buildControls() {
     connect(m_levels, &QComboBox::activated, this, &RestorePointsWindow::showLevel);
     connect(m_restore, &QPushButton::clicked, this, &RestorePointsWindow::restoreSelected);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    // A save keeps a new point and changes the file the points are compared with.
+    connect(&m_document, &LevelDocument::saved, this, [this] {
+        if (isVisible()) {
+            const int row = selectedRow();
+            refresh(row >= 0 ? m_model->point(row).id : 0);
+        }
+    });
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 }
 
