@@ -116,6 +116,25 @@ FileStatus BankHistory::checkFolder(bool create) {
     return CheckOwnEntry(info, EntryInfo::Type::Directory);
 }
 
+std::string BankHistory::underWayPath() const {
+    return m_folder + "/" + std::string(kUnderWay);
+}
+
+FileStatus BankHistory::readOwnFile(const std::string& path, std::int64_t maxBytes,
+                                    std::vector<std::uint8_t>& bytes) {
+    EntryInfo info;
+    if (FileStatus status = m_files.inspect(path, info); !status.ok()) {
+        return status;
+    }
+    if (info.type == EntryInfo::Type::Missing) {
+        return {FileError::NotFound, {}};
+    }
+    if (FileStatus status = CheckOwnEntry(info, EntryInfo::Type::RegularFile); !status.ok()) {
+        return status;
+    }
+    return ReadWholeFile(m_files, path, maxBytes, bytes);
+}
+
 std::vector<std::int64_t> BankHistory::ids(FileStatus& status) const {
     std::vector<std::string> names;
     status = m_files.listDirectory(m_folder, names);
@@ -162,15 +181,12 @@ LevelResult<std::int64_t> BankHistory::beginWrite(std::span<const std::uint8_t> 
                       bank.begin() + std::min<std::size_t>(bank.size(), LevelBank::kSize));
     point.bank.resize(LevelBank::kSize, 0);
     point.checksum = BankChecksum(point.bank);
-    const UnfinishedWrite underWay{0, point.checksum, afterChecksum};
-    const std::string underWayPath = m_folder + "/" + std::string(kUnderWay);
-
     if (!kept.empty()) {
         const auto newest = read(kept.back());
         if (newest.ok() && newest.value().bank == point.bank &&
             newest.value().fileSize == fileSize && newest.value().dataOffset == dataOffset &&
             newest.value().sourceKind == m_sourceKind) {
-            if (auto failure = beginWrite({kept.back(), underWay.before, underWay.after})) {
+            if (auto failure = beginWrite({kept.back(), point.checksum, afterChecksum})) {
                 return *failure;
             }
             return kept.back();
@@ -182,9 +198,9 @@ LevelResult<std::int64_t> BankHistory::beginWrite(std::span<const std::uint8_t> 
     point.id = kept.empty() ? 1 : kept.back() + 1;
     // The point and the record that names it go to disk together, with one flush of the folder.
     const auto pointBytes = EncodeRestorePoint(point);
-    const auto recordBytes = EncodeUnfinishedWrite({point.id, underWay.before, underWay.after});
+    const auto recordBytes = EncodeUnfinishedWrite({point.id, point.checksum, afterChecksum});
     const std::pair<std::string, std::span<const std::uint8_t>> files[] = {
-        {pathOf(point.id), pointBytes}, {underWayPath, recordBytes}};
+        {pathOf(point.id), pointBytes}, {underWayPath(), recordBytes}};
     if (FileStatus status = ReplaceFilesInFolder(m_files, files); !status.ok()) {
         return failed(status);
     }
@@ -230,18 +246,9 @@ LevelResult<RestorePoint> BankHistory::read(std::int64_t id) {
     if (!status.ok()) {
         return unreadable(status);
     }
-    EntryInfo info;
-    if (status = m_files.inspect(pathOf(id), info); status.ok()) {
-        if (info.type == EntryInfo::Type::Missing) {
-            return failure;
-        }
-        status = CheckOwnEntry(info, EntryInfo::Type::RegularFile);
-    }
     std::vector<std::uint8_t> bytes;
     // A point is a short header and one bank; a larger file is not a point.
-    if (status.ok()) {
-        status = ReadWholeFile(m_files, pathOf(id), 2 * LevelBank::kSize, bytes);
-    }
+    status = readOwnFile(pathOf(id), 2 * LevelBank::kSize, bytes);
     if (status.error == FileError::NotFound) {
         return failure;
     }
@@ -262,8 +269,8 @@ LevelResult<RestorePoint> BankHistory::read(std::int64_t id) {
 }
 
 std::optional<LevelFailure> BankHistory::beginWrite(const UnfinishedWrite& record) {
-    if (FileStatus status = ReplaceFileContents(m_files, m_folder + "/" + std::string(kUnderWay),
-                                                EncodeUnfinishedWrite(record));
+    if (FileStatus status =
+            ReplaceFileContents(m_files, underWayPath(), EncodeUnfinishedWrite(record));
         !status.ok()) {
         return failed(status);
     }
@@ -271,7 +278,7 @@ std::optional<LevelFailure> BankHistory::beginWrite(const UnfinishedWrite& recor
 }
 
 void BankHistory::endWrite() {
-    m_files.remove(m_folder + "/" + std::string(kUnderWay));
+    m_files.remove(underWayPath());
 }
 
 LevelResult<std::optional<UnfinishedWrite>> BankHistory::unfinishedWrite() {
@@ -283,18 +290,8 @@ LevelResult<std::optional<UnfinishedWrite>> BankHistory::unfinishedWrite() {
     if (!status.ok()) {
         return failed(status);
     }
-    const std::string path = m_folder + "/" + std::string(kUnderWay);
-    EntryInfo info;
-    if (status = m_files.inspect(path, info); status.ok()) {
-        if (info.type == EntryInfo::Type::Missing) {
-            return none;
-        }
-        status = CheckOwnEntry(info, EntryInfo::Type::RegularFile);
-    }
     std::vector<std::uint8_t> bytes;
-    if (status.ok()) {
-        status = ReadWholeFile(m_files, path, 4096, bytes);
-    }
+    status = readOwnFile(underWayPath(), 4096, bytes);
     if (status.error == FileError::NotFound) {
         return none;
     }

@@ -83,6 +83,11 @@ private:
     FileStatus checkFolder(bool create);
     std::vector<std::int64_t> ids(FileStatus& status) const;
     std::string pathOf(std::int64_t id) const;
+    std::string underWayPath() const;
+    // Reads the folder's file at path, which must be this user's own regular file; a missing
+    // one fails with NotFound, a larger one than maxBytes with TooLarge.
+    FileStatus readOwnFile(const std::string& path, std::int64_t maxBytes,
+                           std::vector<std::uint8_t>& bytes);
     LevelFailure failed(FileStatus status) const;
     LevelFailure unreadable(FileStatus status) const;
 

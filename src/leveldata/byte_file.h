@@ -50,6 +50,8 @@ public:
     // lock() that succeeded takes one unlock(). Closing the file lets the lock go.
     virtual FileStatus lock(std::chrono::milliseconds wait) = 0;
     virtual void unlock() = 0;
+    // True while this open file holds the lock.
+    virtual bool isLocked() const = 0;
 };
 
 // What stands at a path, as the path itself names it: a symbolic link is not followed.

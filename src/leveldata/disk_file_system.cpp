@@ -159,6 +159,8 @@ public:
         }
     }
 
+    bool isLocked() const override { return m_lockDepth > 0; }
+
     void unlock() override {
         if (m_descriptor < 0 || m_lockDepth == 0 || --m_lockDepth > 0) {
             return;

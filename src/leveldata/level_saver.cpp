@@ -315,6 +315,9 @@ std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOff
 
 std::optional<LevelFailure> BeginBankWrite(ByteFile& file, std::int64_t dataOffset,
                                            const BankWriteNote& note, FileLock& lock) {
+    // Within a write already begun (a batch save's final write, a restore's), the outer begin
+    // has put right what there was to put right.
+    const bool nested = file.isLocked();
     if (FileStatus status = lock.acquire(kLockWait); !status.ok()) {
         if (status.error != FileError::Locked) {
             return LevelFailure{LevelError::WriteFailed, 0, -1, status};
@@ -323,7 +326,7 @@ std::optional<LevelFailure> BeginBankWrite(ByteFile& file, std::int64_t dataOffs
         busy.detail = note.history ? note.history->sourcePath() : "the file";
         return busy;
     }
-    if (!note.history) {
+    if (!note.history || nested) {
         return std::nullopt;
     }
     const auto putBack = PutBackTornWrite(file, dataOffset, *note.history);

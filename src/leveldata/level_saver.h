@@ -43,7 +43,8 @@ LevelResult<std::uint8_t> SaveLevelToFile(ByteFile& file, const LevelLayout& lay
 // and puts right a write of note's history that was cut short and left the bank torn, telling
 // note.onPutBack. Every write of a bank starts here; the write functions below call it
 // themselves, and a caller that reads the bank to build what it writes calls it first, so that
-// the lock covers its reads too. Locks nest within one open file.
+// the lock covers its reads too. Locks nest within one open file; a nested begin only nests
+// the lock.
 std::optional<LevelFailure> BeginBankWrite(ByteFile& file, std::int64_t dataOffset,
                                            const BankWriteNote& note, FileLock& lock);
 

@@ -124,6 +124,7 @@ public:
         if (m_data->lockHolder == this) {
             m_data->lockHolder = nullptr;
         }
+        m_lockDepth = 0;
         return {};
     }
 
@@ -140,6 +141,8 @@ public:
         ++m_lockDepth;
         return {};
     }
+
+    bool isLocked() const override { return m_lockDepth > 0; }
 
     void unlock() override {
         if (m_lockDepth > 0 && --m_lockDepth == 0 && m_data->lockHolder == this) {
