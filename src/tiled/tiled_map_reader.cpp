@@ -1,6 +1,8 @@
 #include "tiled/tiled_map_reader.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 #include "tiled/json_map_reader.h"
 #include "tiled/layer_data.h"
@@ -27,41 +29,18 @@ std::uint8_t FirstSignificantByte(std::span<const std::uint8_t> bytes) {
     return 0;
 }
 
-// The index of the one tile layer the level comes from, or the problem.
-std::optional<TiledMapProblem> ChooseLayer(const std::vector<TiledLayer>& layers,
-                                           std::size_t& chosen) {
-    if (layers.empty()) {
-        return TiledMapProblem{.error = TiledMapError::NoTileLayer};
+// The index of the only item, or of the one item named name; nothing when there is no item or
+// the choice is unclear.
+template <typename Item>
+std::optional<std::size_t> OnlyOrNamed(const std::vector<Item>& items, std::string_view name) {
+    if (items.size() == 1) {
+        return 0;
     }
-    if (layers.size() == 1) {
-        chosen = 0;
+    const auto named = [name](const Item& item) { return item.name == name; };
+    if (std::count_if(items.begin(), items.end(), named) != 1) {
         return std::nullopt;
     }
-    const auto named = [](const TiledLayer& layer) { return layer.name == "level"; };
-    if (std::count_if(layers.begin(), layers.end(), named) != 1) {
-        return TiledMapProblem{.error = TiledMapError::SeveralTileLayers,
-                               .width = int(layers.size())};
-    }
-    chosen = std::size_t(std::find_if(layers.begin(), layers.end(), named) - layers.begin());
-    return std::nullopt;
-}
-
-// The index of the level's tileset, or the problem.
-std::optional<TiledMapProblem> ChooseTileset(const std::vector<TilesetReference>& tilesets,
-                                             std::size_t& chosen) {
-    if (tilesets.empty()) {
-        return TiledMapProblem{.error = TiledMapError::NoTileset};
-    }
-    if (tilesets.size() == 1) {
-        chosen = 0;
-        return std::nullopt;
-    }
-    const auto named = [](const TilesetReference& tileset) { return tileset.name == "tiles"; };
-    if (std::count_if(tilesets.begin(), tilesets.end(), named) != 1) {
-        return TiledMapProblem{.error = TiledMapError::UnclearTileset};
-    }
-    chosen = std::size_t(std::find_if(tilesets.begin(), tilesets.end(), named) - tilesets.begin());
-    return std::nullopt;
+    return std::size_t(std::find_if(items.begin(), items.end(), named) - items.begin());
 }
 
 // The level from a map's contents, checked as ReadTiledMap describes.
@@ -73,19 +52,26 @@ TiledMapResult LevelFromContents(const TiledMapContents& contents) {
         return TiledMapProblem{
             .error = TiledMapError::WrongSize, .width = contents.width, .height = contents.height};
     }
-    std::size_t layerIndex = 0;
-    if (auto problem = ChooseLayer(contents.layers, layerIndex)) {
-        return *problem;
+    if (contents.layers.empty()) {
+        return TiledMapProblem{.error = TiledMapError::NoTileLayer};
     }
-    std::size_t tilesetIndex = 0;
-    if (auto problem = ChooseTileset(contents.tilesets, tilesetIndex)) {
-        return *problem;
+    const auto layerIndex = OnlyOrNamed(contents.layers, "level");
+    if (!layerIndex) {
+        return TiledMapProblem{.error = TiledMapError::SeveralTileLayers,
+                               .width = int(contents.layers.size())};
+    }
+    if (contents.tilesets.empty()) {
+        return TiledMapProblem{.error = TiledMapError::NoTileset};
+    }
+    const auto tilesetIndex = OnlyOrNamed(contents.tilesets, "tiles");
+    if (!tilesetIndex) {
+        return TiledMapProblem{.error = TiledMapError::UnclearTileset};
     }
     std::vector<std::uint32_t> gids;
-    if (auto problem = DecodeLayerData(contents.layers[layerIndex], LevelMap::kCellCount, gids)) {
+    if (auto problem = DecodeLayerData(contents.layers[*layerIndex], LevelMap::kCellCount, gids)) {
         return TiledMapProblem{.error = TiledMapError::BadLayerData, .detail = *problem};
     }
-    const std::uint32_t firstGid = contents.tilesets[tilesetIndex].firstGid;
+    const std::uint32_t firstGid = contents.tilesets[*tilesetIndex].firstGid;
     LevelMap map;
     for (int at = 0; at < LevelMap::kCellCount; ++at) {
         const std::uint32_t gid = gids[std::size_t(at)];
@@ -105,7 +91,7 @@ TiledMapResult LevelFromContents(const TiledMapContents& contents) {
                 owner = &tileset;
             }
         }
-        if (owner != &contents.tilesets[tilesetIndex]) {
+        if (owner != &contents.tilesets[*tilesetIndex]) {
             cell.error = TiledMapError::OtherTileset;
             cell.value = gid;
             return cell;
