@@ -79,8 +79,8 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     if (auto problem = OpenBankSource(context.files, path, source)) {
         return context.fail(path, *problem);
     }
-    std::uint32_t crc = 0;
-    if (auto problem = BankCrcOf(source, crc)) {
+    ProjectManifest now;
+    if (auto problem = ManifestOf(source, now)) {
         return context.fail(path, *problem);
     }
     const std::string manifestPath = (fs::path(folder) / kManifestName).string();
@@ -98,7 +98,7 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
                                     "; without it FILE's bank cannot be checked (--force packs "
                                     "anyway)");
         }
-        if (manifest->bankCrc != crc) {
+        if (manifest->bankCrc != now.bankCrc) {
             return context.fail(path, "its bank is not the one " + folder +
                                           " was unpacked from; its levels changed since, and "
                                           "packing would undo those changes (--force packs "
@@ -124,20 +124,14 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
         if (!saved.ok()) {
             return context.fail(path, DescribeLevelFailure(saved.failure()));
         }
-        if (auto problem = BankCrcOf(source, crc)) {
+        if (auto problem = ManifestOf(source, now)) {
             return context.fail(path, *problem);
         }
     }
-    ProjectManifest manifest;
-    manifest.kind = std::string(SourceKindName(source.kind));
-    if (FileStatus sized = source.file->size(manifest.size); !sized.ok()) {
-        return context.fail(path, DescribeFileStatus(sized));
-    }
-    manifest.bankCrc = crc;
     if (FileStatus closed = source.file->close(); !closed.ok()) {
         return context.fail(path, DescribeFileStatus(closed));
     }
-    const std::string manifestText = FormatManifest(manifest);
+    const std::string manifestText = FormatManifest(now);
     std::vector<FileContents> contents;
     AddFileIfChanged(context.files, manifestPath, BytesOf(manifestText), contents);
     if (!contents.empty()) {

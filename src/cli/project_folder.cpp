@@ -83,7 +83,11 @@ std::optional<int> LevelOfFileName(std::string_view name) {
     return number;
 }
 
-std::optional<std::string> BankCrcOf(Source& source, std::uint32_t& crc) {
+std::optional<std::string> ManifestOf(Source& source, ProjectManifest& manifest) {
+    manifest.kind = std::string(SourceKindName(source.kind));
+    if (FileStatus status = source.file->size(manifest.size); !status.ok()) {
+        return DescribeFileStatus(status);
+    }
     std::array<std::uint8_t, LevelBank::kSize> bank{};
     std::size_t present = 0;
     const FileStatus status =
@@ -91,7 +95,7 @@ std::optional<std::string> BankCrcOf(Source& source, std::uint32_t& crc) {
     if (!status.ok()) {
         return DescribeFileStatus(status);
     }
-    crc = BankChecksum(bank);
+    manifest.bankCrc = BankChecksum(bank);
     return std::nullopt;
 }
 

@@ -33,8 +33,8 @@ std::optional<ProjectManifest> ParseManifest(std::string_view text);
 // extension of a level file, or nothing for any other name.
 std::optional<int> LevelOfFileName(std::string_view name);
 
-// The CRC-32 of the bank of source as the file holds it now; bytes past the end of a short
-// file count as zero. Returns the problem in words.
-std::optional<std::string> BankCrcOf(Source& source, std::uint32_t& crc);
+// The manifest of source as the file is now: its kind, its length and the CRC-32 of its bank
+// (bytes past the end of a short file count as zero). Returns the problem in words.
+std::optional<std::string> ManifestOf(Source& source, ProjectManifest& manifest);
 
 }  // namespace morvane

@@ -55,11 +55,7 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
         return context.fail(path, DescribeLevelFailure(maps.failure()));
     }
     ProjectManifest manifest;
-    manifest.kind = std::string(SourceKindName(source.kind));
-    if (FileStatus sized = source.file->size(manifest.size); !sized.ok()) {
-        return context.fail(path, DescribeFileStatus(sized));
-    }
-    if (auto problem = BankCrcOf(source, manifest.bankCrc)) {
+    if (auto problem = ManifestOf(source, manifest)) {
         return context.fail(path, *problem);
     }
     if (FileStatus made = context.files.makeDirectory(folder); !made.ok()) {
