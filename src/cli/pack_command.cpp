@@ -10,7 +10,6 @@
 #include "leveldata/bank_comparison.h"
 #include "leveldata/batch_save.h"
 #include "leveldata/level_bank.h"
-#include "sources/source_kind.h"
 
 namespace morvane {
 

@@ -7,7 +7,6 @@
 #include "cli/tileset_export.h"
 #include "leveldata/batch_save.h"
 #include "leveldata/map_text.h"
-#include "sources/source_kind.h"
 #include "tiled/tiled_map_writer.h"
 
 namespace morvane {
