@@ -82,10 +82,8 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
         return context.fail(path, *problem);
     }
     const fs::path sourcePath(path);
-    std::error_code absoluteError;
-    TileSet tiles = tilesFolder
-                        ? TileSet::FromTileFolder(*tilesFolder)
-                        : TileSet(fs::absolute(sourcePath, absoluteError).parent_path().string());
+    std::string tileFolder;
+    TileSet tiles = TilesFor(tilesFolder, path, tileFolder);
     SourceSelection selection;
     selection.fileName = sourcePath.filename().string();
     selection.numMaps = std::string(source.descriptor.numMaps);
@@ -101,8 +99,6 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> pictures;
     // TMX maps share one tileset, made with the first map.
     std::optional<TilesetExport> tileset;
-    const std::string tileFolder =
-        tilesFolder ? *tilesFolder : (sourcePath.parent_path() / "gif").string();
     for (int number = first; number <= last; ++number) {
         const auto level = LoadLevelFromFile(*source.file, *source.layout, number - 1);
         if (!level.ok()) {

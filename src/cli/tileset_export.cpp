@@ -15,6 +15,17 @@ fs::path AbsoluteNormal(const fs::path& path) {
 
 }  // namespace
 
+TileSet TilesFor(const std::optional<std::string>& tilesFolder, const std::string& sourcePath,
+                 std::string& tileFolder) {
+    if (tilesFolder) {
+        tileFolder = *tilesFolder;
+        return TileSet::FromTileFolder(*tilesFolder);
+    }
+    const fs::path sourceFolder = AbsoluteNormal(sourcePath).parent_path();
+    tileFolder = (sourceFolder / "gif").string();
+    return TileSet(sourceFolder.string());
+}
+
 TilesetExport MakeTilesetExport(TileSet& tiles, const std::string& tileFolder,
                                 const std::string& mapFolder) {
     const fs::path base = AbsoluteNormal(mapFolder.empty() ? "." : mapFolder);

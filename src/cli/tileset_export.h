@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,12 @@
 namespace morvane {
 
 // The tileset that goes beside exported TMX maps, and the tile size of those maps.
+// The tile pictures for the source at sourcePath: those in tilesFolder (--tiles) when given,
+// else the "gif" folder beside the source. tileFolder is set to the folder they are (or would
+// be) in.
+TileSet TilesFor(const std::optional<std::string>& tilesFolder, const std::string& sourcePath,
+                 std::string& tileFolder);
+
 struct TilesetExport {
     std::string text;
     TileSize tileSize;

@@ -64,12 +64,9 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
     const bool tmx = format == "tmx";
     std::optional<TilesetExport> tileset;
     if (tmx) {
-        std::error_code absoluteError;
-        const fs::path sourceFolder = fs::absolute(path, absoluteError).parent_path();
-        TileSet tiles =
-            tilesFolder ? TileSet::FromTileFolder(*tilesFolder) : TileSet(sourceFolder.string());
-        tileset = MakeTilesetExport(
-            tiles, tilesFolder ? *tilesFolder : (sourceFolder / "gif").string(), folder);
+        std::string tileFolder;
+        TileSet tiles = TilesFor(tilesFolder, path, tileFolder);
+        tileset = MakeTilesetExport(tiles, tileFolder, folder);
     }
     // Every file's bytes are made first, so that they go to disk with one flush of the folder.
     std::vector<std::string> texts;
