@@ -76,9 +76,7 @@ int RunHistoryCommand(const CommandContext& context, const std::vector<std::stri
         for (auto& entry : entries.value()) {
             Listed listed{std::move(entry), {}};
             if (listed.entry.point.ok()) {
-                const RestorePoint& point = listed.entry.point.value();
-                const LevelBank then(std::span(point.bank).first(point.bankBytesPresent()),
-                                     point.dataOffset);
+                const LevelBank then = listed.entry.point.value().heldBank();
                 for (const auto& difference : CompareBanks(then, now.value())) {
                     listed.changed.push_back(difference.number);
                 }

@@ -30,6 +30,10 @@ std::size_t RestorePoint::bankBytesPresent() const {
     return std::size_t(std::clamp<std::int64_t>(fileSize - dataOffset, 0, LevelBank::kSize));
 }
 
+LevelBank RestorePoint::heldBank() const {
+    return LevelBank(std::span(bank).first(bankBytesPresent()), dataOffset);
+}
+
 std::uint32_t BankChecksum(std::span<const std::uint8_t> bytes) {
     return std::uint32_t(::crc32(::crc32(0, nullptr, 0), bytes.data(), uInt(bytes.size())));
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "leveldata/level_bank.h"
 #include "leveldata/level_failure.h"
 
 namespace morvane {
@@ -37,6 +38,8 @@ struct RestorePoint {
 
     // How many of the bank's bytes the file held (0..16384).
     std::size_t bankBytesPresent() const;
+    // The bank as the file held it, for reading its levels.
+    LevelBank heldBank() const;
 };
 
 // The CRC-32 of bytes.

@@ -61,8 +61,7 @@ void RestorePointsModel::refresh() {
                 const RestorePoint& kept = entry.point.value();
                 point.time = LocalTime(kept.time);
                 point.what = QString::fromStdString(kept.what);
-                point.bank.emplace(std::span(kept.bank).first(kept.bankBytesPresent()),
-                                   kept.dataOffset);
+                point.bank.emplace(kept.heldBank());
                 if (m_fileBank) {
                     point.differences = CompareBanks(*point.bank, *m_fileBank);
                 }
