@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "bank_builder.h"
 #include "demo_levels.h"
 #include "gif_writer.h"
+#include "leveldata/disk_file_system.h"
 #include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
@@ -275,14 +277,26 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
 // keeps its own restore point.
 TEST_F(LevelsTool, WritersAtTheSameMomentTakeTurns) {
     write("bank.bin", demo::MakeDemoBank());
+    const Bytes before = read("bank.bin");
+    // The test holds the bank's lock while the writers start, so they all wait at once.
+    DiskFileSystem files;
+    FileStatus status;
+    auto held = files.open((m_folder / "bank.bin").string(), OpenMode::ReadWrite, status);
+    ASSERT_TRUE(held && held->lock(std::chrono::milliseconds(0)).ok());
     const std::string level = FormatMapText(demo::MakeDemoLevel(60));
     std::vector<std::thread> writers;
     std::vector<test::ToolRun> runs(4);
+    std::atomic<int> finished = 0;
     for (int at = 0; at < 4; ++at) {
         writers.emplace_back([&, at] {
             runs[std::size_t(at)] = run({"set", "bank.bin", std::to_string(at + 2), "-"}, level);
+            ++finished;
         });
     }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_EQ(finished, 0);
+    EXPECT_EQ(read("bank.bin"), before);
+    held->unlock();
     for (auto& writer : writers) {
         writer.join();
     }

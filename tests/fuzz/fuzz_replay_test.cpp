@@ -31,8 +31,12 @@ void Replay(const std::string& target, std::vector<demo::NamedBytes> inputs,
     SCOPED_TRACE(target);
     ASSERT_GE(inputs.size(), atLeast);
     for (const auto& [name, bytes] : inputs) {
-        SCOPED_TRACE(name);
-        fuzz(bytes);
+        try {
+            fuzz(bytes);
+        } catch (const BrokenPromise& broken) {
+            ADD_FAILURE() << target << " input " << name << " broke the promise checked at "
+                          << broken.where.file_name() << ":" << broken.where.line();
+        }
     }
 }
 

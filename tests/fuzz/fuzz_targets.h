@@ -2,15 +2,21 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
+#include <source_location>
 #include <span>
 
 namespace morvane::fuzz {
 
-// Every target aborts on a broken promise, which libFuzzer and the replay test both catch.
-inline void Check(bool promise) {
+// A promise a target found broken, at the line of its check.
+struct BrokenPromise {
+    std::source_location where;
+};
+
+// Every target throws on a broken promise: libFuzzer reports the uncaught exception as a crash,
+// and the replay test reports it as one failure and goes on with the next input.
+inline void Check(bool promise, std::source_location where = std::source_location::current()) {
     if (!promise) {
-        std::abort();
+        throw BrokenPromise{where};
     }
 }
 
@@ -39,8 +45,9 @@ void FuzzRestorePoint(std::span<const std::uint8_t> input);
 // formats the same again; a refused text has a problem in words.
 void FuzzMapText(std::span<const std::uint8_t> input);
 
-// A tile picture's GIF file: decoding twice gives the same picture or the same worded error;
-// a picture is within kMaxGifSide each way and every pixel opaque or fully transparent.
+// A tile picture's GIF file: an error is worded; a picture is within kMaxGifSide each way, as
+// large as the screen the header gives (when it gives one), and every pixel is opaque or fully
+// transparent.
 void FuzzGif(std::span<const std::uint8_t> input);
 
 }  // namespace morvane::fuzz
