@@ -10,7 +10,7 @@
 #include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 
 namespace morvane {
 namespace {
@@ -53,7 +53,7 @@ void SaveLevelIntoCartridge(benchmark::State& state) {
     std::filesystem::create_directories(folder);
     FileSystem& files = state.range(0) >= 2 ? static_cast<FileSystem&>(diskFiles) : memoryFiles;
     BankHistory history(files, (folder / "cart.bin").string(), 0);
-    BankWriteNote note;
+    BankWriteOptions note;
     note.history = state.range(0) ? &history : nullptr;
     note.what = "save level 51";
     auto data = std::make_shared<MemoryFileData>();

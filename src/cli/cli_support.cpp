@@ -322,7 +322,7 @@ BankHistory HistoryOf(const CommandContext& context, const std::string& path,
     return BankHistory(context.files, path, int(source.kind));
 }
 
-BankWriteNote WriteNote(const CommandContext& context, BankHistory& history,
+BankWriteOptions WriteNote(const CommandContext& context, BankHistory& history,
                         const ParsedOptions& options, std::string what) {
     return {&history, std::move(what), !options.flags.count(kNoHistory),
             [&context, &history](std::int64_t pointId) {

@@ -168,7 +168,7 @@ BankHistory HistoryOf(const CommandContext& context, const std::string& path, co
 // What a write keeps before it starts: a point in history described by what, or none when the
 // user gave --no-history. A write cut short earlier that the write puts right is told on the
 // context's error stream.
-BankWriteNote WriteNote(const CommandContext& context, BankHistory& history,
+BankWriteOptions WriteNote(const CommandContext& context, BankHistory& history,
                         const ParsedOptions& options, std::string what);
 
 // The map of level number (1..99) of source, opened from path; on failure writes the refusal

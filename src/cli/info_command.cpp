@@ -93,7 +93,7 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
     bool torn = false;
     if (layout && layout->hasBank) {
         BankHistory history = HistoryOf(context, path, source);
-        if (const auto point = FindTornSave(*source.file, layout->dataOffset, history)) {
+        if (const auto point = FindInterruptedWrite(*source.file, layout->dataOffset, history)) {
             LevelFailure notice{LevelError::SaveTorn};
             notice.detail = path;
             notice.point = *point;

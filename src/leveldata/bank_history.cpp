@@ -186,7 +186,7 @@ LevelResult<std::int64_t> BankHistory::beginWrite(std::span<const std::uint8_t> 
         if (newest.ok() && newest.value().bank == point.bank &&
             newest.value().fileSize == fileSize && newest.value().dataOffset == dataOffset &&
             newest.value().sourceKind == m_sourceKind) {
-            if (auto failure = beginWrite({kept.back(), point.checksum, afterChecksum})) {
+            if (auto failure = recordWrite({kept.back(), point.checksum, afterChecksum})) {
                 return *failure;
             }
             return kept.back();
@@ -268,7 +268,7 @@ LevelResult<RestorePoint> BankHistory::read(std::int64_t id) {
     return point;
 }
 
-std::optional<LevelFailure> BankHistory::beginWrite(const UnfinishedWrite& record) {
+std::optional<LevelFailure> BankHistory::recordWrite(const UnfinishedWrite& record) {
     if (FileStatus status =
             ReplaceFileContents(m_files, underWayPath(), EncodeUnfinishedWrite(record));
         !status.ok()) {

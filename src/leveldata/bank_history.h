@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -68,9 +67,10 @@ public:
     // PointDamaged or HistoryUnreadable.
     LevelResult<RestorePoint> read(std::int64_t id);
 
-    // Records, flushed, that a write of the bank described by record is under way, without a
-    // new point; fails with HistoryFailed.
-    std::optional<LevelFailure> beginWrite(const UnfinishedWrite& record);
+    // Records, flushed, that a write described by record is under way, without a new point (a
+    // write from the newest point's bank, or the repair of an interrupted write); fails with
+    // HistoryFailed.
+    std::optional<LevelFailure> recordWrite(const UnfinishedWrite& record);
     // Records that the write finished. A record that stays is found by the next write, which
     // sees from the bank that the write finished.
     void endWrite();
@@ -95,18 +95,6 @@ private:
     std::string m_sourcePath;
     std::string m_folder;
     int m_sourceKind;
-};
-
-// What a write of a bank keeps before it starts: a restore point in history, described by
-// what. Without keepPoint (which the command line offers on request) the write keeps none; its
-// history's unfinished writes are still put right first. Without a history there is neither.
-// onPutBack hears of a write cut short that was put right before this one, with the id of the
-// restore point put back.
-struct BankWriteNote {
-    BankHistory* history = nullptr;
-    std::string what;
-    bool keepPoint = true;
-    std::function<void(std::int64_t pointId)> onPutBack;
 };
 
 }  // namespace morvane

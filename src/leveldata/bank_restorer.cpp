@@ -6,7 +6,7 @@
 namespace morvane {
 
 std::optional<LevelFailure> RestoreBankFromHistory(ByteFile& file, const LevelLayout& layout,
-                                                   const BankWriteNote& note, std::int64_t id) {
+                                                   const BankWriteOptions& note, std::int64_t id) {
     if (!layout.hasBank || !note.history) {
         return LevelFailure{LevelError::NotABank};
     }
@@ -32,7 +32,7 @@ std::optional<LevelFailure> RestoreBankFromHistory(ByteFile& file, const LevelLa
         failure.detail = std::to_string(id);
         return failure;
     }
-    BankWriteNote restore = note;
+    BankWriteOptions restore = note;
     restore.what = "restore " + std::to_string(id);
     return WriteBankToFile(file, layout.dataOffset, kept.bank, restore,
                            kept.fileSize < bankEnd ? std::optional(kept.fileSize) : std::nullopt);

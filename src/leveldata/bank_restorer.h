@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "leveldata/bank_history.h"
+#include "leveldata/bank_writer.h"
 #include "leveldata/byte_file.h"
 #include "leveldata/level_failure.h"
 #include "leveldata/level_layout.h"
@@ -17,6 +17,6 @@ namespace morvane {
 // A point of a file that ended inside the bank may be restored over the same file grown to the
 // bank's end by a save; the file is then cut back to its old length.
 std::optional<LevelFailure> RestoreBankFromHistory(ByteFile& file, const LevelLayout& layout,
-                                                   const BankWriteNote& note, std::int64_t id);
+                                                   const BankWriteOptions& note, std::int64_t id);
 
 }  // namespace morvane

@@ -5,66 +5,73 @@
 #include "leveldata/level_bank.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
-#include "leveldata/memory_file_system.h"
 
 namespace morvane {
 
 namespace {
 
-std::optional<int> FreeBytes(ByteFile& file) {
-    const auto bank = ReadBankFromFile(file, 0);
-    return bank.ok() ? bank.value().freeBytes() : std::nullopt;
+std::optional<int> FreeBytes(std::span<const std::uint8_t> bytes, std::int64_t base) {
+    return LevelBank(bytes.first(std::min<std::size_t>(bytes.size(), LevelBank::kSize)), base)
+        .freeBytes();
 }
 
 }  // namespace
 
 LevelResult<BatchResult> SaveLevelsInFile(ByteFile& file, const LevelLayout& layout,
                                           std::vector<LevelChange> changes,
-                                          const BankWriteNote& note) {
+                                          const BankWriteOptions& options) {
     if (!layout.hasBank) {
         return LevelFailure{LevelError::NotABank};
     }
     if (layout.dataOffset < 0) {
         return LevelFailure{LevelError::BadDataOffset};
     }
+    const std::int64_t base = layout.dataOffset;
     FileLock lock(file);
-    if (auto failure = BeginBankWrite(file, layout.dataOffset, note, lock)) {
+    if (auto failure = BeginBankWrite(file, base, options, lock)) {
         return *failure;
     }
     std::stable_sort(changes.begin(), changes.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    // Every save reads at most 16384 + 16186 + 224 bytes from the bank's start; a copy of two
-    // banks' worth, cut where the file ends, behaves exactly like the file.
-    auto copy = std::make_shared<MemoryFileData>();
-    copy->bytes.resize(2 * LevelBank::kSize);
+    // Every save reads at most 16384 + 16186 + 224 bytes from the bank's start; two banks'
+    // worth, cut where the file ends, is all the saves can see of the file.
+    std::vector<std::uint8_t> bytes(2 * LevelBank::kSize);
     std::size_t present = 0;
-    if (FileStatus status = file.readAt(layout.dataOffset, copy->bytes, present); !status.ok()) {
-        return LevelFailure{LevelError::ReadFailed, 0, layout.dataOffset, status};
+    if (FileStatus status = file.readAt(base, bytes, present); !status.ok()) {
+        return LevelFailure{LevelError::ReadFailed, 0, base, status};
     }
-    copy->bytes.resize(present);
-    const std::vector<std::uint8_t> original = copy->bytes;
-    const auto scratch = OpenMemoryFile(copy, OpenMode::ReadWrite);
-    const LevelLayout inCopy{0, true};
+    bytes.resize(present);
+    const std::vector<std::uint8_t> original = bytes;
 
-    const auto freeBefore = FreeBytes(*scratch);
+    const auto freeBefore = FreeBytes(bytes, base);
     for (const auto& [index, map] : changes) {
-        const auto level = LoadLevelFromFile(*scratch, inCopy, index);
+        if (index < 0 || index >= LevelBank::kLevelCount) {
+            return LevelFailure{LevelError::NoSuchLevel, index + 1};
+        }
+        const auto level =
+            LevelBank(std::span(bytes).first(std::min<std::size_t>(bytes.size(), LevelBank::kSize)),
+                      base)
+                .readLevel(index);
         if (!level.ok()) {
             return level.failure();
         }
-        const auto saved = SaveLevelToFile(
-            *scratch, inCopy, index, map, level.value().oldPackedLength, level.value().levelOffset);
+        const auto saved =
+            SaveLevelInBank(bytes, base, index, map, std::uint8_t(level.value().length),
+                            std::int16_t(level.value().offset - LevelBank::kTableSize));
         if (!saved.ok()) {
             return saved.failure();
         }
+        // A file that ends inside the bank grows to hold the whole bank.
+        bytes.resize(std::max<std::size_t>(bytes.size(), LevelBank::kSize));
+        std::copy(saved.value().bank.begin(), saved.value().bank.end(), bytes.begin());
     }
-    const auto freeAfter = FreeBytes(*scratch);
-    const std::span<const std::uint8_t> bank(copy->bytes.data(), LevelBank::kSize);
+    const auto freeAfter = FreeBytes(bytes, base);
+    const std::span<const std::uint8_t> bank(bytes.data(), LevelBank::kSize);
     // A file that holds the whole bank already holding these bytes needs no write.
     if (original.size() >= bank.size() && std::equal(bank.begin(), bank.end(), original.begin())) {
         return BatchResult{freeBefore, freeAfter, false};
     }
-    if (auto failure = WriteBankToFile(file, layout.dataOffset, bank, note)) {
+    if (auto failure = WriteBankToFile(file, base, bank, options)) {
         return *failure;
     }
     return BatchResult{freeBefore, freeAfter};
@@ -90,12 +97,12 @@ LevelResult<std::vector<LevelMap>> ReadAllMaps(ByteFile& file, const LevelLayout
 }
 
 LevelResult<BatchResult> RepackBankInFile(ByteFile& file, const LevelLayout& layout,
-                                          const BankWriteNote& note) {
+                                          const BankWriteOptions& options) {
     if (!layout.hasBank) {
         return LevelFailure{LevelError::NotABank};
     }
     FileLock lock(file);
-    if (auto failure = BeginBankWrite(file, layout.dataOffset, note, lock)) {
+    if (auto failure = BeginBankWrite(file, layout.dataOffset, options, lock)) {
         return *failure;
     }
     const auto maps = ReadAllMaps(file, layout);
@@ -106,7 +113,7 @@ LevelResult<BatchResult> RepackBankInFile(ByteFile& file, const LevelLayout& lay
     for (int index = 0; index < LevelBank::kLevelCount; ++index) {
         changes.emplace_back(index, maps.value()[std::size_t(index)]);
     }
-    return SaveLevelsInFile(file, layout, std::move(changes), note);
+    return SaveLevelsInFile(file, layout, std::move(changes), options);
 }
 
 }  // namespace morvane

@@ -18,7 +18,7 @@
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
 #include "leveldata/map_text.h"
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 #include "leveldata/restore_point.h"
 #include "leveldata/unfinished_write.h"
 #include "morvane_version.h"

@@ -4,7 +4,7 @@
 #include "leveldata/bank_history.h"
 #include "leveldata/bank_restorer.h"
 #include "leveldata/level_bank.h"
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 
 namespace morvane::fuzz {
 

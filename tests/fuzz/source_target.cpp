@@ -8,7 +8,7 @@
 #include "leveldata/level_bank.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 #include "sources/source_descriptor.h"
 #include "sources/source_detector.h"
 

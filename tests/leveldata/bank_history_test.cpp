@@ -8,7 +8,7 @@
 #include "leveldata/bank_restorer.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 
 namespace morvane {
 namespace {
@@ -22,7 +22,7 @@ LevelResult<std::uint8_t> PaintAndSave(const std::shared_ptr<MemoryFileData>& da
     auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
     auto level = LoadLevelFromFile(*file, kBank, number - 1).value();
     level.map.setCell(40, tile);
-    BankWriteNote note;
+    BankWriteOptions note;
     note.history = &points;
     note.what = "save level " + std::to_string(number);
     return SaveLevelToFile(*file, kBank, number - 1, level.map, level.oldPackedLength,
@@ -128,7 +128,7 @@ TEST(History, ShortBankFileIsRestoredToItsLength) {
     ASSERT_TRUE(PaintAndSave(data, 5, 3, points).ok());
     ASSERT_EQ(data->bytes.size(), 16384u);
     auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
-    BankWriteNote note;
+    BankWriteOptions note;
     note.history = &points;
     ASSERT_FALSE(RestoreBankFromHistory(*file, kBank, note, 1));
     EXPECT_EQ(data->bytes, original);
@@ -168,8 +168,8 @@ TEST(History, EverySaveCutShortIsPutRight) {
             const auto bank = restarted.find("bank.bin");
             BankHistory history(restarted, "bank.bin", 2);
             const auto file = OpenMemoryFile(bank, OpenMode::ReadWrite);
-            const auto torn = FindTornSave(*file, 0, history);
-            const auto putBack = ResolveInterruptedSave(*file, 0, history);
+            const auto torn = FindInterruptedWrite(*file, 0, history);
+            const auto putBack = RepairInterruptedWrite(*file, 0, history);
             ASSERT_TRUE(putBack.ok()) << DescribeLevelFailure(putBack.failure());
             EXPECT_EQ(putBack.value(), torn);
             tornBanks += torn.has_value();

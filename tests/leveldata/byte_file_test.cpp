@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "leveldata/disk_file_system.h"
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 
 namespace morvane {
 namespace {

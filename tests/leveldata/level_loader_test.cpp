@@ -5,7 +5,7 @@
 #include "bank_builder.h"
 #include "demo_levels.h"
 #include "leveldata/level_codec.h"
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 
 namespace morvane {
 namespace {

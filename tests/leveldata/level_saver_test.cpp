@@ -7,7 +7,7 @@
 #include "leveldata/level_bank.h"
 #include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 
 namespace morvane {
 namespace {

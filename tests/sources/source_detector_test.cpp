@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 
 namespace morvane {
 namespace {

@@ -291,7 +291,7 @@ void EditorWindow::startEditor() {
         return;
     }
     // A save cut short since the last run is put right before anything is read.
-    if (const auto failure = m_document->putRightInterruptedSave()) {
+    if (const auto failure = m_document->repairInterruptedWrite()) {
         message(QString::fromStdString(DescribeLevelFailure(*failure)), QMessageBox::Warning);
     }
     m_exportButton->setEnabled(false);

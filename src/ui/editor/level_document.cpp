@@ -51,13 +51,13 @@ FileStatus LevelDocument::open(FileSystem& files) {
     return status;
 }
 
-std::optional<LevelFailure> LevelDocument::putRightInterruptedSave() {
+std::optional<LevelFailure> LevelDocument::repairInterruptedWrite() {
     const auto where = layout();
     if (!m_file || !where || !where->hasBank ||
-        !FindTornSave(*m_file, where->dataOffset, *m_restorePoints)) {
+        !FindInterruptedWrite(*m_file, where->dataOffset, *m_restorePoints)) {
         return std::nullopt;
     }
-    const auto putBack = ResolveInterruptedSave(*m_file, where->dataOffset, *m_restorePoints);
+    const auto putBack = RepairInterruptedWrite(*m_file, where->dataOffset, *m_restorePoints);
     if (!putBack.ok()) {
         return putBack.failure();
     }
@@ -127,7 +127,7 @@ std::optional<LevelFailure> LevelDocument::save() {
     if (!m_file) {
         return LevelFailure{LevelError::WriteFailed, index + 1, -1, {FileError::Closed, {}}};
     }
-    const BankWriteNote note{m_restorePoints.get(), "save level " + std::to_string(index + 1), true,
+    const BankWriteOptions note{m_restorePoints.get(), "save level " + std::to_string(index + 1), true,
                              [this](std::int64_t pointId) { announcePutBack(pointId); }};
     const auto saved =
         SaveLevelToFile(*m_file, *where, index, m_map, m_oldPackedLength, m_levelOffset, note);
@@ -150,7 +150,7 @@ std::optional<LevelFailure> LevelDocument::restore(std::int64_t id) {
     if (!m_file) {
         return LevelFailure{LevelError::WriteFailed, 0, -1, {FileError::Closed, {}}};
     }
-    const BankWriteNote note{m_restorePoints.get(), {}, true, [this](std::int64_t pointId) {
+    const BankWriteOptions note{m_restorePoints.get(), {}, true, [this](std::int64_t pointId) {
                                  announcePutBack(pointId);
                              }};
     if (auto failure = RestoreBankFromHistory(*m_file, *where, note, id)) {

@@ -59,7 +59,7 @@ public:
     // torn: the bank goes back as its restore point holds it, and interruptedSavePutBack() is
     // emitted. A bank that was not torn is not touched. Returns the failure when it could not be
     // put right.
-    std::optional<LevelFailure> putRightInterruptedSave();
+    std::optional<LevelFailure> repairInterruptedWrite();
     // Closes the source file; nothing is loaded or saved afterwards.
     void close();
     bool isOpen() const { return m_file != nullptr; }

@@ -12,7 +12,7 @@
 #include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 #include "picture/level_picture.h"
 #include "sources/source_descriptor.h"
 #include "ui/editor/editor_window.h"

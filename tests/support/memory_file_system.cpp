@@ -1,4 +1,4 @@
-#include "leveldata/memory_file_system.h"
+#include "memory_file_system.h"
 
 #include <algorithm>
 
