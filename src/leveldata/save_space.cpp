@@ -39,4 +39,25 @@ LevelResult<SaveSpace> MeasureSaveSpace(const LevelBank& bank, int index, int ne
     return space;
 }
 
+std::string DescribeSaveSpace(const LevelResult<SaveSpace>& measured) {
+    if (!measured.ok()) {
+        return "The bank's free space cannot be told: " + DescribeLevelFailure(measured.failure());
+    }
+    const SaveSpace& space = measured.value();
+    const std::string text =
+        "Level " + std::to_string(space.level) + " packs to " + std::to_string(space.newLength) +
+        " bytes now; its stream in the file is " + std::to_string(space.streamLength) + " bytes.\n";
+    const auto after = space.freeAfter();
+    if (!space.freeNow || !after) {
+        return text + "The bank's free bytes are unknown: level 99 cannot be read.";
+    }
+    const std::string freeNow =
+        "The bank has " + std::to_string(*space.freeNow) + " bytes free now";
+    if (*after < 0) {
+        return text + freeNow + ". The level no longer fits: " + std::to_string(-*after) +
+               " bytes are missing.";
+    }
+    return text + freeNow + " and would have " + std::to_string(*after) + " free after saving.";
+}
+
 }  // namespace morvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "leveldata/level_bank.h"
 #include "leveldata/level_failure.h"
@@ -33,5 +34,9 @@ struct SaveSpace {
 // Measures a save of level index (0..98) of bank with a stream of newLength bytes. Fails with the
 // level's own failure when the level cannot be read from bank. Reads only bank.
 LevelResult<SaveSpace> MeasureSaveSpace(const LevelBank& bank, int index, int newLength);
+
+// The free space in words, as the editor's Save button tells it: what the level packs to, and
+// what saving it would leave of the bank's free space, or why that cannot be told.
+std::string DescribeSaveSpace(const LevelResult<SaveSpace>& measured);
 
 }  // namespace morvane

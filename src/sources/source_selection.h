@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "leveldata/level_layout.h"
+#include "sources/source_kind.h"
 
 namespace morvane {
 
@@ -15,6 +19,14 @@ struct SourceSelection {
     std::string dataOffset;  // "98304", "0", "489" or ""
     std::string compressed;  // "Yes", "No" or ""
     std::string numMaps;     // "99", "1" or ""
+
+    // The kind the tag names: the whole tag must be the decimal value of a kind. Nothing for
+    // any other text.
+    std::optional<SourceKind> kind() const;
+
+    // The level layout of the kind the tag names, with its data at dataOffset, as LayoutFor
+    // gives it. Nothing when the tag names no kind, for Unknown or an offset that does not parse.
+    std::optional<LevelLayout> layout() const;
 };
 
 }  // namespace morvane

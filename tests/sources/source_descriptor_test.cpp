@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "sources/source_selection.h"
+
 namespace morvane {
 namespace {
 
@@ -24,11 +26,21 @@ TEST(SourceDescriptor, TagAndOffsetTextGiveBackTheKindAndLayout) {
         ASSERT_TRUE(layout) << descriptor.tag();
         EXPECT_EQ(layout->dataOffset, row.offset) << descriptor.tag();
         EXPECT_EQ(layout->hasBank, row.hasBank) << descriptor.tag();
+        // The editor reads the kind and layout back from the texts the dialog hands over.
+        const SourceSelection selection{
+            "", "", "", descriptor.tag(), std::string(descriptor.dataOffset), "", ""};
+        EXPECT_EQ(selection.kind(), row.kind) << descriptor.tag();
+        ASSERT_TRUE(selection.layout()) << descriptor.tag();
+        EXPECT_EQ(selection.layout()->dataOffset, row.offset) << descriptor.tag();
     }
     EXPECT_EQ(DescriptorFor(SourceKind::Unknown).tag(), "5");
     EXPECT_FALSE(LayoutFor(SourceKind::Unknown, "0"));
     EXPECT_FALSE(SourceKindFromValue(6));
     EXPECT_FALSE(SourceKindFromValue(-1));
+    for (const char* tag : {"", "3x", " 3", "6", "-1"}) {
+        const SourceSelection selection{"", "", "", tag, "0", "", ""};
+        EXPECT_FALSE(selection.kind()) << tag;
+    }
     EXPECT_EQ(LayoutFor(SourceKind::UncompressedMap, "")->dataOffset, 0);
     EXPECT_EQ(LayoutFor(SourceKind::ExtractedMapData, "4096")->dataOffset, 4096);
     EXPECT_FALSE(LayoutFor(SourceKind::UeRom, "98304x"));

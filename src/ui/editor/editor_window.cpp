@@ -1,34 +1,30 @@
 #include "ui/editor/editor_window.h"
 
-#include <QAction>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 
 #include "leveldata/disk_file_system.h"
-#include "leveldata/map_text.h"
 #include "picture/level_export.h"
-#include "sources/source_kind.h"
+#include "ui/editor/about_button.h"
 #include "ui/editor/caption_fitting.h"
-#include "ui/editor/emulator_launcher.h"
+#include "ui/editor/history_shortcuts.h"
+#include "ui/editor/level_clipboard.h"
 #include "ui/editor/level_document.h"
 #include "ui/editor/level_grid.h"
 #include "ui/editor/level_list_delegate.h"
 #include "ui/editor/level_list_pictures.h"
 #include "ui/editor/message_boxes.h"
 #include "ui/editor/paint_command.h"
-#include "ui/editor/paste_command.h"
 #include "ui/editor/picture_image.h"
 #include "ui/editor/restore_points_action.h"
+#include "ui/editor/test_play_action.h"
 
 namespace morvane {
 
@@ -53,67 +49,9 @@ const char* const kLoadPrompt =
     "You edited the level you're currently viewing. Do you want to save the changes before you "
     "load another level?";
 const char* const kQuitPrompt = "There are unsaved edits, do you want to save them now?";
-const char* const kPlayPrompt =
-    "You edited the level you're currently viewing. Do you want to save the changes before you "
-    "play it in the emulator?";
 const char* const kSaved = "Map saved!";
 const char* const kExported =
     "This level map has been successfully saved as an image in RAW format!";
-
-// The about text: five lines, the third empty, broken with CR LF and not ended by one.
-const char* const kAbout =
-    "Morvane Level Editor, written by the Morvane level editing community\r\n"
-    "Released 20261206\r\n"
-    "\r\n"
-    "Morvane and its levels belong to the holders of the game's rights\r\n"
-    "This editor is free and must not be used for commercial purposes";
-
-// The keys the window offers beyond its buttons, shown as the "?" button's tooltip.
-const char* const kKeys =
-    "Keys:\n"
-    "Ctrl+Z: undo a paint or paste\n"
-    "Ctrl+Y and Ctrl+Shift+Z: redo\n"
-    "Ctrl+C: copy the level as text and picture\n"
-    "Ctrl+V: paste a level copied as text\n"
-    "F5: play the file in an emulator\n"
-    "Ctrl+H: restore points: see earlier versions of the file and put one back";
-
-// The Save button's tooltip: what the shown level packs to, and what saving it would leave of
-// the bank's free space, as the core measures it.
-QString SaveSpaceText(const LevelResult<SaveSpace>& measured) {
-    if (!measured.ok()) {
-        return QStringLiteral("The bank's free space cannot be told: %1")
-            .arg(QString::fromStdString(DescribeLevelFailure(measured.failure())));
-    }
-    const SaveSpace& space = measured.value();
-    QString text = QStringLiteral(
-                       "Level %1 packs to %2 bytes now; its stream in the file is %3 "
-                       "bytes.\n")
-                       .arg(space.level)
-                       .arg(space.newLength)
-                       .arg(space.streamLength);
-    const auto after = space.freeAfter();
-    if (!space.freeNow || !after) {
-        return text + QStringLiteral("The bank's free bytes are unknown: level 99 cannot be read.");
-    }
-    if (*after < 0) {
-        return text + QStringLiteral(
-                          "The bank has %1 bytes free now. The level no longer fits: "
-                          "%2 bytes are missing.")
-                          .arg(*space.freeNow)
-                          .arg(-*after);
-    }
-    return text + QStringLiteral(
-                      "The bank has %1 bytes free now and would have %2 free after "
-                      "saving.")
-                      .arg(*space.freeNow)
-                      .arg(*after);
-}
-
-QString KindCaption(SourceKind kind) {
-    const std::string_view caption = SourceKindCaption(kind);
-    return QString::fromLatin1(caption.data(), qsizetype(caption.size()));
-}
 
 // The operating system's files; the file system keeps no state, so one serves every window.
 FileSystem& DiskFiles() {
@@ -130,12 +68,15 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
     return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int width) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+QPushButton* PlaceButton(QPushButton* button, const char* name, int x, int width) {
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(x, kRowTop, width, kRowHeight);
     button->setAutoDefault(false);
     return button;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int width) {
+    return PlaceButton(new QPushButton(QString::fromLatin1(caption), parent), name, x, width);
 }
 
 QComboBox* MakeList(QWidget* parent, const char* name, int x, int first, int count) {
@@ -171,8 +112,7 @@ EditorWindow::EditorWindow(const SourceSelection& selection, MessageBoxes& messa
     setMouseTracking(true);
     buildControls();
     FitFontToCaptions(*this);
-    addHistoryShortcuts();
-    addLevelShortcuts();
+    addShortcuts();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
@@ -224,8 +164,8 @@ void EditorWindow::buildControls() {
         }
         connect(brush.tiles, &QComboBox::activated, this, [this, slot] { showBrushTile(slot); });
     }
-    m_aboutButton = MakeButton(this, "Command4", "&?", 936, 45);
-    m_aboutButton->setToolTip(QString::fromLatin1(kKeys));
+    m_aboutButton =
+        PlaceButton(new AboutButton(*m_document, m_messages, *this), "Command4", 936, 45);
     m_quitButton = MakeButton(this, "Command2", "&Quit", 984, 45);
 
     QWidget::setTabOrder(m_levelCombo, m_loadButton);
@@ -243,38 +183,16 @@ void EditorWindow::buildControls() {
     connect(m_loadButton, &QPushButton::clicked, this, &EditorWindow::loadLevel);
     connect(m_saveButton, &QPushButton::clicked, this, &EditorWindow::saveLevel);
     connect(m_exportButton, &QPushButton::clicked, this, &EditorWindow::exportPicture);
-    connect(m_aboutButton, &QPushButton::clicked, this, &EditorWindow::showAbout);
     connect(m_quitButton, &QPushButton::clicked, this, &EditorWindow::quitEditor);
 }
 
-void EditorWindow::addHistoryShortcuts() {
-    // Undo and redo have keys only, no menu entry or button, and work wherever the focus is in
-    // the window. The actions follow the history: with nothing to undo or redo, the key does
-    // nothing.
-    QUndoStack& history = m_document->history();
-    QAction* undo = history.createUndoAction(this);
-    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    undo->setShortcutContext(Qt::WindowShortcut);
-    addAction(undo);
-    QAction* redo = history.createRedoAction(this);
-    redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    redo->setShortcutContext(Qt::WindowShortcut);
-    addAction(redo);
-}
-
-void EditorWindow::addLevelShortcuts() {
-    // Like undo and redo, these keys work wherever the focus is in the window.
-    const auto add = [this](QKeySequence key, void (EditorWindow::*slot)()) {
-        auto* action = new QAction(this);
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, slot);
-        addAction(action);
-    };
-    add(QKeySequence(Qt::CTRL | Qt::Key_C), &EditorWindow::copyLevel);
-    add(QKeySequence(Qt::CTRL | Qt::Key_V), &EditorWindow::pasteLevel);
-    add(QKeySequence(Qt::Key_F5), &EditorWindow::testPlay);
+void EditorWindow::addShortcuts() {
+    // Every key works wherever the focus is in the window.
+    AddHistoryShortcuts(m_document->history(), *this);
+    new LevelClipboard(*m_document, m_tiles, m_messages, *this);
+    new TestPlayAction(
+        *m_document, m_messages, [this](const QString& prompt) { return askToSaveEdits(prompt); },
+        *this);
     new RestorePointsAction(*m_document, m_tiles, m_messages,
                             {[this] { return confirmLeavingLevel(); }, [this] { loadLevel(); }},
                             *this);
@@ -311,10 +229,8 @@ void EditorWindow::startEditor() {
 }
 
 void EditorWindow::levelComboClicked() {
-    if (m_document->levelState() == LevelDocument::kAdopt) {
-        // Putting the list back after a cancelled load: take the selection over, load nothing.
-        m_document->setLevelState(std::uint8_t(m_levelCombo->currentIndex()) |
-                                  LevelDocument::kDirtyBit);
+    // Putting the list back after a cancelled load: take the selection over, load nothing.
+    if (m_document->takeAdoptedSelection(m_levelCombo->currentIndex())) {
         return;
     }
     loadLevel();
@@ -338,29 +254,32 @@ void EditorWindow::loadLevel() {
 }
 
 bool EditorWindow::confirmLeavingLevel() {
-    if (!m_document->isDirty()) {
+    if (askToSaveEdits(QString::fromLatin1(kLoadPrompt))) {
         return true;
-    }
-    switch (message(QString::fromLatin1(kLoadPrompt), QMessageBox::Question,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                    QMessageBox::Cancel)) {
-        case QMessageBox::Yes:
-            if (saveLevel()) {
-                return true;
-            }
-            break;
-        case QMessageBox::No:
-            return true;
-        default:
-            break;
     }
     putLevelComboBack();
     return false;
 }
 
+bool EditorWindow::askToSaveEdits(const QString& prompt) {
+    if (!m_document->isDirty()) {
+        return true;
+    }
+    switch (message(prompt, QMessageBox::Question,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    QMessageBox::Cancel)) {
+        case QMessageBox::Yes:
+            return saveLevel();
+        case QMessageBox::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void EditorWindow::putLevelComboBack() {
     const int shown = m_document->shownLevel();
-    m_document->setLevelState(LevelDocument::kAdopt);
+    m_document->adoptSelection();
     if (m_levelCombo->currentIndex() != shown) {
         m_levelCombo->setCurrentIndex(shown);
     }
@@ -380,19 +299,10 @@ bool EditorWindow::saveLevel() {
 }
 
 void EditorWindow::quitEditor() {
-    if (m_document->isDirty()) {
-        const auto answer =
-            message(QString::fromLatin1(kQuitPrompt), QMessageBox::Question,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
-        if (answer == QMessageBox::Yes) {
-            if (!saveLevel()) {
-                return;
-            }
-        } else if (answer != QMessageBox::No) {
-            return;
-        }
+    if (!askToSaveEdits(QString::fromLatin1(kQuitPrompt))) {
+        return;
     }
-    m_document->setLevelState(LevelDocument::kQuitting);
+    m_document->markQuitting();
     m_document->close();
     emit quitting();
     close();
@@ -421,94 +331,13 @@ void EditorWindow::exportPicture() {
     message(QString::fromLatin1(kExported), QMessageBox::Information);
 }
 
-void EditorWindow::showAbout() {
-    message(QString::fromLatin1(kAbout), QMessageBox::Information);
-}
-
 void EditorWindow::showSaveSpace() {
     // A single map has no bank to save into.
     const QString text = m_document->holdsManyLevels() && m_document->hasLevel()
-                             ? SaveSpaceText(m_document->saveSpace())
+                             ? QString::fromStdString(DescribeSaveSpace(m_document->saveSpace()))
                              : QString();
     m_saveButton->setToolTip(text);
     m_saveButton->setAccessibleDescription(text);
-}
-
-void EditorWindow::copyLevel() {
-    if (!m_document->hasLevel()) {
-        return;
-    }
-    const LevelMap& map = m_document->map();
-    auto* data = new QMimeData;
-    data->setText(QString::fromStdString(FormatMapText(map)));
-    data->setImageData(ToQImage(ExportLevelPicture(map, m_tiles), QImage::Format_RGB32));
-    QGuiApplication::clipboard()->setMimeData(data);
-}
-
-void EditorWindow::pasteLevel() {
-    // A source of one level is not painted, so nothing is pasted into it either.
-    if (!m_levelLabel->isEnabled() || !m_document->hasLevel()) {
-        return;
-    }
-    const QString text = QGuiApplication::clipboard()->text();
-    const MapTextResult parsed = ParseMapText(text.toStdString());
-    if (!parsed.ok()) {
-        message(QStringLiteral("The clipboard does not hold a level map: %1.")
-                    .arg(text.trimmed().isEmpty()
-                             ? QStringLiteral("it holds no text")
-                             : QString::fromStdString(DescribeMapTextProblem(parsed.problem()))),
-                QMessageBox::Warning);
-        return;
-    }
-    // Pushing the paste onto the history paints the whole map, as one step.
-    m_document->history().push(new PasteCommand(*m_document, parsed.map()));
-}
-
-void EditorWindow::testPlay() {
-    const SourceSelection& selection = m_document->selection();
-    const QString name = QFile::decodeName(selection.fileName.c_str());
-    bool parsed = false;
-    const auto kind = SourceKindFromValue(QString::fromStdString(selection.tag).toInt(&parsed));
-    if (!parsed || (kind != SourceKind::UeRom && kind != SourceKind::JRom)) {
-        message(
-            QStringLiteral("Test play runs cartridge dumps only (%1 or %2); %3 is not one (%4).")
-                .arg(KindCaption(SourceKind::UeRom), KindCaption(SourceKind::JRom), name,
-                     KindCaption(kind.value_or(SourceKind::Unknown))),
-            QMessageBox::Warning);
-        return;
-    }
-    // The document opened the file by its bare name against the current directory.
-    const QString path = QFileInfo(name).absoluteFilePath();
-    QString linkProblem;
-    const QString playName = m_gameGearLinks.nameFor(path, linkProblem);
-    if (playName.isEmpty()) {
-        message(linkProblem, QMessageBox::Warning);
-        return;
-    }
-    const auto command = EmulatorLauncher().command(playName);
-    if (const auto* problem = std::get_if<QString>(&command)) {
-        message(*problem, QMessageBox::Warning);
-        return;
-    }
-    if (m_document->isDirty()) {
-        switch (message(QString::fromLatin1(kPlayPrompt), QMessageBox::Question,
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                        QMessageBox::Cancel)) {
-            case QMessageBox::Yes:
-                if (!saveLevel()) {
-                    return;
-                }
-                break;
-            case QMessageBox::No:
-                break;
-            default:
-                return;
-        }
-    }
-    if (const auto problem =
-            EmulatorLauncher::start(std::get<EmulatorLauncher::Command>(command), path)) {
-        message(*problem, QMessageBox::Warning);
-    }
 }
 
 void EditorWindow::showBrushes() {
@@ -581,7 +410,7 @@ void EditorWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {
-    if (m_document->levelState() == LevelDocument::kQuitting) {
+    if (m_document->isQuitting()) {
         event->accept();
     } else {
         event->ignore();

@@ -8,7 +8,6 @@
 #include "leveldata/byte_file.h"
 #include "picture/tile_set.h"
 #include "sources/source_selection.h"
-#include "ui/editor/game_gear_links.h"
 
 class QComboBox;
 class QLabel;
@@ -61,22 +60,21 @@ private:
     };
 
     void buildControls();
-    void addHistoryShortcuts();
-    void addLevelShortcuts();
+    void addShortcuts();
     void startEditor();
 
     void levelComboClicked();
     void loadLevel();
     bool confirmLeavingLevel();
+    // Asks prompt when the shown level has unsaved edits, Cancel being the default: Yes saves,
+    // No leaves the edits. Returns whether to go on: with no edits, on No, or on Yes when the
+    // save succeeded.
+    bool askToSaveEdits(const QString& prompt);
     void putLevelComboBack();
     bool saveLevel();
     void quitEditor();
     void exportPicture();
-    void showAbout();
     void showSaveSpace();
-    void copyLevel();
-    void pasteLevel();
-    void testPlay();
 
     void showBrushes();
     void showBrushTile(int slot);
@@ -94,8 +92,6 @@ private:
     LevelDocument* m_document;
     TileSet m_tiles;
     std::unique_ptr<LevelListPictures> m_listPictures;
-    // The names test play hands emulators; removed when the editor goes.
-    GameGearLinks m_gameGearLinks;
     bool m_started = false;
 
     LevelGrid* m_grid = nullptr;

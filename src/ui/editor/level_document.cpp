@@ -7,7 +7,6 @@
 #include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
-#include "sources/source_descriptor.h"
 #include "sources/source_kind.h"
 
 namespace morvane {
@@ -45,14 +44,15 @@ FileStatus LevelDocument::open(FileSystem& files) {
     if (!m_file) {
         return status.ok() ? FileStatus{FileError::OpenFailed, {}} : status;
     }
-    // The tag holds the source kind's value; saves are only offered for a known kind.
-    const int kind = QString::fromStdString(m_selection.tag).toInt();
-    m_restorePoints = std::make_unique<BankHistory>(files, m_selection.fileName, kind);
+    // Restore points record the source's kind. A tag that names no kind gives no layout, so
+    // nothing is ever written, and no point kept, under the Unknown it stands for here.
+    const SourceKind kind = m_selection.kind().value_or(SourceKind::Unknown);
+    m_restorePoints = std::make_unique<BankHistory>(files, m_selection.fileName, int(kind));
     return status;
 }
 
 std::optional<LevelFailure> LevelDocument::repairInterruptedWrite() {
-    const auto where = layout();
+    const auto where = m_selection.layout();
     if (!m_file || !where || !where->hasBank ||
         !FindInterruptedWrite(*m_file, where->dataOffset, *m_restorePoints)) {
         return std::nullopt;
@@ -82,18 +82,8 @@ void LevelDocument::close() {
     }
 }
 
-std::optional<LevelLayout> LevelDocument::layout() const {
-    bool parsed = false;
-    const int value = QString::fromStdString(m_selection.tag).toInt(&parsed);
-    const auto kind = parsed ? SourceKindFromValue(value) : std::nullopt;
-    if (!kind) {
-        return std::nullopt;
-    }
-    return LayoutFor(*kind, m_selection.dataOffset);
-}
-
 std::optional<LevelFailure> LevelDocument::load(int index) {
-    const auto where = layout();
+    const auto where = m_selection.layout();
     if (!where) {
         return LevelFailure{LevelError::BadDataOffset, index + 1};
     }
@@ -120,7 +110,7 @@ std::optional<LevelFailure> LevelDocument::load(int index) {
 
 std::optional<LevelFailure> LevelDocument::save() {
     const int index = shownLevel();
-    const auto where = layout();
+    const auto where = m_selection.layout();
     if (!where) {
         return LevelFailure{LevelError::BadDataOffset, index + 1};
     }
@@ -143,7 +133,7 @@ std::optional<LevelFailure> LevelDocument::save() {
 }
 
 std::optional<LevelFailure> LevelDocument::restore(std::int64_t id) {
-    const auto where = layout();
+    const auto where = m_selection.layout();
     if (!where || !where->hasBank) {
         return LevelFailure{LevelError::NotABank};
     }
@@ -159,6 +149,14 @@ std::optional<LevelFailure> LevelDocument::restore(std::int64_t id) {
     m_levelState = std::uint8_t(shownLevel());
     emit captionChanged(caption());
     return std::nullopt;
+}
+
+bool LevelDocument::takeAdoptedSelection(int index) {
+    if (m_levelState != kAdopt) {
+        return false;
+    }
+    m_levelState = std::uint8_t(index) | kDirtyBit;
+    return true;
 }
 
 void LevelDocument::paint(int cell, std::uint8_t tile) {
@@ -180,7 +178,7 @@ void LevelDocument::paintMap(const LevelMap& map) {
 }
 
 LevelResult<LevelBank> LevelDocument::readBank() const {
-    const auto where = layout();
+    const auto where = m_selection.layout();
     if (!where || !where->hasBank) {
         return LevelFailure{LevelError::NotABank};
     }

@@ -11,7 +11,6 @@
 #include "leveldata/byte_file.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/level_failure.h"
-#include "leveldata/level_layout.h"
 #include "leveldata/level_map.h"
 #include "leveldata/save_space.h"
 #include "sources/source_selection.h"
@@ -38,11 +37,6 @@ class LevelDocument : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr std::uint8_t kDirtyBit = 0x80;
-    static constexpr std::uint8_t kLevelMask = 0x7F;
-    static constexpr std::uint8_t kQuitting = 254;
-    static constexpr std::uint8_t kAdopt = 255;
-
     explicit LevelDocument(SourceSelection selection, QObject* parent = nullptr);
     ~LevelDocument() override;
 
@@ -113,9 +107,19 @@ public:
     bool hasLevel() const { return m_hasLevel; }
     const LevelMap& map() const { return m_map; }
     std::uint8_t levelState() const { return m_levelState; }
-    void setLevelState(std::uint8_t state) { m_levelState = state; }
     bool isDirty() const { return (m_levelState & kDirtyBit) != 0 && m_levelState < kQuitting; }
     int shownLevel() const { return m_levelState & kLevelMask; }
+
+    // The level list is being put back to the shown level after a cancelled load: the selection
+    // it reports next is adopted, not loaded.
+    void adoptSelection() { m_levelState = kAdopt; }
+    // While a selection is to be adopted: takes index, the list's selection, as the shown level
+    // with its unsaved edits and returns true. Otherwise returns false and changes nothing.
+    bool takeAdoptedSelection(int index);
+    // Quit has been answered: the editor may close, and no edit counts as unsaved any more.
+    void markQuitting() { m_levelState = kQuitting; }
+    bool isQuitting() const { return m_levelState == kQuitting; }
+
     std::uint8_t oldPackedLength() const { return m_oldPackedLength; }
     std::int16_t levelOffset() const { return m_levelOffset; }
     const QString& title() const { return m_title; }
@@ -139,7 +143,11 @@ signals:
     void interruptedSavePutBack(const QString& message);
 
 private:
-    std::optional<LevelLayout> layout() const;
+    static constexpr std::uint8_t kDirtyBit = 0x80;
+    static constexpr std::uint8_t kLevelMask = 0x7F;
+    static constexpr std::uint8_t kQuitting = 254;
+    static constexpr std::uint8_t kAdopt = 255;
+
     void announcePutBack(std::int64_t pointId);
 
     SourceSelection m_selection;

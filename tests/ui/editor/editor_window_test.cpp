@@ -49,6 +49,10 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
          {"Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "Ctrl+C", "Ctrl+V", "F5", "Ctrl+H"}) {
         EXPECT_TRUE(keys.contains(key)) << key;
     }
+    messages.answer(QMessageBox::Ok);
+    ClickButton(*window, "Command4");
+    EXPECT_TRUE(messages.calls.at(0).text.startsWith("Morvane Level Editor, written by"));
+    EXPECT_EQ(messages.calls.at(0).title, kCaption);
     // Label3 shows the tile under the pointer; the top-right pixel of the grid is cell 0's.
     auto* display = Control<QLabel>(*window, "Label3");
     Mouse(GridOf(*window), QEvent::MouseMove, {1023, 0}, Qt::NoButton, {});
