@@ -16,6 +16,7 @@
 
 #include "leveldata/disk_file_system.h"
 #include "leveldata/map_text.h"
+#include "leveldata/same_file.h"
 #include "picture/level_export.h"
 #include "sources/source_kind.h"
 #include "ui/editor/caption_fitting.h"
