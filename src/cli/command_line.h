@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_support.h"
+#include "cli/command_context.h"
 #include "leveldata/byte_file.h"
 
 namespace morvane {

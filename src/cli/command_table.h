@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/cli_support.h"
+#include "cli/command_context.h"
 
 namespace morvane {
 

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "cli/command_form.h"
+#include "cli/json_text.h"
 #include "leveldata/bank_comparison.h"
 #include "leveldata/level_loader.h"
 
@@ -18,17 +20,20 @@ const char kDiffCommandHelp[] =
 
 int RunDiffCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{"--json"}, {}}, options)) {
-        return context.usage(*problem);
+    Source source;
+    if (const auto refused = StartCommand(
+            context, arguments,
+            {{{"--json"}, {}}, 2, 2, "the arguments are two files, A and B", SourceNeed::Known},
+            options, source)) {
+        return *refused;
     }
-    if (options.positional.size() != 2) {
-        return context.usage("the arguments are two files, A and B");
-    }
+    // A is open; each file is checked and read before B is opened.
     std::vector<LevelBank> banks;
     for (const std::string& path : options.positional) {
-        Source source;
-        if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
-            return context.fail(path, *problem);
+        if (!banks.empty()) {
+            if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
+                return context.fail(path, *problem);
+            }
         }
         if (!source.layout->hasBank) {
             return context.fail(path, "holds a single map, not a bank of levels");
@@ -41,14 +46,13 @@ int RunDiffCommand(const CommandContext& context, const std::vector<std::string>
     }
     const auto differences = CompareBanks(banks[0], banks[1]);
     if (options.flags.count("--json")) {
-        context.out << "{\"levels\": [";
-        for (std::size_t at = 0; at < differences.size(); ++at) {
-            const auto& level = differences[at];
-            context.out << (at ? ", " : "") << "{\"number\": " << level.number << ", \"cells\": "
-                        << (level.unreadable ? "null" : std::to_string(level.cells))
-                        << ", \"unreadable\": " << (level.unreadable ? "true" : "false") << "}";
+        JsonValue levels = JsonValue::array();
+        for (const auto& level : differences) {
+            levels.push_back({{"number", level.number},
+                              {"cells", level.unreadable ? JsonValue() : JsonValue(level.cells)},
+                              {"unreadable", level.unreadable}});
         }
-        context.out << "]}\n";
+        context.out << JsonText({{"levels", levels}}) << "\n";
         return 0;
     }
     if (differences.empty()) {

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/command_form.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/map_text.h"
 
@@ -18,27 +19,26 @@ const char kDumpCommandHelp[] =
     "status is then 1. As git's textconv it makes git diff show the changed rows of levels.\n";
 
 int RunDumpCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
+    constexpr std::string_view kArguments =
+        "the arguments are FILE and an optional LEVEL, or FILE --all";
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{"--all"}, {}}, options)) {
-        return context.usage(*problem);
-    }
-    const auto& positional = options.positional;
-    const bool all = options.flags.contains("--all");
-    if (positional.empty() || positional.size() > 2 || (all && positional.size() == 2)) {
-        return context.usage("the arguments are FILE and an optional LEVEL, or FILE --all");
-    }
-    const std::string& path = positional[0];
-    int number = 1;
-    if (positional.size() == 2) {
-        if (auto problem = ParseLevelArgument("LEVEL", positional[1], number)) {
-            return context.usage(*problem);
-        }
-    }
     Source source;
-    if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
-        return context.fail(path, *problem);
+    int number = 1;
+    if (const auto refused = StartCommand(
+            context, arguments, {{{"--all"}, {}}, 1, 2, kArguments, SourceNeed::Known}, options,
+            source, [&]() -> std::optional<int> {
+                if (options.positional.size() < 2) {
+                    return std::nullopt;
+                }
+                if (options.flags.contains("--all")) {
+                    return context.usage(std::string(kArguments));
+                }
+                return context.usageIf(ParseLevelArgument("LEVEL", options.positional[1], number));
+            })) {
+        return *refused;
     }
-    if (all) {
+    const std::string& path = options.positional[0];
+    if (options.flags.contains("--all")) {
         int status = 0;
         for (int level = 1; level <= source.layout->levelCount(); ++level) {
             const auto loaded = LoadLevelFromFile(*source.file, *source.layout, level - 1);

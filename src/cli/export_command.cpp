@@ -3,8 +3,11 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/command_form.h"
+#include "cli/file_contents.h"
 #include "cli/tileset_export.h"
 #include "leveldata/level_loader.h"
+#include "leveldata/same_file.h"
 #include "picture/level_export.h"
 #include "picture/png_encoder.h"
 #include "picture/tile_set.h"
@@ -50,37 +53,45 @@ std::string MapFolder(const std::optional<std::string>& output, bool intoFolder,
 
 int RunExportCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem =
-            ParseOptions(arguments, {{"--all"}, {"--tiles", "--format", "-o"}, true}, options)) {
-        return context.usage(*problem);
+    Source source;
+    std::string format;
+    int first = 1;
+    // The format is checked before the number of arguments, so the form takes any number.
+    const auto checkArguments = [&]() -> std::optional<int> {
+        const std::vector<std::string>& positional = options.positional;
+        format = options.value("--format").value_or("raw");
+        if (format != "raw" && format != "png" && format != "tmx") {
+            return context.usage("--format is raw, png or tmx, not '" + format + "'");
+        }
+        if (positional.empty() || positional.size() > 2 ||
+            (options.flags.contains("--all") && positional.size() == 2)) {
+            return context.usage("the arguments are FILE and an optional LEVEL, or FILE --all");
+        }
+        if (positional.size() == 2) {
+            if (auto refused = context.usageIf(ParseLevelArgument("LEVEL", positional[1], first))) {
+                return refused;
+            }
+        }
+        const auto tilesFolder = options.value("--tiles");
+        if (auto problem = MissingTilesFolder(tilesFolder)) {
+            return context.fail(*tilesFolder, *problem);
+        }
+        return std::nullopt;
+    };
+    if (const auto refused = StartCommand(context, arguments,
+                                          {{{"--all"}, {"--tiles", "--format", "-o"}, true},
+                                           0,
+                                           kAnyNumber,
+                                           {},
+                                           SourceNeed::Known},
+                                          options, source, checkArguments)) {
+        return *refused;
     }
-    const std::vector<std::string>& positional = options.positional;
+    namespace fs = std::filesystem;
+    const std::string& path = options.positional[0];
     const auto tilesFolder = options.value("--tiles");
     const auto output = options.value("-o");
-    const std::string format = options.value("--format").value_or("raw");
     const bool all = options.flags.contains("--all");
-    if (format != "raw" && format != "png" && format != "tmx") {
-        return context.usage("--format is raw, png or tmx, not '" + format + "'");
-    }
-    if (positional.empty() || positional.size() > 2 || (all && positional.size() == 2)) {
-        return context.usage("the arguments are FILE and an optional LEVEL, or FILE --all");
-    }
-    const std::string& path = positional[0];
-    int first = 1;
-    if (positional.size() == 2) {
-        if (auto problem = ParseLevelArgument("LEVEL", positional[1], first)) {
-            return context.usage(*problem);
-        }
-    }
-
-    namespace fs = std::filesystem;
-    if (auto problem = MissingTilesFolder(tilesFolder)) {
-        return context.fail(*tilesFolder, *problem);
-    }
-    Source source;
-    if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
-        return context.fail(path, *problem);
-    }
     const fs::path sourcePath(path);
     std::string tileFolder;
     TileSet tiles = TilesFor(tilesFolder, path, tileFolder);

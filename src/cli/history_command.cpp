@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <ostream>
 
+#include "cli/bank_writes.h"
+#include "cli/command_form.h"
+#include "cli/json_text.h"
+#include "cli/text_escaping.h"
 #include "leveldata/bank_comparison.h"
 #include "leveldata/level_loader.h"
 
@@ -38,29 +42,18 @@ struct Listed {
     std::vector<int> changed;
 };
 
-std::string JoinNumbers(const std::vector<int>& numbers) {
-    std::string text;
-    for (const int number : numbers) {
-        text += (text.empty() ? "" : ", ") + std::to_string(number);
-    }
-    return text;
-}
-
 }  // namespace
 
 int RunHistoryCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{"--json"}, {}}, options)) {
-        return context.usage(*problem);
-    }
-    if (options.positional.size() != 1) {
-        return context.usage("the argument is one FILE");
+    Source source;
+    if (const auto refused =
+            StartCommand(context, arguments,
+                         {{{"--json"}, {}}, 1, 1, "the argument is one FILE", SourceNeed::Known},
+                         options, source)) {
+        return *refused;
     }
     const std::string& path = options.positional[0];
-    Source source;
-    if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
-        return context.fail(path, *problem);
-    }
     std::vector<Listed> points;
     // A single map is never written, so it has no points.
     if (source.layout->hasBank) {
@@ -86,20 +79,19 @@ int RunHistoryCommand(const CommandContext& context, const std::vector<std::stri
     }
 
     if (options.flags.count("--json")) {
-        context.out << "{\"points\": [";
-        for (std::size_t at = 0; at < points.size(); ++at) {
-            const auto& [entry, changed] = points[at];
+        JsonValue listed = JsonValue::array();
+        for (const auto& [entry, changed] : points) {
             const bool read = entry.point.ok();
-            context.out << (at ? ", " : "") << "{\"id\": " << entry.id << ", \"time\": "
-                        << JsonString(read ? entry.point.value().time : std::string())
-                        << ", \"what\": "
-                        << JsonString(read ? entry.point.value().what : std::string())
-                        << ", \"levels_changed\": [" << JoinNumbers(changed)
-                        << "], \"damaged\": " << (read ? "false" : "true") << ", \"problem\": "
-                        << (read ? "null" : JsonString(DescribeLevelFailure(entry.point.failure())))
-                        << "}";
+            listed.push_back(
+                {{"id", entry.id},
+                 {"time", read ? entry.point.value().time : std::string()},
+                 {"what", read ? entry.point.value().what : std::string()},
+                 {"levels_changed", changed},
+                 {"damaged", !read},
+                 {"problem",
+                  read ? JsonValue() : JsonValue(DescribeLevelFailure(entry.point.failure()))}});
         }
-        context.out << "]}\n";
+        context.out << JsonText({{"points", listed}}) << "\n";
         return 0;
     }
     if (points.empty()) {

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <ostream>
 
+#include "cli/bank_writes.h"
+#include "cli/command_form.h"
+#include "cli/json_text.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
@@ -32,20 +35,16 @@ struct LevelEntry {
 
 int RunInfoCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{"--json"}, {}}, options)) {
-        return context.usage(*problem);
-    }
-    if (options.positional.size() != 1) {
-        return context.usage("the argument is one FILE");
+    Source source;
+    if (const auto refused =
+            StartCommand(context, arguments,
+                         {{{"--json"}, {}}, 1, 1, "the argument is one FILE", SourceNeed::Any},
+                         options, source)) {
+        return *refused;
     }
     const std::string& path = options.positional[0];
     const bool json = options.flags.contains("--json");
     std::ostream& out = context.out;
-
-    Source source;
-    if (auto problem = OpenSource(context.files, path, OpenMode::ReadOnly, source)) {
-        return context.fail(path, *problem);
-    }
     const auto& layout = source.layout;
 
     std::vector<LevelEntry> levels;
@@ -107,24 +106,27 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
     const auto& descriptor = source.descriptor;
     const std::optional<std::int64_t> dataOffset =
         layout ? std::optional<std::int64_t>(layout->dataOffset) : std::nullopt;
-    const char* compressed = !layout ? "null" : descriptor.compressed == "Yes" ? "true" : "false";
+    const JsonValue compressed = layout ? JsonValue(descriptor.compressed == "Yes") : JsonValue();
     const std::optional<int> numMaps =
         layout ? std::optional<int>(layout->levelCount()) : std::nullopt;
 
     if (json) {
-        out << "{\"kind\": " << JsonString(std::string(SourceKindName(source.kind)))
-            << ", \"kind_value\": " << int(source.kind)
-            << ", \"data_offset\": " << JsonOr(dataOffset) << ", \"compressed\": " << compressed
-            << ", \"num_maps\": " << JsonOr(numMaps) << ", \"levels\": [";
-        for (std::size_t at = 0; at < levels.size(); ++at) {
-            const auto& entry = levels[at];
-            out << (at ? ", " : "") << "{\"number\": " << entry.number
-                << ", \"file_offset\": " << JsonOr(entry.fileOffset)
-                << ", \"length\": " << JsonOr(entry.length)
-                << ", \"error\": " << JsonOr(entry.error) << "}";
+        JsonValue listed = JsonValue::array();
+        for (const auto& entry : levels) {
+            listed.push_back({{"number", entry.number},
+                              {"file_offset", JsonOr(entry.fileOffset)},
+                              {"length", JsonOr(entry.length)},
+                              {"error", JsonOr(entry.error)}});
         }
-        out << "], \"bank_used\": " << JsonOr(used) << ", \"bank_free\": " << JsonOr(freeBytes)
-            << "}\n";
+        out << JsonText({{"kind", std::string(SourceKindName(source.kind))},
+                         {"kind_value", int(source.kind)},
+                         {"data_offset", JsonOr(dataOffset)},
+                         {"compressed", compressed},
+                         {"num_maps", JsonOr(numMaps)},
+                         {"levels", listed},
+                         {"bank_used", JsonOr(used)},
+                         {"bank_free", JsonOr(freeBytes)}})
+            << "\n";
         if (!layout) {
             return context.fail(path, std::string(kNotASource));
         }

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/bank_writes.h"
+#include "cli/command_form.h"
+#include "cli/file_contents.h"
 #include "cli/level_file.h"
 #include "cli/project_folder.h"
 #include "leveldata/bank_comparison.h"
@@ -30,26 +33,19 @@ namespace {
 
 constexpr std::int64_t kMaxLevelFileSize = 1 << 20;
 
-}  // namespace
+using FolderMaps = std::array<std::optional<LevelMap>, LevelBank::kLevelCount>;
 
-int RunPackCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
-    ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{"--force", kNoHistory}, {}}, options)) {
-        return context.usage(*problem);
-    }
-    if (options.positional.size() != 2) {
-        return context.usage("the arguments are FOLDER FILE");
-    }
+// Reads the level files of folder into maps, by level. Returns the exit code when one is bad
+// or two give one level, having written why.
+std::optional<int> ReadLevelFiles(const CommandContext& context, const std::string& folder,
+                                  FolderMaps& maps) {
     namespace fs = std::filesystem;
-    const std::string& folder = options.positional[0];
-    const std::string& path = options.positional[1];
     std::vector<std::string> names;
     if (FileStatus listed = context.files.listDirectory(folder, names); !listed.ok()) {
         return context.fail(folder, DescribeFileStatus(listed));
     }
     std::sort(names.begin(), names.end());
     std::array<std::string, LevelBank::kLevelCount> levelFiles;
-    std::array<std::optional<LevelMap>, LevelBank::kLevelCount> maps;
     for (const std::string& name : names) {
         const auto number = LevelOfFileName(name);
         if (!number) {
@@ -73,11 +69,31 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
         }
         maps[std::size_t(*number - 1)] = map;
     }
+    return std::nullopt;
+}
 
+}  // namespace
+
+int RunPackCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
+    ParsedOptions options;
     Source source;
-    if (auto problem = OpenBankSource(context.files, path, source)) {
-        return context.fail(path, *problem);
+    FolderMaps maps;
+    if (const auto refused =
+            StartCommand(context, arguments,
+                         {{{"--force", kNoHistory}, {}},
+                          2,
+                          2,
+                          "the arguments are FOLDER FILE",
+                          SourceNeed::Bank,
+                          OpenMode::ReadWrite,
+                          1},
+                         options, source,
+                         [&] { return ReadLevelFiles(context, options.positional[0], maps); })) {
+        return *refused;
     }
+    namespace fs = std::filesystem;
+    const std::string& folder = options.positional[0];
+    const std::string& path = options.positional[1];
     ProjectManifest now;
     if (auto problem = ManifestOf(source, now)) {
         return context.fail(path, *problem);
@@ -119,7 +135,7 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     if (!changes.empty()) {
         BankHistory history = HistoryOf(context, path, source);
         const auto saved = SaveLevelsInFile(*source.file, *source.layout, std::move(changes),
-                                            WriteNote(context, history, options, "pack " + folder));
+                                            WriteOptions(context, history, options, "pack " + folder));
         if (!saved.ok()) {
             return context.fail(path, DescribeLevelFailure(saved.failure()));
         }

@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/command_form.h"
+#include "cli/file_contents.h"
+#include "leveldata/same_file.h"
 #include "patches/patch_codec.h"
 
 namespace morvane {
@@ -52,7 +55,7 @@ int Make(const CommandContext& context, const ParsedOptions& options) {
     std::vector<std::uint8_t> files[2];
     for (int at = 0; at < 2; ++at) {
         const std::string& path = options.positional[std::size_t(at)];
-        if (IsSameExistingFile(path, *output)) {
+        if (IsSameFile(path, *output)) {
             return context.fail(*output, "this is an input file; the patch would replace it");
         }
         if (auto problem = ReadInput(context, path, files[at])) {
@@ -79,8 +82,8 @@ int Apply(const CommandContext& context, const ParsedOptions& options) {
     }
     const std::string& patchPath = options.positional[0];
     const std::string& sourcePath = options.positional[1];
-    if (*target == sourcePath || IsSameExistingFile(*target, sourcePath) ||
-        IsSameExistingFile(*target, patchPath)) {
+    if (*target == sourcePath || IsSameFile(*target, sourcePath) ||
+        IsSameFile(*target, patchPath)) {
         return context.fail(*target, "TARGET must be a new file, not the SOURCE or the PATCH");
     }
     // A symbolic link counts as existing even when what it points to does not. With --force
@@ -153,12 +156,17 @@ int RunPatchCommand(const CommandContext& context, const std::vector<std::string
     }
     ParsedOptions options;
     const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
-    if (auto problem = ParseOptions(rest, {{"--force"}, {"-o"}}, options)) {
-        return context.usage(*problem);
-    }
     const std::string& action = arguments[0];
-    if (action != "apply" && options.flags.contains("--force")) {
-        return context.usage("--force is for apply alone");
+    // Each action counts its own arguments.
+    if (const auto refused =
+            StartCommand(context, rest, {{{"--force"}, {"-o"}}, 0, kAnyNumber}, options,
+                         [&]() -> std::optional<int> {
+                             if (action != "apply" && options.flags.contains("--force")) {
+                                 return context.usage("--force is for apply alone");
+                             }
+                             return std::nullopt;
+                         })) {
+        return *refused;
     }
     if (action == "make") {
         return Make(context, options);

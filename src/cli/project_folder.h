@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/cli_support.h"
+#include "sources/source.h"
 
 namespace morvane {
 

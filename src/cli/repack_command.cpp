@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "cli/bank_writes.h"
+#include "cli/command_form.h"
 #include "leveldata/batch_save.h"
 
 namespace morvane {
@@ -16,20 +18,21 @@ const char kRepackCommandHelp[] =
 
 int RunRepackCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {}}, options)) {
-        return context.usage(*problem);
-    }
-    if (options.positional.size() != 1) {
-        return context.usage("the argument is one FILE");
+    Source source;
+    if (const auto refused = StartCommand(context, arguments,
+                                          {{{kNoHistory}, {}},
+                                           1,
+                                           1,
+                                           "the argument is one FILE",
+                                           SourceNeed::Known,
+                                           OpenMode::ReadWrite},
+                                          options, source)) {
+        return *refused;
     }
     const std::string& path = options.positional[0];
-    Source source;
-    if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadWrite, source)) {
-        return context.fail(path, *problem);
-    }
     BankHistory history = HistoryOf(context, path, source);
     const auto repacked = RepackBankInFile(*source.file, *source.layout,
-                                           WriteNote(context, history, options, "repack"));
+                                           WriteOptions(context, history, options, "repack"));
     if (!repacked.ok()) {
         return context.fail(path, DescribeLevelFailure(repacked.failure()));
     }

@@ -3,6 +3,9 @@
 #include <ostream>
 #include <tuple>
 
+#include "cli/bank_writes.h"
+#include "cli/command_form.h"
+#include "cli/text_escaping.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/level_loader.h"
 
@@ -28,38 +31,45 @@ std::optional<int> ParseTile(const std::string& text) {
 
 int RunReplaceCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {"--levels"}}, options)) {
-        return context.usage(*problem);
-    }
-    if (options.positional.size() != 3) {
-        return context.usage("the arguments are FILE OLD NEW");
-    }
-    const std::string& path = options.positional[0];
-    const auto oldTile = ParseTile(options.positional[1]);
-    const auto newTile = ParseTile(options.positional[2]);
-    for (const auto& [tile, name, text] : {std::tuple(oldTile, "OLD", options.positional[1]),
-                                           std::tuple(newTile, "NEW", options.positional[2])}) {
-        if (!tile) {
-            return context.usage(std::string(name) + " must be a tile number 0..63, not '" +
-                                 PrintableText(text) + "'");
-        }
-    }
+    Source source;
+    std::optional<int> oldTile;
+    std::optional<int> newTile;
     int first = 1;
     int last = LevelBank::kLevelCount;
-    if (const auto range = options.value("--levels")) {
-        // N alone is the one level N.
-        const auto dash = range->find('-');
-        const std::string end = dash == std::string::npos ? *range : range->substr(dash + 1);
-        if (ParseLevelArgument("A", range->substr(0, dash), first) ||
-            ParseLevelArgument("B", end, last) || first > last) {
-            return context.usage("--levels takes N or A-B, level numbers 1..99 with A <= B, not '" +
-                                 PrintableText(*range) + "'");
+    const auto parseTilesAndRange = [&]() -> std::optional<int> {
+        oldTile = ParseTile(options.positional[1]);
+        newTile = ParseTile(options.positional[2]);
+        for (const auto& [tile, name, text] : {std::tuple(oldTile, "OLD", options.positional[1]),
+                                               std::tuple(newTile, "NEW", options.positional[2])}) {
+            if (!tile) {
+                return context.usage(std::string(name) + " must be a tile number 0..63, not '" +
+                                     PrintableText(text) + "'");
+            }
         }
+        if (const auto range = options.value("--levels")) {
+            // N alone is the one level N.
+            const auto dash = range->find('-');
+            const std::string end = dash == std::string::npos ? *range : range->substr(dash + 1);
+            if (ParseLevelArgument("A", range->substr(0, dash), first) ||
+                ParseLevelArgument("B", end, last) || first > last) {
+                return context.usage(
+                    "--levels takes N or A-B, level numbers 1..99 with A <= B, not '" +
+                    PrintableText(*range) + "'");
+            }
+        }
+        return std::nullopt;
+    };
+    if (const auto refused = StartCommand(context, arguments,
+                                          {{{kNoHistory}, {"--levels"}},
+                                           3,
+                                           3,
+                                           "the arguments are FILE OLD NEW",
+                                           SourceNeed::Bank,
+                                           OpenMode::ReadWrite},
+                                          options, source, parseTilesAndRange)) {
+        return *refused;
     }
-    Source source;
-    if (auto problem = OpenBankSource(context.files, path, source)) {
-        return context.fail(path, *problem);
-    }
+    const std::string& path = options.positional[0];
     std::vector<LevelChange> changes;
     std::vector<std::pair<int, int>> counts;
     for (int number = first; number <= last; ++number) {

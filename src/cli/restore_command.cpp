@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "cli/bank_writes.h"
+#include "cli/command_form.h"
 #include "leveldata/bank_restorer.h"
 
 namespace morvane {
@@ -17,25 +19,30 @@ const char kRestoreCommandHelp[] =
 
 int RunRestoreCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {}}, options)) {
-        return context.usage(*problem);
-    }
-    if (options.positional.size() != 2) {
-        return context.usage("the arguments are FILE and ID");
+    Source source;
+    std::optional<std::int64_t> id;
+    if (const auto refused =
+            StartCommand(context, arguments,
+                         {{{kNoHistory}, {}},
+                          2,
+                          2,
+                          "the arguments are FILE and ID",
+                          SourceNeed::Bank,
+                          OpenMode::ReadWrite},
+                         options, source, [&]() -> std::optional<int> {
+                             id = ParsePointId(options.positional[1]);
+                             if (!id) {
+                                 return context.usage("ID must be a restore point's number, not '" +
+                                                      options.positional[1] + "'");
+                             }
+                             return std::nullopt;
+                         })) {
+        return *refused;
     }
     const std::string& path = options.positional[0];
-    const auto id = ParsePointId(options.positional[1]);
-    if (!id) {
-        return context.usage("ID must be a restore point's number, not '" + options.positional[1] +
-                             "'");
-    }
-    Source source;
-    if (auto problem = OpenBankSource(context.files, path, source)) {
-        return context.fail(path, *problem);
-    }
     BankHistory history = HistoryOf(context, path, source);
     if (auto failure = RestoreBankFromHistory(*source.file, *source.layout,
-                                              WriteNote(context, history, options, {}), *id)) {
+                                              WriteOptions(context, history, options, {}), *id)) {
         return context.fail(path, DescribeLevelFailure(*failure));
     }
     if (FileStatus closed = source.file->close(); !closed.ok()) {

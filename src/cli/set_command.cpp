@@ -1,5 +1,8 @@
 #include "cli/set_command.h"
 
+#include "cli/bank_writes.h"
+#include "cli/command_form.h"
+#include "cli/file_contents.h"
 #include "cli/level_file.h"
 
 namespace morvane {
@@ -24,32 +27,36 @@ const char kSetCommandHelp[] =
 
 int RunSetCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {}, true}, options)) {
-        return context.usage(*problem);
-    }
-    const auto& positional = options.positional;
-    if (positional.size() != 3) {
-        return context.usage("the arguments are FILE LEVEL MAPFILE");
-    }
-    const std::string& path = positional[0];
-    int number = 0;
-    if (auto problem = ParseLevelArgument("LEVEL", positional[1], number)) {
-        return context.usage(*problem);
-    }
-    const std::string& mapPath = positional[2];
-    std::string text;
-    if (auto problem = ReadTextInput(context, mapPath, "a map", text)) {
-        return context.fail(mapPath, *problem);
-    }
-    LevelMap map;
-    if (auto problem = ReadLevelFile(BytesOf(text), map)) {
-        return context.fail(mapPath == "-" ? "standard input" : mapPath, *problem);
-    }
-
     Source source;
-    if (auto problem = OpenBankSource(context.files, path, source)) {
-        return context.fail(path, *problem);
+    int number = 0;
+    LevelMap map;
+    // The map is read before the bank is opened, so that a bad one leaves FILE unopened.
+    const auto readMap = [&]() -> std::optional<int> {
+        if (auto refused =
+                context.usageIf(ParseLevelArgument("LEVEL", options.positional[1], number))) {
+            return refused;
+        }
+        const std::string& mapPath = options.positional[2];
+        std::string text;
+        if (auto problem = ReadTextInput(context, mapPath, "a map", text)) {
+            return context.fail(mapPath, *problem);
+        }
+        if (auto problem = ReadLevelFile(BytesOf(text), map)) {
+            return context.fail(mapPath == "-" ? "standard input" : mapPath, *problem);
+        }
+        return std::nullopt;
+    };
+    if (const auto refused = StartCommand(context, arguments,
+                                          {{{kNoHistory}, {}, true},
+                                           3,
+                                           3,
+                                           "the arguments are FILE LEVEL MAPFILE",
+                                           SourceNeed::Bank,
+                                           OpenMode::ReadWrite},
+                                          options, source, readMap)) {
+        return *refused;
     }
+    const std::string& path = options.positional[0];
     return SaveLevelChanges(context, path, source, options, {{number - 1, map}},
                             "set level " + std::to_string(number),
                             "Level " + std::to_string(number) + " already holds that map");

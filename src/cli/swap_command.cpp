@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "cli/bank_writes.h"
+#include "cli/command_form.h"
+
 namespace morvane {
 
 const char kSwapCommandHelp[] =
@@ -20,23 +23,24 @@ constexpr std::string_view kLevelNames[] = {"A", "B"};
 
 int RunSwapCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{kNoHistory}, {}}, options)) {
-        return context.usage(*problem);
-    }
-    if (options.positional.size() != 3) {
-        return context.usage("the arguments are FILE A B");
+    Source source;
+    std::vector<int> levels;
+    if (const auto refused =
+            StartCommand(context, arguments,
+                         {{{kNoHistory}, {}},
+                          3,
+                          3,
+                          "the arguments are FILE A B",
+                          SourceNeed::Bank,
+                          OpenMode::ReadWrite},
+                         options, source, [&] {
+                             return context.usageIf(ParseLevelArguments(
+                                 kLevelNames, std::span(options.positional).subspan(1), levels));
+                         })) {
+        return *refused;
     }
     const std::string& path = options.positional[0];
-    std::vector<int> levels;
-    if (auto problem =
-            ParseLevelArguments(kLevelNames, std::span(options.positional).subspan(1), levels)) {
-        return context.usage(*problem);
-    }
     const auto [a, b] = std::pair(levels[0], levels[1]);
-    Source source;
-    if (auto problem = OpenBankSource(context.files, path, source)) {
-        return context.fail(path, *problem);
-    }
     const auto mapA = LoadLevelMap(context, path, source, a);
     const auto mapB = mapA ? LoadLevelMap(context, path, source, b) : std::nullopt;
     if (!mapB) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_support.h"
+#include "cli/command_context.h"
 
 namespace morvane {
 

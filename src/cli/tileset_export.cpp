@@ -26,6 +26,14 @@ TileSet TilesFor(const std::optional<std::string>& tilesFolder, const std::strin
     return TileSet(sourceFolder.string());
 }
 
+std::optional<std::string> MissingTilesFolder(const std::optional<std::string>& folder) {
+    std::error_code missing;
+    if (folder && !fs::is_directory(*folder, missing)) {
+        return "there is no folder of tile pictures of that name";
+    }
+    return std::nullopt;
+}
+
 TilesetExport MakeTilesetExport(TileSet& tiles, const std::string& tileFolder,
                                 const std::string& mapFolder) {
     const fs::path base = AbsoluteNormal(mapFolder.empty() ? "." : mapFolder);

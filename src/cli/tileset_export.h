@@ -18,6 +18,9 @@ namespace morvane {
 TileSet TilesFor(const std::optional<std::string>& tilesFolder, const std::string& sourcePath,
                  std::string& tileFolder);
 
+// The problem with a --tiles folder that does not exist, or nothing (also when none is given).
+std::optional<std::string> MissingTilesFolder(const std::optional<std::string>& folder);
+
 struct TilesetExport {
     std::string text;
     TileSize tileSize;

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/command_form.h"
+#include "cli/file_contents.h"
 #include "cli/project_folder.h"
 #include "cli/tileset_export.h"
 #include "leveldata/batch_save.h"
@@ -24,31 +26,32 @@ const char kUnpackCommandHelp[] =
 
 int RunUnpackCommand(const CommandContext& context, const std::vector<std::string>& arguments) {
     ParsedOptions options;
-    if (auto problem = ParseOptions(arguments, {{}, {"--format", "--tiles"}}, options)) {
-        return context.usage(*problem);
-    }
-    if (options.positional.size() != 2) {
-        return context.usage("the arguments are FILE FOLDER");
-    }
-    const std::string& path = options.positional[0];
-    const std::string& folder = options.positional[1];
-    const std::string format = options.value("--format").value_or("text");
-    if (format != "text" && format != "tmx") {
-        return context.usage("--format is text or tmx, not '" + format + "'");
+    Source source;
+    std::string format;
+    std::optional<std::string> tilesFolder;
+    const auto checkFormatAndTiles = [&]() -> std::optional<int> {
+        format = options.value("--format").value_or("text");
+        if (format != "text" && format != "tmx") {
+            return context.usage("--format is text or tmx, not '" + format + "'");
+        }
+        tilesFolder = options.value("--tiles");
+        if (auto problem = MissingTilesFolder(tilesFolder)) {
+            return context.fail(*tilesFolder, *problem);
+        }
+        return std::nullopt;
+    };
+    if (const auto refused = StartCommand(context, arguments,
+                                          {{{}, {"--format", "--tiles"}},
+                                           2,
+                                           2,
+                                           "the arguments are FILE FOLDER",
+                                           SourceNeed::Bank},
+                                          options, source, checkFormatAndTiles)) {
+        return *refused;
     }
     namespace fs = std::filesystem;
-    const auto tilesFolder = options.value("--tiles");
-    if (auto problem = MissingTilesFolder(tilesFolder)) {
-        return context.fail(*tilesFolder, *problem);
-    }
-
-    Source source;
-    if (auto problem = OpenKnownSource(context.files, path, OpenMode::ReadOnly, source)) {
-        return context.fail(path, *problem);
-    }
-    if (!source.layout->hasBank) {
-        return context.fail(path, DescribeLevelFailure(LevelFailure{LevelError::NotABank}));
-    }
+    const std::string& path = options.positional[0];
+    const std::string& folder = options.positional[1];
     const auto maps = ReadAllMaps(*source.file, *source.layout);
     if (!maps.ok()) {
         return context.fail(path, DescribeLevelFailure(maps.failure()));

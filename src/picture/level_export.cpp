@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <filesystem>
 
 namespace morvane {
 
@@ -50,11 +49,6 @@ std::string ExportFileName(const SourceSelection& selection, int levelNumber) {
         return selection.fileName + ".raw";
     }
     return "Level" + std::to_string(levelNumber) + ".raw";
-}
-
-bool IsSameFile(const std::string& path, const std::string& sourcePath) {
-    std::error_code error;
-    return std::filesystem::equivalent(path, sourcePath, error) && !error;
 }
 
 }  // namespace morvane

@@ -30,8 +30,4 @@ std::vector<std::uint8_t> RawPictureBytes(const Picture& picture);
 // plus ".raw" (map.bin.raw), otherwise "Level" and the level number plus ".raw" (Level12.raw).
 std::string ExportFileName(const SourceSelection& selection, int levelNumber);
 
-// True when path and sourcePath name one existing file, through links too: writing the picture
-// there would replace the source it was made from.
-bool IsSameFile(const std::string& path, const std::string& sourcePath);
-
 }  // namespace morvane

@@ -199,14 +199,15 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
     Bytes point = read("bank.bin.history/1.point");
     const std::string what = "what: set level 4\n";
     const auto at = std::search(point.begin(), point.end(), what.begin(), what.end());
-    const std::string odd = "what: \x1b[2J\xff\xc3\xa9\n";
+    const std::string odd = "what: \x1b[2J\xff\xc3\xa9\t\x7f\n";
     point.insert(point.erase(at, at + std::ptrdiff_t(what.size())), odd.begin(), odd.end());
     write("bank.bin.history/1.point", point);
-    EXPECT_NE(run({"history", "bank.bin"}).out.find("  \\x1b[2J\\xff\xc3\xa9   "),
+    EXPECT_NE(run({"history", "bank.bin"}).out.find("  \\x1b[2J\\xff\xc3\xa9\\x09\\x7f   "),
               std::string::npos);
-    EXPECT_NE(run({"history", "bank.bin", "--json"})
-                  .out.find("\"what\": \"\\u001b[2J\\u00ff\xc3\xa9\", \"levels_changed\""),
-              std::string::npos);
+    EXPECT_NE(
+        run({"history", "bank.bin", "--json"})
+            .out.find("\"what\": \"\\u001b[2J\\u00ff\xc3\xa9\\u0009\\u007f\", \"levels_changed\""),
+        std::string::npos);
 
     // diff compares a cartridge with an extracted bank level by level.
     ASSERT_EQ(run({"set", "bank.bin", "12", "-"}, level5).exitCode, 0);
@@ -679,7 +680,8 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwoHelpAndVersionWithZero) {
         {{"replace", "bank.bin", "64", "5"}, "replace: OLD must be a tile number 0..63, not '64'"},
         {{"set", "bank.bin", "1"}, "set: the arguments are FILE LEVEL MAPFILE"},
         {{"info", "bank.bin", "--yaml"}, "info: unknown option '--yaml'"},
-        {{"export", "bank.bin", "--format", "bmp"}, "export: --format is raw, png or tmx, not 'bmp'"},
+        {{"export", "bank.bin", "--format", "bmp"},
+         "export: --format is raw, png or tmx, not 'bmp'"},
     };
     for (const auto& c : cases) {
         const auto result = run(c.arguments);

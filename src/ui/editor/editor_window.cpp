@@ -11,6 +11,7 @@
 #include <QScreen>
 
 #include "leveldata/disk_file_system.h"
+#include "leveldata/same_file.h"
 #include "picture/level_export.h"
 #include "ui/editor/about_button.h"
 #include "ui/editor/caption_fitting.h"

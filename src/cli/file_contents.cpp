@@ -1,0 +1,55 @@
+#include "cli/file_contents.h"
+
+#include <algorithm>
+#include <istream>
+#include <iterator>
+
+namespace morvane {
+
+namespace {
+
+// A map in dump's layout is under 700 bytes; text far larger is not what a command reads.
+constexpr std::int64_t kMaxTextSize = 1 << 20;
+
+}  // namespace
+
+std::optional<std::string> ReadTextInput(const CommandContext& context, const std::string& path,
+                                         std::string_view what, std::string& text) {
+    if (path == "-") {
+        text.assign(std::istreambuf_iterator<char>(context.in), std::istreambuf_iterator<char>());
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (auto problem = ReadInputFile(context.files, path, kMaxTextSize,
+                                     "the file is too large to be " + std::string(what), bytes)) {
+        return problem;
+    }
+    text.assign(bytes.begin(), bytes.end());
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadInputFile(FileSystem& files, const std::string& path,
+                                         std::int64_t maxBytes, const std::string& tooLarge,
+                                         std::vector<std::uint8_t>& bytes) {
+    const FileStatus status = ReadWholeFile(files, path, maxBytes, bytes);
+    if (status.error == FileError::TooLarge) {
+        return tooLarge;
+    }
+    return status.ok() ? std::nullopt : std::optional(DescribeFileStatus(status));
+}
+
+void AddFileIfChanged(FileSystem& files, const std::string& path,
+                      std::span<const std::uint8_t> bytes, std::vector<FileContents>& contents) {
+    std::vector<std::uint8_t> existing;
+    if (ReadWholeFile(files, path, std::int64_t(bytes.size()) + 1, existing).ok() &&
+        std::equal(existing.begin(), existing.end(), bytes.begin(), bytes.end())) {
+        return;
+    }
+    contents.emplace_back(path, bytes);
+}
+
+std::span<const std::uint8_t> BytesOf(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+}  // namespace morvane
