@@ -13,7 +13,7 @@ BankHistory HistoryOf(const CommandContext& context, const std::string& path,
 }
 
 BankWriteOptions WriteOptions(const CommandContext& context, BankHistory& history,
-                        const ParsedOptions& options, std::string what) {
+                              const ParsedOptions& options, std::string what) {
     return {&history, std::move(what), !options.flags.count(kNoHistory),
             [&context, &history](std::int64_t pointId) {
                 LevelFailure putBack{LevelError::SaveInterrupted};

@@ -23,7 +23,7 @@ BankHistory HistoryOf(const CommandContext& context, const std::string& path, co
 // user gave --no-history. A write cut short earlier that the write puts right is told on the
 // context's error stream.
 BankWriteOptions WriteOptions(const CommandContext& context, BankHistory& history,
-                        const ParsedOptions& options, std::string what);
+                              const ParsedOptions& options, std::string what);
 
 // The map of level number (1..99) of source, opened from path; on failure writes the refusal
 // and returns nothing.

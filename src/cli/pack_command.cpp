@@ -134,8 +134,9 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     }
     if (!changes.empty()) {
         BankHistory history = HistoryOf(context, path, source);
-        const auto saved = SaveLevelsInFile(*source.file, *source.layout, std::move(changes),
-                                            WriteOptions(context, history, options, "pack " + folder));
+        const auto saved =
+            SaveLevelsInFile(*source.file, *source.layout, std::move(changes),
+                             WriteOptions(context, history, options, "pack " + folder));
         if (!saved.ok()) {
             return context.fail(path, DescribeLevelFailure(saved.failure()));
         }

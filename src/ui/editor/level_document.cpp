@@ -117,8 +117,8 @@ std::optional<LevelFailure> LevelDocument::save() {
     if (!m_file) {
         return LevelFailure{LevelError::WriteFailed, index + 1, -1, {FileError::Closed, {}}};
     }
-    const BankWriteOptions note{m_restorePoints.get(), "save level " + std::to_string(index + 1), true,
-                             [this](std::int64_t pointId) { announcePutBack(pointId); }};
+    const BankWriteOptions note{m_restorePoints.get(), "save level " + std::to_string(index + 1),
+                                true, [this](std::int64_t pointId) { announcePutBack(pointId); }};
     const auto saved =
         SaveLevelToFile(*m_file, *where, index, m_map, m_oldPackedLength, m_levelOffset, note);
     if (!saved.ok()) {
@@ -141,8 +141,8 @@ std::optional<LevelFailure> LevelDocument::restore(std::int64_t id) {
         return LevelFailure{LevelError::WriteFailed, 0, -1, {FileError::Closed, {}}};
     }
     const BankWriteOptions note{m_restorePoints.get(), {}, true, [this](std::int64_t pointId) {
-                                 announcePutBack(pointId);
-                             }};
+                                    announcePutBack(pointId);
+                                }};
     if (auto failure = RestoreBankFromHistory(*m_file, *where, note, id)) {
         return failure;
     }
