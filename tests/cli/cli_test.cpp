@@ -680,6 +680,8 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwoHelpAndVersionWithZero) {
         {{"replace", "bank.bin", "64", "5"}, "replace: OLD must be a tile number 0..63, not '64'"},
         {{"set", "bank.bin", "1"}, "set: the arguments are FILE LEVEL MAPFILE"},
         {{"info", "bank.bin", "--yaml"}, "info: unknown option '--yaml'"},
+        {{"info", "-"}, "info: unknown option '-'"},
+        {{"dump", "bank.bin", "0"}, "dump: LEVEL must be a level number 1..99, not '0'"},
         {{"export", "bank.bin", "--format", "bmp"},
          "export: --format is raw, png or tmx, not 'bmp'"},
     };
