@@ -18,10 +18,11 @@
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
 #include "leveldata/map_text.h"
-#include "memory_file_system.h"
 #include "leveldata/restore_point.h"
 #include "leveldata/unfinished_write.h"
+#include "memory_file_system.h"
 #include "morvane_version.h"
+#include "nlohmann/json.hpp"
 #include "tool_process.h"
 #include "unprivileged_user.h"
 
@@ -84,13 +85,23 @@ TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     write("bank.bin", bank);
     const auto json = run({"info", "bank.bin", "--json"});
     EXPECT_EQ(json.exitCode, 1);
-    EXPECT_EQ(json.out.rfind("{\"kind\": \"ExtractedMapData\", \"kind_value\": 2,", 0), 0u)
-        << json.out;
-    EXPECT_NE(json.out.find("{\"number\": 12, \"file_offset\": null, \"length\": null, "
-                            "\"error\": \"Level 12: its pointer at file byte 22"),
-              std::string::npos);
-    EXPECT_NE(json.out.find("\"bank_free\": " + std::to_string(16384 - used) + "}\n"),
-              std::string::npos);
+    const auto info = nlohmann::json::parse(json.out);
+    EXPECT_EQ(info["kind"], "ExtractedMapData");
+    EXPECT_EQ(info["kind_value"], 2);
+    EXPECT_EQ(info["data_offset"], 0);
+    EXPECT_EQ(info["compressed"], true);
+    EXPECT_EQ(info["num_maps"], 99);
+    ASSERT_EQ(info["levels"].size(), 99u);
+    EXPECT_EQ(info["levels"][0],
+              nlohmann::json::parse(R"({"number": 1, "file_offset": 198, "length": )" +
+                                    std::to_string(PackLevel(demo::MakeDemoLevel(0)).size()) +
+                                    R"(, "error": null})"));
+    EXPECT_EQ(info["levels"][11]["file_offset"], nullptr);
+    EXPECT_EQ(info["levels"][11]["length"], nullptr);
+    EXPECT_EQ(info["levels"][11]["error"],
+              "Level 12: its pointer at file byte 22 does not point into the bank's level data.");
+    EXPECT_EQ(info["levels"][98]["number"], 99);
+    EXPECT_EQ(info["bank_free"], 16384 - used);
 
     write("cart2.bin", read("cart.bin"));
     const auto repack = run({"repack", "cart.bin"});
@@ -147,12 +158,17 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
 
     const auto json = run({"history", "bank.bin", "--json"});
     EXPECT_EQ(json.exitCode, 0);
-    EXPECT_NE(json.out.find("{\"id\": 1, \"time\": \"20"), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"what\": \"set level 4\", \"levels_changed\": [4, 7, 9], "
-                            "\"damaged\": false, \"problem\": null}"),
-              std::string::npos);
-    EXPECT_NE(json.out.find("{\"id\": 3,"), std::string::npos);
-    EXPECT_EQ(json.out.find("{\"id\": 4,"), std::string::npos);  // --no-history kept none
+    const auto points = nlohmann::json::parse(json.out)["points"];
+    ASSERT_EQ(points.size(), 3u);  // --no-history kept none
+    EXPECT_EQ(points[0]["id"], 1);
+    EXPECT_EQ(points[0]["what"], "set level 4");
+    EXPECT_EQ(points[0]["levels_changed"], nlohmann::json::parse("[4, 7, 9]"));
+    EXPECT_EQ(points[0]["damaged"], false);
+    EXPECT_EQ(points[0]["problem"], nullptr);
+    EXPECT_EQ(points[2]["id"], 3);
+    EXPECT_EQ(points[2]["what"], "repack");
+    EXPECT_EQ(points[2]["levels_changed"], nlohmann::json::parse("[9]"));
+    EXPECT_EQ(points[0]["time"].get<std::string>().size(), 20u);
 
     ASSERT_EQ(run({"restore", "bank.bin", "1"}).exitCode, 0);
     EXPECT_EQ(read("bank.bin"), original);
@@ -552,6 +568,16 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
     write("good.txt", FormatMapText(busy));
     write("overflow.txt", FormatMapText(speckled));
     write("short.txt", FormatMapText(busy).substr(2));
+    // Level 99's 56 bytes grown by exactly the 58 free bytes fit; by 59 they do not.
+    const auto grown = [](int alternating) {
+        LevelMap map;
+        for (int cell = 0; cell < 224; ++cell) {
+            map.setCell(cell, std::uint8_t(cell < alternating ? cell % 2 : 2));
+        }
+        return FormatMapText(map);
+    };
+    write("fills.txt", grown(77));
+    write("over.txt", grown(78));
 
     const Refusal cases[] = {
         {{"set", "full.bin", "1", "short.txt"}, "short.txt: Line 1 has 31 numbers."},
@@ -569,6 +595,14 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
          "data."},
         {{"export", "full.bin", "-o", "./full.bin"},
          "./full.bin: This is the source file; the picture would replace it."},
+        {{"set", "full.bin", "99", "over.txt"},
+         "full.bin: Level 99: the bank's free space is too small: 1 byte is missing."},
+        {{"set", "full.bin", "1", "overflow.txt"},
+         "full.bin: Level 1: the bank's free space is too small: 2 bytes are missing."},
+        {{"swap", "full.bin", "1", "41"},
+         "full.bin: Level 41: its pointer at file byte 80 does not point into the bank's level "
+         "data."},
+        {{"dump", "one.map", "2"}, "one.map: Level 2: the source holds no such level."},
     };
     for (const auto& c : cases) {
         const auto result = run(c.arguments);
@@ -577,6 +611,8 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
         EXPECT_EQ(read("full.bin"), full) << c.error;
     }
     EXPECT_EQ(read("one.map"), demo::MakeSingleMap(busy));
+    EXPECT_EQ(run({"set", "full.bin", "99", "fills.txt"}).exitCode, 0);
+    EXPECT_EQ(run({"dump", "full.bin", "99"}).out, grown(77));
 }
 
 TEST_F(LevelsTool, ExportWritesPicturesBesideTheSource) {
