@@ -2,8 +2,8 @@
 
 #include <array>
 #include <charconv>
-#include <cstdio>
 
+#include "leveldata/header_fields.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/restore_point.h"
 
@@ -14,22 +14,6 @@ namespace {
 constexpr std::string_view kFirstLine = "Morvane level folder";
 constexpr std::string_view kLevelExtensions[] = {".txt", ".tmx", ".tmj", ".json"};
 
-// The value after "key: " on the line that starts so, or nothing.
-std::optional<std::string_view> Field(std::string_view text, std::string_view key) {
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (line.starts_with(key) && line.substr(key.size()).starts_with(": ")) {
-            return line.substr(key.size() + 2);
-        }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + 1);
-    }
-    return std::nullopt;
-}
-
 template <typename T>
 bool ParseWhole(std::string_view text, T& value, int base) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
@@ -39,25 +23,20 @@ bool ParseWhole(std::string_view text, T& value, int base) {
 }  // namespace
 
 std::string FormatManifest(const ProjectManifest& manifest) {
-    char crc[9];
-    std::snprintf(crc, sizeof crc, "%08x", unsigned(manifest.bankCrc));
-    return std::string(kFirstLine) + "\nkind: " + manifest.kind +
-           "\nsize: " + std::to_string(manifest.size) + "\nbank-crc32: " + crc + "\n";
+    return WriteHeaderFields(kFirstLine, {{"kind", manifest.kind},
+                                          {"size", std::to_string(manifest.size)},
+                                          {"bank-crc32", HexWord(manifest.bankCrc)}});
 }
 
 std::optional<ProjectManifest> ParseManifest(std::string_view text) {
-    if (!text.starts_with(kFirstLine)) {
-        return std::nullopt;
-    }
-    const auto kind = Field(text, "kind");
-    const auto size = Field(text, "size");
-    const auto crc = Field(text, "bank-crc32");
+    const auto fields = HeaderFields::Read(text, kFirstLine);
     ProjectManifest manifest;
-    if (!kind || !size || !crc || !ParseWhole(*size, manifest.size, 10) || crc->size() != 8 ||
-        !ParseWhole(*crc, manifest.bankCrc, 16)) {
+    if (!fields || !fields->text("kind") || !fields->number("size", manifest.size) ||
+        fields->text("bank-crc32").value_or("").size() != 8 ||
+        !fields->number("bank-crc32", manifest.bankCrc, 16)) {
         return std::nullopt;
     }
-    manifest.kind = std::string(*kind);
+    manifest.kind = std::string(*fields->text("kind"));
     return manifest;
 }
 
@@ -95,7 +74,7 @@ std::optional<std::string> ManifestOf(Source& source, ProjectManifest& manifest)
     if (!status.ok()) {
         return DescribeFileStatus(status);
     }
-    manifest.bankCrc = BankChecksum(bank);
+    manifest.bankCrc = Crc32(bank);
     return std::nullopt;
 }
 

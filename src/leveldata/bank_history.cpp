@@ -180,7 +180,7 @@ LevelResult<std::int64_t> BankHistory::beginWrite(std::span<const std::uint8_t> 
     point.bank.assign(bank.begin(),
                       bank.begin() + std::min<std::size_t>(bank.size(), LevelBank::kSize));
     point.bank.resize(LevelBank::kSize, 0);
-    point.checksum = BankChecksum(point.bank);
+    point.checksum = Crc32(point.bank);
     if (!kept.empty()) {
         const auto newest = read(kept.back());
         if (newest.ok() && newest.value().bank == point.bank &&

@@ -46,7 +46,7 @@ public:
     int sourceKind() const { return m_sourceKind; }
 
     // Begins a write of the bank: keeps the bank as it stands as a point, and records that a
-    // write is under way from it to a bank whose checksum (BankChecksum of its 16384 bytes,
+    // write is under way from it to a bank whose checksum (Crc32 of its 16384 bytes,
     // those past the file's end as zero) is afterChecksum. bank holds the bytes the file has
     // from dataOffset on (at most 16384; fewer when the file ends inside the bank) and fileSize
     // is the file's length. Both are complete and flushed when this returns the point's id. A

@@ -18,7 +18,7 @@ constexpr std::chrono::seconds kLockWait{10};
 std::uint32_t BankStateChecksum(std::span<const std::uint8_t> present) {
     std::vector<std::uint8_t> padded(present.begin(), present.end());
     padded.resize(LevelBank::kSize, 0);
-    return BankChecksum(padded);
+    return Crc32(padded);
 }
 
 // The part of a new bank the file keeps when it is cut to newLength inside the bank.
@@ -106,7 +106,7 @@ LevelResult<std::optional<std::int64_t>> InterruptedWritePoint(ByteFile& file, s
     if (FileStatus status = ReadZeroPadded(file, base, bank, present); !status.ok()) {
         return LevelFailure{LevelError::ReadFailed, 0, base, status};
     }
-    const std::uint32_t now = BankChecksum(bank);
+    const std::uint32_t now = Crc32(bank);
     if (now == record.value()->before || now == record.value()->after) {
         if (clear) {
             history.endWrite();
@@ -136,7 +136,7 @@ LevelResult<std::optional<std::int64_t>> PutBackInterruptedWrite(ByteFile& file,
         return *failure;
     }
     const RestorePoint& kept = point.value();
-    const std::uint32_t checksum = BankChecksum(kept.bank);
+    const std::uint32_t checksum = Crc32(kept.bank);
     if (auto failure = history.recordWrite({id, checksum, checksum})) {
         return *failure;
     }

@@ -1,13 +1,10 @@
 #include "leveldata/restore_point.h"
 
-#include <zlib.h>
-
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
-#include <map>
 #include <string_view>
 
+#include "leveldata/header_fields.h"
 #include "leveldata/level_bank.h"
 
 namespace morvane {
@@ -17,12 +14,6 @@ namespace {
 constexpr std::string_view kMagic = "MORVANE RESTORE POINT 1";
 // A header is a few short lines; anything longer is not one.
 constexpr std::size_t kMaxHeader = 4096;
-
-template <typename T>
-bool ParseInteger(std::string_view text, T& value, int base = 10) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
 
 }  // namespace
 
@@ -34,21 +25,19 @@ LevelBank RestorePoint::heldBank() const {
     return LevelBank(std::span(bank).first(bankBytesPresent()), dataOffset);
 }
 
-std::uint32_t BankChecksum(std::span<const std::uint8_t> bytes) {
-    return std::uint32_t(::crc32(::crc32(0, nullptr, 0), bytes.data(), uInt(bytes.size())));
-}
-
 std::vector<std::uint8_t> EncodeRestorePoint(const RestorePoint& point) {
     std::string what = point.what;
     std::replace_if(
         what.begin(), what.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    char hex[9];
-    std::snprintf(hex, sizeof hex, "%08x", unsigned(point.checksum));
     const std::string header =
-        std::string(kMagic) + "\nid: " + std::to_string(point.id) + "\ntime: " + point.time +
-        "\nwhat: " + what + "\nkind: " + std::to_string(point.sourceKind) +
-        "\ndata-offset: " + std::to_string(point.dataOffset) +
-        "\nfile-size: " + std::to_string(point.fileSize) + "\ncrc32: " + std::string(hex) + "\n\n";
+        WriteHeaderFields(kMagic, {{"id", std::to_string(point.id)},
+                                   {"time", point.time},
+                                   {"what", what},
+                                   {"kind", std::to_string(point.sourceKind)},
+                                   {"data-offset", std::to_string(point.dataOffset)},
+                                   {"file-size", std::to_string(point.fileSize)},
+                                   {"crc32", HexWord(point.checksum)}}) +
+        "\n";
     std::vector<std::uint8_t> bytes(header.begin(), header.end());
     bytes.insert(bytes.end(), point.bank.begin(), point.bank.end());
     return bytes;
@@ -64,40 +53,21 @@ LevelResult<RestorePoint> DecodeRestorePoint(std::span<const std::uint8_t> bytes
     if (headerEnd == std::string_view::npos) {
         return damaged;
     }
-    std::map<std::string_view, std::string_view> fields;
-    std::string_view rest = text.substr(0, headerEnd + 1);
-    const auto firstLine = rest.find('\n');
-    if (rest.substr(0, firstLine) != kMagic) {
-        return damaged;
-    }
-    rest.remove_prefix(firstLine + 1);
-    while (!rest.empty()) {
-        const auto lineEnd = rest.find('\n');
-        const std::string_view line = rest.substr(0, lineEnd);
-        rest.remove_prefix(lineEnd + 1);
-        const auto colon = line.find(": ");
-        if (colon == std::string_view::npos ||
-            !fields.emplace(line.substr(0, colon), line.substr(colon + 2)).second) {
-            return damaged;
-        }
-    }
+    const auto fields = HeaderFields::Read(text.substr(0, headerEnd + 1), kMagic);
     RestorePoint point;
-    const auto field = [&](std::string_view name) {
-        const auto found = fields.find(name);
-        return found == fields.end() ? std::string_view() : found->second;
-    };
-    if (fields.size() != 7 || !ParseInteger(field("id"), point.id) || point.id < 1 ||
-        !ParseInteger(field("kind"), point.sourceKind) ||
-        !ParseInteger(field("data-offset"), point.dataOffset) || point.dataOffset < 0 ||
-        !ParseInteger(field("file-size"), point.fileSize) || point.fileSize < point.dataOffset ||
-        field("crc32").size() != 8 || !ParseInteger(field("crc32"), point.checksum, 16) ||
-        !fields.count("time") || !fields.count("what")) {
+    if (!fields || fields->size() != 7 || !fields->number("id", point.id) || point.id < 1 ||
+        !fields->number("kind", point.sourceKind) ||
+        !fields->number("data-offset", point.dataOffset) ||
+        !fields->number("file-size", point.fileSize) || point.fileSize < point.dataOffset ||
+        fields->text("crc32").value_or("").size() != 8 ||
+        !fields->number("crc32", point.checksum, 16) || !fields->text("time") ||
+        !fields->text("what")) {
         return damaged;
     }
-    point.time = std::string(field("time"));
-    point.what = std::string(field("what"));
+    point.time = std::string(*fields->text("time"));
+    point.what = std::string(*fields->text("what"));
     const auto bank = bytes.subspan(headerEnd + 2);
-    if (bank.size() != std::size_t(LevelBank::kSize) || BankChecksum(bank) != point.checksum) {
+    if (bank.size() != std::size_t(LevelBank::kSize) || Crc32(bank) != point.checksum) {
         return damaged;
     }
     point.bank.assign(bank.begin(), bank.end());

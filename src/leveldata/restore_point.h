@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "leveldata/crc32.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/level_failure.h"
 
@@ -41,9 +42,6 @@ struct RestorePoint {
     // The bank as the file held it, for reading its levels.
     LevelBank heldBank() const;
 };
-
-// The CRC-32 of bytes.
-std::uint32_t BankChecksum(std::span<const std::uint8_t> bytes);
 
 // The point's file contents. The checksum is written as stored in point; line breaks in what
 // become spaces.

@@ -1,9 +1,8 @@
 #include "patches/bps_patch.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 
+#include "leveldata/crc32.h"
 #include "patches/match_index.h"
 
 namespace morvane {
@@ -29,17 +28,6 @@ constexpr std::size_t kMinCopy = 6;
 constexpr std::size_t kGoodSourceRead = 64;
 // How many earlier positions with the same hash are compared at each position.
 constexpr int kMaxCandidates = 32;
-
-std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
-    uLong crc = crc32(0, nullptr, 0);
-    // zlib takes lengths as uInt; feed large spans in pieces.
-    while (!bytes.empty()) {
-        const std::size_t piece = std::min<std::size_t>(bytes.size(), 1u << 30);
-        crc = crc32(crc, bytes.data(), uInt(piece));
-        bytes = bytes.subspan(piece);
-    }
-    return std::uint32_t(crc);
-}
 
 std::uint32_t ReadLittleEndian32(std::span<const std::uint8_t> bytes) {
     return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 |

@@ -339,7 +339,7 @@ TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
     Bytes torn = after;
     std::copy(before.begin() + 8192, before.end(), torn.begin() + 8192);
     write("bank.bin", torn);
-    const auto underWay = EncodeUnfinishedWrite({1, BankChecksum(before), BankChecksum(after)});
+    const auto underWay = EncodeUnfinishedWrite({1, Crc32(before), Crc32(after)});
     write("bank.bin.history/under-way", underWay);
 
     const auto info = run({"info", "bank.bin"});

@@ -129,7 +129,7 @@ std::vector<NamedBytes> RestorePointSeeds() {
     point.sourceKind = 2;
     point.fileSize = LevelBank::kSize;
     point.bank = MakeDemoBank();
-    point.checksum = BankChecksum(point.bank);
+    point.checksum = Crc32(point.bank);
     std::vector<NamedBytes> seeds{{"bank", EncodeRestorePoint(point)}};
     RestorePoint cartridge = point;
     cartridge.sourceKind = 0;
@@ -139,7 +139,7 @@ std::vector<NamedBytes> RestorePointSeeds() {
     RestorePoint shortFile = point;
     shortFile.fileSize = 9000;
     std::fill(shortFile.bank.begin() + 9000, shortFile.bank.end(), 0);
-    shortFile.checksum = BankChecksum(shortFile.bank);
+    shortFile.checksum = Crc32(shortFile.bank);
     seeds.emplace_back("short-file", EncodeRestorePoint(shortFile));
     auto damagedBank = seeds[0].second;
     damagedBank.back() ^= 1;
