@@ -67,6 +67,7 @@ TEST(LoadLevel, RefusesLevelsOutsideTheFormatAndNamesThem) {
         {"stream leaves the bank", 9, 0xF0, 0xBF, 16384, LevelError::StreamLeavesBank, 16368},
         {"file ends in the stream", 0, 0xC6, 0x80, 230, LevelError::StreamLeavesFile, 198},
         {"file ends in the table", 98, 0xC6, 0x80, 100, LevelError::TableLeavesFile, 100},
+        {"file ends after the entry", 1, 0xC6, 0x80, 4, LevelError::StreamLeavesFile, 198},
     };
     for (const auto& c : cases) {
         auto bytes = good;
