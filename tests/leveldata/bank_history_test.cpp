@@ -8,6 +8,7 @@
 #include "leveldata/bank_restorer.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
+#include "leveldata/unfinished_write.h"
 #include "memory_file_system.h"
 
 namespace morvane {
@@ -33,6 +34,38 @@ LevelResult<std::uint8_t> PaintAndSave(const std::shared_ptr<MemoryFileData>& da
 std::tuple<std::size_t, std::int64_t, std::int64_t> Ids(BankHistory& points) {
     const auto entries = points.entries().value();
     return {entries.size(), entries.front().id, entries.back().id};
+}
+
+// A record is read field by field: a number with anything but digits, a field missing,
+// repeated or added, or a cut-off line makes it no record; the order of the lines is free.
+TEST(History, RecordOfAWriteUnderWayIsReadOnlyWhenExact) {
+    const std::string record =
+        "MORVANE WRITE UNDER WAY 1\npoint: 7\nbefore-crc32: 0a1b2c3d\nafter-crc32: 4e5f6a7b\n";
+    const auto decode = [&](const std::string& from, const std::string& to) {
+        std::string text = record;
+        text.replace(text.find(from), from.size(), to);
+        return DecodeUnfinishedWrite(
+            std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    };
+    const auto exact =
+        decode("point: 7\nbefore-crc32: 0a1b2c3d\n", "before-crc32: 0a1b2c3d\npoint: 7\n");
+    ASSERT_TRUE(exact);
+    EXPECT_EQ(std::tuple(exact->pointId, exact->before, exact->after),
+              std::tuple(7, 0x0a1b2c3du, 0x4e5f6a7bu));
+    EXPECT_EQ(EncodeUnfinishedWrite(*exact), Bytes(record.begin(), record.end()));
+    const std::pair<std::string, std::string> broken[] = {{"7", "7x"},
+                                                          {"7", "+7"},
+                                                          {"7", "0"},
+                                                          {"0a1b2c3d", "0a1b2c3g"},
+                                                          {"point", "Point"},
+                                                          {"7\n", "7\npoint: 7\n"},
+                                                          {"4e5f6a7b\n", "4e5f6a7b"},
+                                                          {"4e5f6a7b\n", "4e5f6a7b\n\n"},
+                                                          {"4e5f6a7b\n", "4e5f6a7b\nextra: 1\n"},
+                                                          {"1\n", "2\n"}};
+    for (const auto& [from, to] : broken) {
+        EXPECT_FALSE(decode(from, to)) << to;
+    }
 }
 
 TEST(History, EqualBankIsKeptOnceAndOnlyTheNewestHundredStay) {
