@@ -60,7 +60,7 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
     if (auto problem = ManifestOf(source, manifest)) {
         return context.fail(path, *problem);
     }
-    if (FileStatus made = context.files.makeDirectory(folder); !made.ok()) {
+    if (FileStatus made = context.files.makeDirectory(folder, FileAccess::Shared); !made.ok()) {
         return context.fail(folder, DescribeFileStatus(made));
     }
 

@@ -106,7 +106,7 @@ FileStatus BankHistory::checkFolder(bool create) {
         if (!create) {
             return {FileError::NotFound, {}};
         }
-        if (FileStatus status = m_files.makeDirectory(m_folder); !status.ok()) {
+        if (FileStatus status = m_files.makeDirectory(m_folder, FileAccess::Private); !status.ok()) {
             return status;
         }
         if (FileStatus status = m_files.inspect(m_folder, info); !status.ok()) {
@@ -201,7 +201,8 @@ LevelResult<std::int64_t> BankHistory::beginWrite(std::span<const std::uint8_t> 
     const auto recordBytes = EncodeUnfinishedWrite({point.id, point.checksum, afterChecksum});
     const std::pair<std::string, std::span<const std::uint8_t>> files[] = {
         {pathOf(point.id), pointBytes}, {underWayPath(), recordBytes}};
-    if (FileStatus status = ReplaceFilesInFolder(m_files, files); !status.ok()) {
+    if (FileStatus status = ReplaceFilesInFolder(m_files, files, FileAccess::Private);
+        !status.ok()) {
         return failed(status);
     }
     // Removing old points is housekeeping: a point that stays is harmless, so failures here
@@ -270,7 +271,8 @@ LevelResult<RestorePoint> BankHistory::read(std::int64_t id) {
 
 std::optional<LevelFailure> BankHistory::recordWrite(const UnfinishedWrite& record) {
     if (FileStatus status =
-            ReplaceFileContents(m_files, underWayPath(), EncodeUnfinishedWrite(record));
+            ReplaceFileContents(m_files, underWayPath(), EncodeUnfinishedWrite(record),
+                                FileAccess::Private);
         !status.ok()) {
         return failed(status);
     }

@@ -41,14 +41,15 @@ FileStatus ReadWholeFile(FileSystem& files, const std::string& path, std::int64_
 }
 
 FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
-                               std::span<const std::uint8_t> bytes) {
+                               std::span<const std::uint8_t> bytes, FileAccess access) {
     const std::pair<std::string, std::span<const std::uint8_t>> file{path, bytes};
-    return ReplaceFilesInFolder(files, std::span(&file, 1));
+    return ReplaceFilesInFolder(files, std::span(&file, 1), access);
 }
 
 FileStatus ReplaceFilesInFolder(
     FileSystem& files,
-    std::span<const std::pair<std::string, std::span<const std::uint8_t>>> contents) {
+    std::span<const std::pair<std::string, std::span<const std::uint8_t>>> contents,
+    FileAccess access) {
     // A random suffix: leftovers of interrupted runs, and other writers of the same path, never
     // hold the name, however many there are.
     std::random_device random;
@@ -66,7 +67,7 @@ FileStatus ReplaceFilesInFolder(
             std::snprintf(suffix, sizeof suffix, "%08x%08x", unsigned(random()),
                           unsigned(random()));
             parts.push_back(path + std::string(kPartInfix) + suffix);
-            part = files.create(parts.back(), status);
+            part = files.create(parts.back(), access, status);
             if (!part) {
                 parts.pop_back();
                 if (status.error != FileError::AlreadyExists) {

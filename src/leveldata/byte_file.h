@@ -59,8 +59,13 @@ struct EntryInfo {
     enum class Type { Missing, RegularFile, Directory, SymbolicLink, Other };
     Type type = Type::Missing;
     bool ownedByThisUser = true;
+    // Users other than the owner, in its group or not, may write to it.
     bool writableByOthers = false;
 };
+
+// Who may use a new file or folder: Shared as the user's umask allows (pictures, level files),
+// Private only its owner, whatever the umask (restore points and their folder).
+enum class FileAccess { Shared, Private };
 
 // Opens files by path. Implementations exist for the operating system's files and for
 // in-memory files used by tests.
@@ -75,9 +80,10 @@ public:
                                            FileStatus& status) = 0;
 
     // Creates path as a new, empty file open for reading and writing, which other users may
-    // not write to. Fails with FileError::AlreadyExists when anything exists at path; never
-    // replaces a file.
-    virtual std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) = 0;
+    // not write to, nor read when access is Private. Fails with FileError::AlreadyExists when
+    // anything exists at path; never replaces a file.
+    virtual std::unique_ptr<ByteFile> create(const std::string& path, FileAccess access,
+                                             FileStatus& status) = 0;
 
     // Renames from to to in one step, replacing a regular file at to. Anything else at to (a
     // folder, a device, a symbolic link) is refused with FileError::NotRegularFile and left as
@@ -90,10 +96,10 @@ public:
     // Removes the file at path.
     virtual FileStatus remove(const std::string& path) = 0;
 
-    // Makes the folder path, which other users may not write to, and makes its name durable; a
-    // folder already there is fine. Fails with FileError::NotADirectory when something else
-    // stands at path.
-    virtual FileStatus makeDirectory(const std::string& path) = 0;
+    // Makes the folder path, which other users may not write to, nor enter when access is
+    // Private, and makes its name durable; a folder already there is fine, whatever its mode.
+    // Fails with FileError::NotADirectory when something else stands at path.
+    virtual FileStatus makeDirectory(const std::string& path, FileAccess access) = 0;
 
     // The names of the entries in folder path, in no particular order. A missing folder fails
     // with FileError::NotFound.
@@ -118,14 +124,16 @@ FileStatus ReadWholeFile(FileSystem& files, const std::string& path, std::int64_
 // path, and the folder is flushed. A failure removes the part file and leaves whatever was at
 // path untouched, so path never holds part of the bytes.
 FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
-                               std::span<const std::uint8_t> bytes);
+                               std::span<const std::uint8_t> bytes,
+                               FileAccess access = FileAccess::Shared);
 
 // The same for several files of one folder, with one flush of the folder at the end: every
 // part file is written and flushed before the first rename. A failure before the renames
 // leaves every path untouched; a failed rename leaves the files renamed before it replaced.
 FileStatus ReplaceFilesInFolder(
     FileSystem& files,
-    std::span<const std::pair<std::string, std::span<const std::uint8_t>>> contents);
+    std::span<const std::pair<std::string, std::span<const std::uint8_t>>> contents,
+    FileAccess access = FileAccess::Shared);
 
 // True when name is that of a part file ReplaceFileContents makes for target (a bare name).
 bool IsPartFileOf(std::string_view name, std::string_view target);

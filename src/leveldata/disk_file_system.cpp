@@ -224,9 +224,10 @@ std::unique_ptr<ByteFile> DiskFileSystem::open(const std::string& path, OpenMode
     return file;
 }
 
-std::unique_ptr<ByteFile> DiskFileSystem::create(const std::string& path, FileStatus& status) {
-    const int descriptor =
-        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0664);
+std::unique_ptr<ByteFile> DiskFileSystem::create(const std::string& path, FileAccess access,
+                                                 FileStatus& status) {
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
+                                  access == FileAccess::Private ? 0600 : 0664);
     if (descriptor < 0) {
         status = FileStatus::FromErrno(
             errno == EEXIST ? FileError::AlreadyExists : FileError::CreateFailed, errno);
@@ -264,8 +265,8 @@ FileStatus DiskFileSystem::remove(const std::string& path) {
     return {};
 }
 
-FileStatus DiskFileSystem::makeDirectory(const std::string& path) {
-    if (::mkdir(path.c_str(), 0775) == 0) {
+FileStatus DiskFileSystem::makeDirectory(const std::string& path, FileAccess access) {
+    if (::mkdir(path.c_str(), access == FileAccess::Private ? 0700 : 0775) == 0) {
         // The new folder's name lives in its parent.
         std::string name = path;
         while (name.size() > 1 && name.back() == '/') {
@@ -320,7 +321,7 @@ FileStatus DiskFileSystem::inspect(const std::string& path, EntryInfo& info) {
         info.type = EntryInfo::Type::Other;
     }
     info.ownedByThisUser = entry.st_uid == ::geteuid();
-    info.writableByOthers = (entry.st_mode & S_IWOTH) != 0;
+    info.writableByOthers = (entry.st_mode & (S_IWGRP | S_IWOTH)) != 0;
     return {};
 }
 

@@ -68,7 +68,7 @@ std::string DescribeFileStatus(const FileStatus& status) {
             text = "another user owns it";
             break;
         case FileError::WritableByOthers:
-            text = "other users may write to it";
+            text = "users other than its owner may write to it (chmod go-w makes it private)";
             break;
         case FileError::NotADirectory:
             text = "a file of that name is in the way of the folder";

@@ -390,8 +390,23 @@ TEST_F(LevelsTool, HistoryFoldersThatCouldBeTurnedAgainstTheUserAreRefused) {
              fs::permissions(m_folder / history, fs::perms::all);
          },
          {"set", "bank.bin", "4", "level.txt"},
-         "No restore point could be made in bank.bin.history, so nothing was written: other users "
-         "may write to it."},
+         "No restore point could be made in bank.bin.history, so nothing was written: users "
+         "other than its owner may write to it (chmod go-w makes it private)."},
+        {[&] {
+             fs::create_directory(m_folder / history);
+             fs::permissions(m_folder / history, fs::perms::owner_all | fs::perms::group_all);
+         },
+         {"history", "bank.bin"},
+         "The restore points in bank.bin.history cannot be read: users other than its owner may "
+         "write to it (chmod go-w makes it private)."},
+        {[&] {
+             ASSERT_EQ(run({"set", "bank.bin", "4", "level.txt"}).exitCode, 0);
+             fs::permissions(m_folder / history / "1.point", fs::perms::group_write,
+                             fs::perm_options::add);
+         },
+         {"restore", "bank.bin", "1"},
+         "Restore point 1 cannot be read: users other than its owner may write to it (chmod go-w "
+         "makes it private)."},
         {[&] {
              fs::create_directory(m_folder / history);
              ASSERT_EQ(::chown((m_folder / history).c_str(), 65534, 65534), 0);
@@ -427,6 +442,15 @@ TEST_F(LevelsTool, HistoryFoldersThatCouldBeTurnedAgainstTheUserAreRefused) {
             EXPECT_EQ(std::distance(fs::directory_iterator(m_folder / "elsewhere"), {}), 120);
         }
     }
+    // A new folder and its points are the user's alone, whatever the umask.
+    fs::remove_all(m_folder / history);
+    write("bank.bin", demo::MakeDemoBank());
+    const mode_t umask = ::umask(002);
+    EXPECT_EQ(run({"set", "bank.bin", "4", "level.txt"}).exitCode, 0);
+    ::umask(umask);
+    EXPECT_EQ(fs::status(m_folder / history).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(m_folder / history / "1.point").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(LevelsTool, PatchesCarryEditsToAFreshCopyAndRefuseWhatDoesNotFit) {

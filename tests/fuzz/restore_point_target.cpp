@@ -37,7 +37,7 @@ void FuzzRestorePoint(std::span<const std::uint8_t> input) {
 
     // The history reads the point file as the decoder does.
     MemoryFileSystem files;
-    files.makeDirectory("s.history");
+    files.makeDirectory("s.history", FileAccess::Private);
     files.add("s.history/1.point", {input.begin(), input.end()});
     const int kind = decoded.ok() ? decoded.value().sourceKind : 2;
     BankHistory history(files, "s", kind);

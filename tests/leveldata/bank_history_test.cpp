@@ -109,7 +109,7 @@ TEST(History, SaveIsRefusedWhenNoPointCanBeMadeOrAnotherWriterHoldsTheFile) {
         }
         files.createdFileFaults.failFlush = fault == "flush";
         if (fault == "no id left") {
-            files.makeDirectory("bank.bin.history");
+            files.makeDirectory("bank.bin.history", FileAccess::Private);
             files.add("bank.bin.history/9223372036854775807.point", {});
         }
         const auto other = OpenMemoryFile(data, OpenMode::ReadWrite);
@@ -131,7 +131,7 @@ TEST(History, SaveIsRefusedWhenNoPointCanBeMadeOrAnotherWriterHoldsTheFile) {
 TEST(History, LeftoversDoNotBlockAndStrangersAreNotPruned) {
     MemoryFileSystem files;
     const auto data = files.add("bank.bin", demo::MakeDemoBank());
-    files.makeDirectory("bank.bin.history");
+    files.makeDirectory("bank.bin.history", FileAccess::Private);
     for (int at = 1; at <= 150; ++at) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".part-%016x", at);

@@ -226,7 +226,8 @@ std::vector<std::string> MemoryFileSystem::paths() const {
     return names;
 }
 
-std::unique_ptr<ByteFile> MemoryFileSystem::create(const std::string& path, FileStatus& status) {
+std::unique_ptr<ByteFile> MemoryFileSystem::create(const std::string& path, FileAccess,
+                                                   FileStatus& status) {
     if (m_files.count(path) || m_folders.count(path)) {
         status = {FileError::AlreadyExists, "File exists"};
         return nullptr;
@@ -272,7 +273,7 @@ FileStatus MemoryFileSystem::remove(const std::string& path) {
     return {};
 }
 
-FileStatus MemoryFileSystem::makeDirectory(const std::string& path) {
+FileStatus MemoryFileSystem::makeDirectory(const std::string& path, FileAccess) {
     if (m_files.count(path)) {
         return {FileError::NotADirectory, "File exists"};
     }

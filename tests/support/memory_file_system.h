@@ -67,12 +67,13 @@ public:
 
     std::unique_ptr<ByteFile> open(const std::string& path, OpenMode mode,
                                    FileStatus& status) override;
-    std::unique_ptr<ByteFile> create(const std::string& path, FileStatus& status) override;
+    std::unique_ptr<ByteFile> create(const std::string& path, FileAccess access,
+                                     FileStatus& status) override;
     FileStatus rename(const std::string& from, const std::string& to) override;
     // Names change at once in memory, and a crash keeps them.
     FileStatus flushFolder(const std::string&) override { return {}; }
     FileStatus remove(const std::string& path) override;
-    FileStatus makeDirectory(const std::string& path) override;
+    FileStatus makeDirectory(const std::string& path, FileAccess access) override;
     FileStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
     FileStatus inspect(const std::string& path, EntryInfo& info) override;
 
