@@ -15,12 +15,7 @@ BankHistory HistoryOf(const CommandContext& context, const std::string& path,
 BankWriteOptions WriteOptions(const CommandContext& context, BankHistory& history,
                               const ParsedOptions& options, std::string what) {
     return {&history, std::move(what), !options.flags.count(kNoHistory),
-            [&context, &history](std::int64_t pointId) {
-                LevelFailure putBack{LevelError::SaveInterrupted};
-                putBack.detail = history.sourcePath();
-                putBack.point = pointId;
-                context.note(DescribeLevelFailure(putBack));
-            }};
+            [&context](const LevelFailure& notice) { context.note(DescribeLevelFailure(notice)); }};
 }
 
 std::optional<LevelMap> LoadLevelMap(const CommandContext& context, const std::string& path,

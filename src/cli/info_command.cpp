@@ -92,13 +92,22 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
     bool torn = false;
     if (layout && layout->hasBank) {
         BankHistory history = HistoryOf(context, path, source);
-        if (const auto point = FindInterruptedWrite(*source.file, layout->dataOffset, history)) {
-            LevelFailure notice{LevelError::SaveTorn};
-            notice.detail = path;
-            notice.point = *point;
-            context.fail(path, DescribeLevelFailure(notice) + " Run 'morvane-levels restore " +
-                                   path + " " + std::to_string(*point) + "' to do it now.");
-            torn = true;
+        if (const auto found = FindInterruptedWrite(*source.file, layout->dataOffset, history)) {
+            if (found->error == LevelError::SaveRecordStale) {
+                context.note("The last save of " + path +
+                             " was interrupted, but the bank was changed since by another "
+                             "program; the next write leaves it as it is and removes the record "
+                             "of that save (restore point " +
+                             std::to_string(found->point) + " holds the bank from before it).");
+            } else {
+                const std::string restore = found->error == LevelError::SaveTorn
+                                                ? " Run 'morvane-levels restore " + path + " " +
+                                                      std::to_string(found->point) +
+                                                      "' to do it now."
+                                                : "";
+                context.fail(path, DescribeLevelFailure(*found) + restore);
+                torn = true;
+            }
         }
     }
     const std::optional<int> freeBytes =

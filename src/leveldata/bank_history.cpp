@@ -76,10 +76,16 @@ std::optional<std::int64_t> ParsePointId(std::string_view text) {
 }
 
 BankHistory::BankHistory(FileSystem& files, std::string sourcePath, int sourceKind)
-    : m_files(files),
-      m_sourcePath(std::move(sourcePath)),
-      m_folder(m_sourcePath + ".history"),
-      m_sourceKind(sourceKind) {}
+    : m_files(files), m_sourcePath(std::move(sourcePath)), m_sourceKind(sourceKind) {
+    // One file has one history, whichever name or link it is written through. A link that
+    // cannot be followed leaves the name as given; opening the file then fails anyway.
+    std::string file;
+    if (!m_files.resolveLinks(m_sourcePath, file).ok()) {
+        file = m_sourcePath;
+    }
+    m_folder = file + ".history";
+    m_fileName = file.substr(file.find_last_of('/') + 1);
+}
 
 std::string BankHistory::pathOf(std::int64_t id) const {
     return m_folder + "/" + std::to_string(id) + std::string(kSuffix);
@@ -106,7 +112,8 @@ FileStatus BankHistory::checkFolder(bool create) {
         if (!create) {
             return {FileError::NotFound, {}};
         }
-        if (FileStatus status = m_files.makeDirectory(m_folder, FileAccess::Private); !status.ok()) {
+        if (FileStatus status = m_files.makeDirectory(m_folder, FileAccess::Private);
+            !status.ok()) {
             return status;
         }
         if (FileStatus status = m_files.inspect(m_folder, info); !status.ok()) {
@@ -116,7 +123,7 @@ FileStatus BankHistory::checkFolder(bool create) {
     return CheckOwnEntry(info, EntryInfo::Type::Directory);
 }
 
-std::string BankHistory::underWayPath() const {
+std::string BankHistory::recordPath() const {
     return m_folder + "/" + std::string(kUnderWay);
 }
 
@@ -148,10 +155,10 @@ std::vector<std::int64_t> BankHistory::ids(FileStatus& status) const {
     return found;
 }
 
-LevelResult<std::int64_t> BankHistory::beginWrite(std::span<const std::uint8_t> bank,
-                                                  std::int64_t dataOffset, std::int64_t fileSize,
-                                                  const std::string& what,
-                                                  std::uint32_t afterChecksum) {
+LevelResult<std::int64_t> BankHistory::keepPoint(std::span<const std::uint8_t> bank,
+                                                 std::int64_t dataOffset, std::int64_t fileSize,
+                                                 const std::string& what,
+                                                 std::optional<UnfinishedWrite> record) {
     if (FileStatus status = checkFolder(true); !status.ok()) {
         return failed(status);
     }
@@ -186,8 +193,11 @@ LevelResult<std::int64_t> BankHistory::beginWrite(std::span<const std::uint8_t> 
         if (newest.ok() && newest.value().bank == point.bank &&
             newest.value().fileSize == fileSize && newest.value().dataOffset == dataOffset &&
             newest.value().sourceKind == m_sourceKind) {
-            if (auto failure = recordWrite({kept.back(), point.checksum, afterChecksum})) {
-                return *failure;
+            if (record) {
+                record->pointId = kept.back();
+                if (auto failure = recordWrite(*record)) {
+                    return *failure;
+                }
             }
             return kept.back();
         }
@@ -198,9 +208,14 @@ LevelResult<std::int64_t> BankHistory::beginWrite(std::span<const std::uint8_t> 
     point.id = kept.empty() ? 1 : kept.back() + 1;
     // The point and the record that names it go to disk together, with one flush of the folder.
     const auto pointBytes = EncodeRestorePoint(point);
-    const auto recordBytes = EncodeUnfinishedWrite({point.id, point.checksum, afterChecksum});
-    const std::pair<std::string, std::span<const std::uint8_t>> files[] = {
-        {pathOf(point.id), pointBytes}, {underWayPath(), recordBytes}};
+    std::vector<std::uint8_t> recordBytes;
+    std::vector<std::pair<std::string, std::span<const std::uint8_t>>> files = {
+        {pathOf(point.id), pointBytes}};
+    if (record) {
+        record->pointId = point.id;
+        recordBytes = EncodeUnfinishedWrite(*record);
+        files.emplace_back(recordPath(), recordBytes);
+    }
     if (FileStatus status = ReplaceFilesInFolder(m_files, files, FileAccess::Private);
         !status.ok()) {
         return failed(status);
@@ -270,9 +285,8 @@ LevelResult<RestorePoint> BankHistory::read(std::int64_t id) {
 }
 
 std::optional<LevelFailure> BankHistory::recordWrite(const UnfinishedWrite& record) {
-    if (FileStatus status =
-            ReplaceFileContents(m_files, underWayPath(), EncodeUnfinishedWrite(record),
-                                FileAccess::Private);
+    if (FileStatus status = ReplaceFileContents(m_files, recordPath(),
+                                                EncodeUnfinishedWrite(record), FileAccess::Private);
         !status.ok()) {
         return failed(status);
     }
@@ -280,29 +294,32 @@ std::optional<LevelFailure> BankHistory::recordWrite(const UnfinishedWrite& reco
 }
 
 void BankHistory::endWrite() {
-    m_files.remove(underWayPath());
+    m_files.remove(recordPath());
 }
 
 LevelResult<std::optional<UnfinishedWrite>> BankHistory::unfinishedWrite() {
     const std::optional<UnfinishedWrite> none;
+    // No folder, or a file in its place (which a write without a point may ignore), holds no
+    // record.
     FileStatus status = checkFolder(false);
-    if (status.error == FileError::NotFound) {
+    if (status.error == FileError::NotFound || status.error == FileError::NotADirectory) {
         return none;
     }
     if (!status.ok()) {
         return failed(status);
     }
     std::vector<std::uint8_t> bytes;
-    status = readOwnFile(underWayPath(), 4096, bytes);
+    status = readOwnFile(recordPath(), 4096, bytes);
     if (status.error == FileError::NotFound) {
         return none;
     }
-    if (!status.ok()) {
-        return failed(status);
-    }
-    const auto record = DecodeUnfinishedWrite(bytes);
+    const auto record = status.ok() ? DecodeUnfinishedWrite(bytes) : std::nullopt;
     if (!record) {
-        return failed({FileError::ReadFailed, "its record of a write under way is damaged"});
+        LevelFailure failure{
+            LevelError::RecordUnusable, 0, -1,
+            status.ok() ? FileStatus{FileError::ReadFailed, "it is damaged"} : status};
+        failure.detail = recordPath();
+        return failure;
     }
     return record;
 }

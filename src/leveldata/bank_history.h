@@ -25,7 +25,8 @@ struct HistoryEntry {
 };
 
 // The restore points of one source file, kept in a folder beside it named after it:
-// "bank.bin" keeps its points in "bank.bin.history/", one file "<id>.point" each. Ids count up
+// "bank.bin" keeps its points in "bank.bin.history/", one file "<id>.point" each; a name that
+// is a symbolic link uses the history of the file it points to. Ids count up
 // from 1 and are never reused, since the newest point is never removed; the newest kKeptPoints
 // points are kept and older ones removed. The folder also holds the record of a bank write
 // under way ("under-way").
@@ -42,21 +43,22 @@ public:
     BankHistory(FileSystem& files, std::string sourcePath, int sourceKind);
 
     const std::string& sourcePath() const { return m_sourcePath; }
+    // The name of the source's file, links followed, as records of writes under way name it.
+    const std::string& fileName() const { return m_fileName; }
     const std::string& folder() const { return m_folder; }
     int sourceKind() const { return m_sourceKind; }
 
-    // Begins a write of the bank: keeps the bank as it stands as a point, and records that a
-    // write is under way from it to a bank whose checksum (Crc32 of its 16384 bytes,
-    // those past the file's end as zero) is afterChecksum. bank holds the bytes the file has
-    // from dataOffset on (at most 16384; fewer when the file ends inside the bank) and fileSize
-    // is the file's length. Both are complete and flushed when this returns the point's id. A
-    // bank equal to the newest point's is not stored again: the newest point's id is returned.
-    // Part files that earlier runs left behind are removed first. Fails with HistoryFailed when
-    // the folder, the point or the record cannot be made, or no id is left; the source file is
-    // never touched here.
-    LevelResult<std::int64_t> beginWrite(std::span<const std::uint8_t> bank,
-                                         std::int64_t dataOffset, std::int64_t fileSize,
-                                         const std::string& what, std::uint32_t afterChecksum);
+    // Keeps the bank as it stands as a point described by what and, when record is given,
+    // records that a write is under way, the record naming the point. bank holds the bytes the
+    // file has from dataOffset on (at most 16384; fewer when the file ends inside the bank) and
+    // fileSize is the file's length. Both are complete and flushed, with one flush of the
+    // folder, when this returns the point's id. A bank equal to the newest point's is not
+    // stored again: the newest point's id is returned. Part files that earlier runs left behind
+    // are removed first. Fails with HistoryFailed when the folder, the point or the record
+    // cannot be made, or no id is left; the source file is never touched here.
+    LevelResult<std::int64_t> keepPoint(std::span<const std::uint8_t> bank, std::int64_t dataOffset,
+                                        std::int64_t fileSize, const std::string& what,
+                                        std::optional<UnfinishedWrite> record = {});
 
     // Every point, oldest first; a point that cannot be read is listed with its failure. A
     // source without a history folder has no points; a folder that cannot be read or is not
@@ -75,15 +77,17 @@ public:
     // sees from the bank that the write finished.
     void endWrite();
     // The record of a write that did not finish, if any. Fails with HistoryFailed when the
-    // folder or the record cannot be read: no write may go on then.
+    // folder cannot be read, and with RecordUnusable when the record cannot be read, is not
+    // safe to trust or is damaged: no write may go on then.
     LevelResult<std::optional<UnfinishedWrite>> unfinishedWrite();
+    // Where the record of a write under way is kept.
+    std::string recordPath() const;
 
 private:
     // Checks the folder; a missing one is made when create is set, else reported as NotFound.
     FileStatus checkFolder(bool create);
     std::vector<std::int64_t> ids(FileStatus& status) const;
     std::string pathOf(std::int64_t id) const;
-    std::string underWayPath() const;
     // Reads the folder's file at path, which must be this user's own regular file; a missing
     // one fails with NotFound, a larger one than maxBytes with TooLarge.
     FileStatus readOwnFile(const std::string& path, std::int64_t maxBytes,
@@ -93,6 +97,7 @@ private:
 
     FileSystem& m_files;
     std::string m_sourcePath;
+    std::string m_fileName;
     std::string m_folder;
     int m_sourceKind;
 };

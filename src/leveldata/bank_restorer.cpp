@@ -11,8 +11,11 @@ std::optional<LevelFailure> RestoreBankFromHistory(ByteFile& file, const LevelLa
         return LevelFailure{LevelError::NotABank};
     }
     BankHistory& history = *note.history;
+    // Nothing is settled or written before the point is known to be one of this file.
+    BankWriteOptions checking = note;
+    checking.restoring = true;
     FileLock lock(file);
-    if (auto failure = BeginBankWrite(file, layout.dataOffset, note, lock)) {
+    if (auto failure = BeginBankWrite(file, layout.dataOffset, checking, lock)) {
         return failure;
     }
     const auto point = history.read(id);
@@ -34,6 +37,7 @@ std::optional<LevelFailure> RestoreBankFromHistory(ByteFile& file, const LevelLa
     }
     BankWriteOptions restore = note;
     restore.what = "restore " + std::to_string(id);
+    restore.restoring = true;
     return WriteBankToFile(file, layout.dataOffset, kept.bank, restore,
                            kept.fileSize < bankEnd ? std::optional(kept.fileSize) : std::nullopt);
 }

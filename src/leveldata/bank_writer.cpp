@@ -1,9 +1,11 @@
 #include "leveldata/bank_writer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <vector>
 
+#include "leveldata/crc32.h"
 #include "leveldata/level_bank.h"
 
 namespace morvane {
@@ -12,14 +14,6 @@ namespace {
 
 // How long a write waits for another writer of the same file to finish.
 constexpr std::chrono::seconds kLockWait{10};
-
-// The CRC-32 of a bank's bytes as a read from the file finds them: bytes past the file's end
-// read as zero.
-std::uint32_t BankStateChecksum(std::span<const std::uint8_t> present) {
-    std::vector<std::uint8_t> padded(present.begin(), present.end());
-    padded.resize(LevelBank::kSize, 0);
-    return Crc32(padded);
-}
 
 // The part of a new bank the file keeps when it is cut to newLength inside the bank.
 std::span<const std::uint8_t> KeptPart(std::span<const std::uint8_t> bank, std::int64_t base,
@@ -88,66 +82,138 @@ std::optional<LevelFailure> ReadBankAsItStands(ByteFile& file, std::int64_t base
     return std::nullopt;
 }
 
-// The restore point of an interrupted write that left the bank torn: matching neither the bank
-// before nor the bank after the write. The record of a write that finished, or never began, is
-// removed when clear is set.
-LevelResult<std::optional<std::int64_t>> InterruptedWritePoint(ByteFile& file, std::int64_t base,
-                                                               BankHistory& history, bool clear) {
+// What an interrupted write left, as the next write finds the bank.
+struct Interruption {
+    enum class State {
+        None,     // no record, or a record of another file
+        Done,     // the bank is all before or all after the write: the record can go
+        Torn,     // each page is before or after the write: the write tore the bank
+        Changed,  // something else wrote the bank since: it stays as it is
+    };
+    State state = State::None;
+    UnfinishedWrite record;
+};
+
+LevelResult<Interruption> FindInterruption(ByteFile& file, std::int64_t base,
+                                           BankHistory& history) {
     const auto record = history.unfinishedWrite();
     if (!record.ok()) {
         return record.failure();
     }
-    const std::optional<std::int64_t> none;
-    if (!record.value()) {
-        return none;
+    Interruption found;
+    if (!record.value() ||
+        (!record.value()->file.empty() && record.value()->file != history.fileName())) {
+        return found;
     }
+    found.record = *record.value();
     std::vector<std::uint8_t> bank(LevelBank::kSize);
     std::size_t present = 0;
     if (FileStatus status = ReadZeroPadded(file, base, bank, present); !status.ok()) {
         return LevelFailure{LevelError::ReadFailed, 0, base, status};
     }
     const std::uint32_t now = Crc32(bank);
-    if (now == record.value()->before || now == record.value()->after) {
-        if (clear) {
-            history.endWrite();
-        }
-        return none;
+    const UnfinishedWrite& write = found.record;
+    if (now == write.before || now == write.after) {
+        found.state = Interruption::State::Done;
+        return found;
     }
-    return std::optional(record.value()->pointId);
+    found.state = Interruption::State::Changed;
+    if (write.beforePages && write.afterPages) {
+        const auto pages = PageChecksums(bank);
+        bool torn = true;
+        for (std::size_t page = 0; page < pages.size(); ++page) {
+            torn = torn && (pages[page] == (*write.beforePages)[page] ||
+                            pages[page] == (*write.afterPages)[page]);
+        }
+        if (torn) {
+            found.state = Interruption::State::Torn;
+        }
+    }
+    return found;
 }
 
-// Puts a bank torn by an interrupted write back as its restore point holds it; the caller holds
-// the file's lock. The record of this write names the same point with its bank as both before
-// and after, so that this write, interrupted in turn, is repaired the same way.
-LevelResult<std::optional<std::int64_t>> PutBackInterruptedWrite(ByteFile& file, std::int64_t base,
-                                                                 BankHistory& history) {
-    const auto torn = InterruptedWritePoint(file, base, history, true);
-    if (!torn.ok() || !torn.value()) {
-        return torn;
+// The restore point a repair puts back, checked to be of this file.
+LevelResult<RestorePoint> PointToPutBack(BankHistory& history, const Interruption& found,
+                                         std::int64_t base) {
+    auto point = history.read(found.record.pointId);
+    std::optional<LevelFailure> why;
+    if (!point.ok()) {
+        why = point.failure();
+    } else if (point.value().sourceKind != history.sourceKind() ||
+               point.value().dataOffset != base) {
+        why = LevelFailure{LevelError::PointOfOtherFile};
+        why->detail = std::to_string(found.record.pointId);
     }
-    const std::int64_t id = *torn.value();
-    const auto point = history.read(id);
+    if (!why) {
+        return point;
+    }
+    LevelFailure failure{LevelError::RecordPointUnusable};
+    failure.detail = history.recordPath();
+    failure.point = found.record.pointId;
+    std::string cause = DescribeLevelFailure(*why);
+    cause[0] = char(std::tolower(static_cast<unsigned char>(cause[0])));
+    failure.cause = cause.substr(0, cause.size() - 1);
+    return failure;
+}
+
+// Settles what an interrupted write left; the caller holds the file's lock. A torn bank is
+// kept as a restore point of its own and the record's point put back, under a record that
+// names the same point, so that a repair interrupted in turn is repaired the same way. A bank
+// that something else wrote since is left as it is. Returns the notice for the user, if any.
+LevelResult<std::optional<LevelFailure>> SettleInterruption(ByteFile& file, std::int64_t base,
+                                                            BankHistory& history) {
+    const auto found = FindInterruption(file, base, history);
+    const std::optional<LevelFailure> quiet;
+    if (!found.ok()) {
+        return found.failure();
+    }
+    const Interruption& interruption = found.value();
+    LevelFailure notice{LevelError::SaveRecordStale};
+    notice.detail = history.sourcePath();
+    notice.point = interruption.record.pointId;
+    switch (interruption.state) {
+        case Interruption::State::None:
+            return quiet;
+        case Interruption::State::Done:
+            history.endWrite();
+            return quiet;
+        case Interruption::State::Changed:
+            history.endWrite();
+            return std::optional(notice);
+        case Interruption::State::Torn:
+            break;
+    }
+    const auto point = PointToPutBack(history, interruption, base);
     if (!point.ok()) {
         return point.failure();
     }
     std::int64_t fileLength = 0;
-    std::vector<std::uint8_t> current;
-    if (auto failure = ReadBankAsItStands(file, base, fileLength, current)) {
+    std::vector<std::uint8_t> torn;
+    if (auto failure = ReadBankAsItStands(file, base, fileLength, torn)) {
         return *failure;
     }
     const RestorePoint& kept = point.value();
-    const std::uint32_t checksum = Crc32(kept.bank);
-    if (auto failure = history.recordWrite({id, checksum, checksum})) {
+    std::vector<std::uint8_t> padded = torn;
+    padded.resize(LevelBank::kSize, 0);
+    const UnfinishedWrite record{history.fileName(),    kept.id,
+                                 Crc32(padded),         Crc32(kept.bank),
+                                 PageChecksums(padded), PageChecksums(kept.bank)};
+    const auto keptTorn = history.keepPoint(torn, base, fileLength, "bank torn by a save");
+    if (!keptTorn.ok()) {
+        return keptTorn.failure();
+    }
+    if (auto failure = history.recordWrite(record)) {
         return *failure;
     }
     const std::int64_t bankEnd = base + LevelBank::kSize;
     if (auto failure =
-            ReplaceBank(file, base, kept.bank, current, fileLength,
+            ReplaceBank(file, base, kept.bank, torn, fileLength,
                         kept.fileSize < bankEnd ? std::optional(kept.fileSize) : std::nullopt)) {
         return *failure;
     }
     history.endWrite();
-    return torn;
+    notice.error = LevelError::SaveInterrupted;
+    return std::optional(notice);
 }
 
 }  // namespace
@@ -165,15 +231,15 @@ std::optional<LevelFailure> BeginBankWrite(ByteFile& file, std::int64_t dataOffs
         busy.detail = options.history ? options.history->sourcePath() : "the file";
         return busy;
     }
-    if (!options.history || nested) {
+    if (!options.history || nested || options.restoring) {
         return std::nullopt;
     }
-    const auto repaired = PutBackInterruptedWrite(file, dataOffset, *options.history);
-    if (!repaired.ok()) {
-        return repaired.failure();
+    const auto settled = SettleInterruption(file, dataOffset, *options.history);
+    if (!settled.ok()) {
+        return settled.failure();
     }
-    if (repaired.value() && options.onRepaired) {
-        options.onRepaired(*repaired.value());
+    if (settled.value() && options.onRepair) {
+        options.onRepair(*settled.value());
     }
     return std::nullopt;
 }
@@ -195,12 +261,18 @@ std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOff
         return failure;
     }
     // The restore point and the record of the write under way come first; a record left behind
-    // by a failed write is resolved by the next one.
+    // by a failed write is settled by the next one.
     const bool recorded = options.history && options.keepPoint;
     if (recorded) {
+        const auto kept = KeptPart(bank, dataOffset, fileLength);
+        std::vector<std::uint8_t> before = oldBytes, after(kept.begin(), kept.end());
+        before.resize(LevelBank::kSize, 0);
+        after.resize(LevelBank::kSize, 0);
+        const UnfinishedWrite record{
+            options.history->fileName(), 0, Crc32(before), Crc32(after), PageChecksums(before),
+            PageChecksums(after)};
         const auto id =
-            options.history->beginWrite(oldBytes, dataOffset, oldFileLength, options.what,
-                                        BankStateChecksum(KeptPart(bank, dataOffset, fileLength)));
+            options.history->keepPoint(oldBytes, dataOffset, oldFileLength, options.what, record);
         if (!id.ok()) {
             return id.failure();
         }
@@ -208,28 +280,46 @@ std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOff
     if (auto failure = ReplaceBank(file, dataOffset, bank, oldBytes, oldFileLength, fileLength)) {
         return failure;
     }
-    if (recorded) {
+    if (recorded || options.restoring) {
         options.history->endWrite();
     }
     return std::nullopt;
 }
 
-LevelResult<std::optional<std::int64_t>> RepairInterruptedWrite(ByteFile& file,
+LevelResult<std::optional<LevelFailure>> RepairInterruptedWrite(ByteFile& file,
                                                                 std::int64_t dataOffset,
                                                                 BankHistory& history) {
-    std::optional<std::int64_t> repaired;
+    std::optional<LevelFailure> notice;
     FileLock lock(file);
-    const BankWriteOptions options{&history, {}, false, [&](std::int64_t id) { repaired = id; }};
+    const BankWriteOptions options{
+        &history, {}, false, [&](const LevelFailure& told) { notice = told; }};
     if (auto failure = BeginBankWrite(file, dataOffset, options, lock)) {
         return *failure;
     }
-    return repaired;
+    return notice;
 }
 
-std::optional<std::int64_t> FindInterruptedWrite(ByteFile& file, std::int64_t dataOffset,
+std::optional<LevelFailure> FindInterruptedWrite(ByteFile& file, std::int64_t dataOffset,
                                                  BankHistory& history) {
-    const auto torn = InterruptedWritePoint(file, dataOffset, history, false);
-    return torn.ok() ? torn.value() : std::nullopt;
+    const auto found = FindInterruption(file, dataOffset, history);
+    if (!found.ok()) {
+        return found.failure();
+    }
+    LevelFailure notice{LevelError::SaveTorn};
+    notice.detail = history.sourcePath();
+    notice.point = found.value().record.pointId;
+    switch (found.value().state) {
+        case Interruption::State::None:
+        case Interruption::State::Done:
+            return std::nullopt;
+        case Interruption::State::Changed:
+            notice.error = LevelError::SaveRecordStale;
+            return notice;
+        case Interruption::State::Torn:
+            break;
+    }
+    const auto point = PointToPutBack(history, found.value(), dataOffset);
+    return point.ok() ? notice : point.failure();
 }
 
 }  // namespace morvane

@@ -14,23 +14,31 @@
 namespace morvane {
 
 // How a write of a bank keeps what it replaces: a restore point in history, described by what.
-// Without keepPoint (which the command line offers on request) the write keeps none; its
-// history's interrupted writes are still repaired first. Without a history there is neither.
-// onRepaired hears of an interrupted write that was repaired before this one, with the id of
-// the restore point put back.
+// Without keepPoint (which the command line offers on request) the write keeps none; what its
+// history's interrupted writes left is still settled first. Without a history there is
+// neither. onRepair hears what settling an interrupted write did: SaveInterrupted when a torn
+// bank was put back, SaveRecordStale when the bank had been changed since and was left alone.
 struct BankWriteOptions {
     BankHistory* history = nullptr;
     std::string what;
     bool keepPoint = true;
-    std::function<void(std::int64_t pointId)> onRepaired;
+    std::function<void(const LevelFailure& notice)> onRepair;
+    // A restore chooses the bank itself: what an interrupted write left is not settled first
+    // (the bank as it stands is kept as the restore's point), and its record goes with the
+    // restore's own.
+    bool restoring = false;
 };
 
 // Begins a write of the bank at dataOffset: takes the file's write lock, which lock holds until
 // it goes, waiting up to 10 seconds while another program writes (then fails with WriterBusy),
-// and repairs an interrupted write of options' history that left the bank torn, telling
-// options.onRepaired. Every write of a bank starts here; WriteBankToFile calls it itself, and a
-// caller that reads the bank to build what it writes calls it first, so that the lock covers
-// its reads too. Locks nest within one open file; a nested begin only nests the lock.
+// and settles an interrupted write of options' history, telling options.onRepair. A bank
+// torn by it, each 4 KB page as before or after it, is kept as a restore point and the bank
+// from before the write put back; a bank that anything else changed since is left as it is and
+// the record removed; a record that cannot be used, or names a point that cannot be put back,
+// fails the write (RecordUnusable, RecordPointUnusable) with nothing written. Every write of a bank
+// starts here; WriteBankToFile calls it itself, and a caller that reads the bank to build what it
+// writes calls it first, so that the lock covers its reads too. Locks nest within one open file; a
+// nested begin only nests the lock.
 std::optional<LevelFailure> BeginBankWrite(ByteFile& file, std::int64_t dataOffset,
                                            const BankWriteOptions& options, FileLock& lock);
 
@@ -47,16 +55,17 @@ std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOff
                                             const BankWriteOptions& options = {},
                                             std::optional<std::int64_t> fileLength = {});
 
-// What the editor does when it opens a source: takes the lock, repairs a bank torn by an
-// interrupted write as its restore point holds it, and returns that point's id; nothing when
-// there was nothing to repair.
-LevelResult<std::optional<std::int64_t>> RepairInterruptedWrite(ByteFile& file,
+// What the editor does when it opens a source: takes the lock and settles an interrupted
+// write as BeginBankWrite does, returning the notice for the user (SaveInterrupted or
+// SaveRecordStale); nothing when there was nothing to settle.
+LevelResult<std::optional<LevelFailure>> RepairInterruptedWrite(ByteFile& file,
                                                                 std::int64_t dataOffset,
                                                                 BankHistory& history);
 
-// Without writing or locking: the restore point that the next write will put back because an
-// interrupted write left the bank torn, or nothing.
-std::optional<std::int64_t> FindInterruptedWrite(ByteFile& file, std::int64_t dataOffset,
+// Without writing or locking: what the next write will find of an interrupted write. SaveTorn
+// (it puts back restore point `point`), SaveRecordStale (it removes the record), a failure
+// that will stop it (RecordUnusable, RecordPointUnusable, ReadFailed), or nothing.
+std::optional<LevelFailure> FindInterruptedWrite(ByteFile& file, std::int64_t dataOffset,
                                                  BankHistory& history);
 
 }  // namespace morvane

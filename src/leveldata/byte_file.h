@@ -107,6 +107,10 @@ public:
 
     // What stands at path; a missing entry is not a failure.
     virtual FileStatus inspect(const std::string& path, EntryInfo& info) = 0;
+
+    // The path of the file path names, with symbolic links followed (then absolute), or path
+    // itself when it is no link.
+    virtual FileStatus resolveLinks(const std::string& path, std::string& resolved) = 0;
 };
 
 // Fills buffer with the bytes at offset; bytes past the end of the file count as zero.

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace morvane {
@@ -322,6 +323,21 @@ FileStatus DiskFileSystem::inspect(const std::string& path, EntryInfo& info) {
     }
     info.ownedByThisUser = entry.st_uid == ::geteuid();
     info.writableByOthers = (entry.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    return {};
+}
+
+FileStatus DiskFileSystem::resolveLinks(const std::string& path, std::string& resolved) {
+    struct stat entry {};
+    if (::lstat(path.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) {
+        resolved = path;
+        return {};
+    }
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) {
+        return FileStatus::FromErrno(OpenErrorFor(errno), errno);
+    }
+    resolved = real;
+    std::free(real);
     return {};
 }
 

@@ -17,6 +17,7 @@ public:
     FileStatus makeDirectory(const std::string& path, FileAccess access) override;
     FileStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
     FileStatus inspect(const std::string& path, EntryInfo& info) override;
+    FileStatus resolveLinks(const std::string& path, std::string& resolved) override;
 };
 
 }  // namespace morvane

@@ -70,6 +70,21 @@ std::string Problem(const LevelFailure& failure) {
             return "the last save of " + failure.detail +
                    " was interrupted; the bank was put back as it was before it (restore point " +
                    std::to_string(failure.point) + ")";
+        case LevelError::SaveRecordStale:
+            return "the last save of " + failure.detail +
+                   " was interrupted, but the bank was changed since by another program; it was "
+                   "left as it is and the record of that save removed (restore point " +
+                   std::to_string(failure.point) + " holds the bank from before it)";
+        case LevelError::RecordUnusable:
+            return "the record of an interrupted save, " + failure.detail +
+                   ", cannot be used: " + DescribeFileStatus(failure.file) +
+                   "; check the bank with 'morvane-levels info' and remove the record to write "
+                   "again";
+        case LevelError::RecordPointUnusable:
+            return "the last save was interrupted and left the bank torn, but its record, " +
+                   failure.detail + ", names restore point " + std::to_string(failure.point) +
+                   ", which cannot be put back: " + failure.cause +
+                   "; restore another point, or remove the record to write the bank as it is";
         case LevelError::SaveTorn:
             return "the last save of " + failure.detail +
                    " was interrupted and left the bank torn; the next write puts it back as it "

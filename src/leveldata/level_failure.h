@@ -64,6 +64,16 @@ enum class LevelError {
     // The last write of the bank was cut short and left it torn; the next write puts restore
     // point `point` back.
     SaveTorn,
+    // Not a failure: the last write of the bank was cut short, but the bank was changed since
+    // by something else; it was left as it is and the record removed. Restore point `point`
+    // holds the bank from before that write.
+    SaveRecordStale,
+    // The record of a write under way, `detail`, cannot be read, is not safe to trust or is
+    // damaged, as `file` says; no write goes on until it is mended or removed.
+    RecordUnusable,
+    // The record `detail` of a write that left the bank torn names restore point `point`,
+    // which cannot be put back for the reason in `cause`.
+    RecordPointUnusable,
 };
 
 // A failure with the facts that make its message useful. Fields that do not apply to the error
@@ -85,8 +95,11 @@ struct LevelFailure {
     // For HistoryFailed and HistoryUnreadable: the history folder; for the point errors: the
     // point's id; for WriterBusy, SaveInterrupted and SaveTorn: the source file.
     std::string detail;
-    // For SaveInterrupted and SaveTorn: the restore point that holds the bank before the write.
+    // For SaveInterrupted, SaveTorn, SaveRecordStale and RecordPointUnusable: the restore point
+    // that holds the bank before the write.
     std::int64_t point = 0;
+    // For RecordPointUnusable: why the point cannot be put back.
+    std::string cause;
 };
 
 // Words a failure for a user, in one sentence, the same in every window and command.

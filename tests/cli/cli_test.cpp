@@ -339,7 +339,8 @@ TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
     Bytes torn = after;
     std::copy(before.begin() + 8192, before.end(), torn.begin() + 8192);
     write("bank.bin", torn);
-    const auto underWay = EncodeUnfinishedWrite({1, Crc32(before), Crc32(after)});
+    const auto underWay = EncodeUnfinishedWrite(
+        {"bank.bin", 1, Crc32(before), Crc32(after), PageChecksums(before), PageChecksums(after)});
     write("bank.bin.history/under-way", underWay);
 
     const auto info = run({"info", "bank.bin"});
@@ -357,6 +358,30 @@ TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
               "it was before it (restore point 1).\n");
     EXPECT_EQ(run({"dump", "bank.bin", "2"}).out, FormatMapText(demo::MakeDemoLevel(1)));
     EXPECT_EQ(run({"dump", "bank.bin", "3"}).out, level);
+    EXPECT_FALSE(fs::exists(m_folder / "bank.bin.history" / "under-way"));
+
+    // A record naming a point that is not there stops every write but a restore, and says so,
+    // naming the record; a restore of a point that is not there writes nothing.
+    write("bank.bin", torn);
+    write("bank.bin.history/under-way",
+          EncodeUnfinishedWrite({"bank.bin", 77, Crc32(before), Crc32(after), PageChecksums(before),
+                                 PageChecksums(after)}));
+    const std::string stuck =
+        "morvane-levels: bank.bin: The last save was interrupted and left the bank torn, but its "
+        "record, bank.bin.history/under-way, names restore point 77, which cannot be put back: "
+        "there is no restore point 77; restore another point, or remove the record to write the "
+        "bank as it is.\n";
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"info", "bank.bin"}, {"set", "bank.bin", "3", "-"}, {"restore", "bank.bin", "99"}}) {
+        const auto refused = run(arguments, level);
+        EXPECT_EQ(refused.exitCode, 1) << arguments[0];
+        EXPECT_EQ(refused.err, arguments[0] == "restore"
+                                   ? "morvane-levels: bank.bin: There is no restore point 99.\n"
+                                   : stuck);
+        EXPECT_EQ(read("bank.bin"), torn);
+    }
+    ASSERT_EQ(run({"restore", "bank.bin", "1"}).exitCode, 0);
+    EXPECT_EQ(read("bank.bin"), before);
     EXPECT_FALSE(fs::exists(m_folder / "bank.bin.history" / "under-way"));
 }
 
@@ -412,8 +437,7 @@ TEST_F(LevelsTool, HistoryFoldersThatCouldBeTurnedAgainstTheUserAreRefused) {
              ASSERT_EQ(::chown((m_folder / history).c_str(), 65534, 65534), 0);
          },
          {"restore", "bank.bin", "1"},
-         "No restore point could be made in bank.bin.history, so nothing was written: another "
-         "user owns it.",
+         "The restore points in bank.bin.history cannot be read: another user owns it.",
          true},
         {[&] {
              ASSERT_EQ(run({"set", "bank.bin", "4", "level.txt"}).exitCode, 0);

@@ -6,6 +6,7 @@
 
 #include "demo_levels.h"
 #include "leveldata/bank_restorer.h"
+#include "leveldata/bank_writer.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
 #include "leveldata/unfinished_write.h"
@@ -52,7 +53,15 @@ TEST(History, RecordOfAWriteUnderWayIsReadOnlyWhenExact) {
     ASSERT_TRUE(exact);
     EXPECT_EQ(std::tuple(exact->pointId, exact->before, exact->after),
               std::tuple(7, 0x0a1b2c3du, 0x4e5f6a7bu));
-    EXPECT_EQ(EncodeUnfinishedWrite(*exact), Bytes(record.begin(), record.end()));
+    // Records are written as version 2, with the file's name and the pages' checksums.
+    UnfinishedWrite written = *exact;
+    written.file = "bank.bin";
+    written.beforePages = {1, 2, 3, 4};
+    written.afterPages = {5, 6, 7, 0xffffffff};
+    const auto read = DecodeUnfinishedWrite(EncodeUnfinishedWrite(written));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(std::tuple(read->file, read->pointId, read->beforePages, read->afterPages),
+              std::tuple(written.file, 7, written.beforePages, written.afterPages));
     const std::pair<std::string, std::string> broken[] = {{"7", "7x"},
                                                           {"7", "+7"},
                                                           {"7", "0"},
@@ -202,9 +211,19 @@ TEST(History, EverySaveCutShortIsPutRight) {
             BankHistory history(restarted, "bank.bin", 2);
             const auto file = OpenMemoryFile(bank, OpenMode::ReadWrite);
             const auto torn = FindInterruptedWrite(*file, 0, history);
+            const Bytes found = bank->bytes;
             const auto putBack = RepairInterruptedWrite(*file, 0, history);
             ASSERT_TRUE(putBack.ok()) << DescribeLevelFailure(putBack.failure());
-            EXPECT_EQ(putBack.value(), torn);
+            ASSERT_EQ(putBack.value().has_value(), torn.has_value());
+            if (torn) {
+                EXPECT_EQ(torn->error, LevelError::SaveTorn);
+                EXPECT_EQ(putBack.value()->error, LevelError::SaveInterrupted);
+                EXPECT_EQ(putBack.value()->point, torn->point);
+                // The torn bank is kept too: nothing the repair replaced is lost.
+                const auto newest = history.entries().value().back().point;
+                EXPECT_EQ(newest.value().bank, found);
+                EXPECT_EQ(newest.value().what, "bank torn by a save");
+            }
             tornBanks += torn.has_value();
             EXPECT_TRUE(bank->bytes == before || bank->bytes == after);
             const auto entries = history.entries();
@@ -219,6 +238,51 @@ TEST(History, EverySaveCutShortIsPutRight) {
         }
     }
     EXPECT_GT(tornBanks, 0);
+}
+
+// A record of a save that tore the bank, then one more change before the next write: a bank
+// that something else wrote is kept as it is, a record of another file is not acted on, and a
+// write through a link settles the record of the file the link points to.
+TEST(History, WhatTheRecordDidNotWriteIsKept) {
+    const Bytes before = demo::MakeDemoBank();
+    Bytes after = before;
+    std::fill(after.begin() + 8192, after.end(), std::uint8_t{0x41});
+    Bytes torn = before;
+    std::copy(after.begin() + 8192, after.begin() + 12288, torn.begin() + 8192);
+    Bytes other = demo::MakeDemoBank();
+    other[300] ^= 1;
+    const struct {
+        const char* name;
+        std::string recordFile, writtenAs;
+        Bytes found, kept;
+        std::optional<LevelError> notice;
+    } cases[] = {
+        {"torn", "bank.bin", "bank.bin", torn, before, LevelError::SaveInterrupted},
+        {"changed since", "bank.bin", "bank.bin", other, other, LevelError::SaveRecordStale},
+        {"record of another file", "old.bin", "bank.bin", torn, torn, std::nullopt},
+        {"through a link", "bank.bin", "current.bin", torn, before, LevelError::SaveInterrupted},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryFileSystem files;
+        const auto data = files.add("bank.bin", c.found);
+        files.addLink("current.bin", "bank.bin");
+        BankHistory points(files, c.writtenAs, 2);
+        ASSERT_TRUE(points.keepPoint(before, 0, 16384, "save level 1").ok());
+        ASSERT_FALSE(points.recordWrite({c.recordFile, 1, Crc32(before), Crc32(after),
+                                         PageChecksums(before), PageChecksums(after)}));
+        std::optional<LevelError> notice;
+        const BankWriteOptions options{&points, "write", true,
+                                       [&](const LevelFailure& told) { notice = told.error; }};
+        FileStatus opened;
+        auto file = files.open(c.writtenAs, OpenMode::ReadWrite, opened);
+        FileLock lock(*file);
+        ASSERT_FALSE(BeginBankWrite(*file, 0, options, lock));
+        EXPECT_EQ(data->bytes, c.kept);
+        EXPECT_EQ(notice, c.notice);
+        EXPECT_EQ(files.find("bank.bin.history/under-way") != nullptr, !c.notice);
+        EXPECT_TRUE(files.find("bank.bin.history/1.point"));
+    }
 }
 
 }  // namespace

@@ -204,7 +204,8 @@ std::shared_ptr<MemoryFileData> MemoryFileSystem::add(const std::string& path,
 
 std::unique_ptr<ByteFile> MemoryFileSystem::open(const std::string& path, OpenMode mode,
                                                  FileStatus& status) {
-    const auto found = m_files.find(path);
+    const auto link = m_links.find(path);
+    const auto found = m_files.find(link == m_links.end() ? path : link->second);
     if (found == m_files.end()) {
         status = {FileError::NotFound, "No such file or directory"};
         return nullptr;
@@ -313,12 +314,24 @@ FileStatus MemoryFileSystem::inspect(const std::string& path, EntryInfo& info) {
     if (m_clock->stopped()) {
         return kStopped;
     }
-    if (m_files.count(path)) {
+    if (m_links.count(path)) {
+        info.type = EntryInfo::Type::SymbolicLink;
+    } else if (m_files.count(path)) {
         info.type = EntryInfo::Type::RegularFile;
     } else if (m_folders.count(path)) {
         info.type = EntryInfo::Type::Directory;
     }
     return {};
+}
+
+FileStatus MemoryFileSystem::resolveLinks(const std::string& path, std::string& resolved) {
+    const auto link = m_links.find(path);
+    resolved = link == m_links.end() ? path : link->second;
+    return {};
+}
+
+void MemoryFileSystem::addLink(const std::string& link, const std::string& target) {
+    m_links[link] = target;
 }
 
 void MemoryFileSystem::crashAfter(int operations) {
@@ -333,6 +346,7 @@ int MemoryFileSystem::unflushedPages(const std::string& path) const {
 MemoryFileSystem MemoryFileSystem::restarted(const std::string& path, std::uint64_t keep) const {
     MemoryFileSystem after;
     after.m_folders = m_folders;
+    after.m_links = m_links;
     for (const auto& [name, data] : m_files) {
         std::vector<std::uint8_t> bytes = data->flushed;
         if (name == path) {

@@ -76,6 +76,9 @@ public:
     FileStatus makeDirectory(const std::string& path, FileAccess access) override;
     FileStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
     FileStatus inspect(const std::string& path, EntryInfo& info) override;
+    FileStatus resolveLinks(const std::string& path, std::string& resolved) override;
+    // Makes link a symbolic link to the file at target, which opening link opens.
+    void addLink(const std::string& link, const std::string& target);
 
     // Stops the machine after operations more changing operations (writes, cuts, flushes,
     // creates, renames, removes, new folders) of this file system and its files.
@@ -99,6 +102,7 @@ public:
 private:
     std::map<std::string, std::shared_ptr<MemoryFileData>> m_files;
     std::set<std::string> m_folders;
+    std::map<std::string, std::string> m_links;
     std::shared_ptr<MemoryCrashClock> m_clock = std::make_shared<MemoryCrashClock>();
 };
 

@@ -57,20 +57,17 @@ std::optional<LevelFailure> LevelDocument::repairInterruptedWrite() {
         !FindInterruptedWrite(*m_file, where->dataOffset, *m_restorePoints)) {
         return std::nullopt;
     }
-    const auto putBack = RepairInterruptedWrite(*m_file, where->dataOffset, *m_restorePoints);
-    if (!putBack.ok()) {
-        return putBack.failure();
+    const auto settled = RepairInterruptedWrite(*m_file, where->dataOffset, *m_restorePoints);
+    if (!settled.ok()) {
+        return settled.failure();
     }
-    if (putBack.value()) {
-        announcePutBack(*putBack.value());
+    if (settled.value()) {
+        announceRepair(*settled.value());
     }
     return std::nullopt;
 }
 
-void LevelDocument::announcePutBack(std::int64_t pointId) {
-    LevelFailure notice{LevelError::SaveInterrupted};
-    notice.detail = m_selection.fileName;
-    notice.point = pointId;
+void LevelDocument::announceRepair(const LevelFailure& notice) {
     emit interruptedSavePutBack(QString::fromStdString(DescribeLevelFailure(notice)));
 }
 
@@ -118,7 +115,8 @@ std::optional<LevelFailure> LevelDocument::save() {
         return LevelFailure{LevelError::WriteFailed, index + 1, -1, {FileError::Closed, {}}};
     }
     const BankWriteOptions note{m_restorePoints.get(), "save level " + std::to_string(index + 1),
-                                true, [this](std::int64_t pointId) { announcePutBack(pointId); }};
+                                true,
+                                [this](const LevelFailure& notice) { announceRepair(notice); }};
     const auto saved =
         SaveLevelToFile(*m_file, *where, index, m_map, m_oldPackedLength, m_levelOffset, note);
     if (!saved.ok()) {
@@ -140,9 +138,10 @@ std::optional<LevelFailure> LevelDocument::restore(std::int64_t id) {
     if (!m_file) {
         return LevelFailure{LevelError::WriteFailed, 0, -1, {FileError::Closed, {}}};
     }
-    const BankWriteOptions note{m_restorePoints.get(), {}, true, [this](std::int64_t pointId) {
-                                    announcePutBack(pointId);
-                                }};
+    const BankWriteOptions note{
+        m_restorePoints.get(), {}, true, [this](const LevelFailure& notice) {
+            announceRepair(notice);
+        }};
     if (auto failure = RestoreBankFromHistory(*m_file, *where, note, id)) {
         return failure;
     }

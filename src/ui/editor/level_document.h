@@ -148,7 +148,7 @@ private:
     static constexpr std::uint8_t kQuitting = 254;
     static constexpr std::uint8_t kAdopt = 255;
 
-    void announcePutBack(std::int64_t pointId);
+    void announceRepair(const LevelFailure& notice);
 
     SourceSelection m_selection;
     std::unique_ptr<ByteFile> m_file;

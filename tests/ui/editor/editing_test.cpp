@@ -184,7 +184,8 @@ TEST_F(EditingTest, SaveWritesAsTheCoreDoesAndKeepsTheHistoryUntilALoad) {
     std::copy_n(saved.begin() + 98304 + 8192, 8192, torn.begin() + 98304 + 8192);
     workspace.write(
         "cart.bin.history/under-way",
-        EncodeUnfinishedWrite({2, Crc32(bankOf(saved)), Crc32(bankOf(savedAgain))}));
+        EncodeUnfinishedWrite({"cart.bin", 2, Crc32(bankOf(saved)), Crc32(bankOf(savedAgain)),
+                               PageChecksums(bankOf(saved)), PageChecksums(bankOf(savedAgain))}));
     messages.answer(QMessageBox::Ok);
     window = openCartridge(bankOf(torn));
     EXPECT_EQ(messages.calls.back().text,
