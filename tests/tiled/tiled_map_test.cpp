@@ -1,6 +1,7 @@
-// Tiled maps read from bytes in memory: layer data in each encoding, then whole TMX and JSON maps
-// and the refusal worded for each way they miss being a level.
+// Tiled maps from bytes in memory: layer data in each encoding, whole TMX and JSON maps.
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "tiled/layer_data.h"
 #include "tiled/tiled_map_reader.h"
@@ -23,7 +24,6 @@ TEST(DecodeLayerData, ReadsEachEncodingAndWordsWhatIsWrong) {
         {"base64", "", " AQAAAAIA\n  AAADAACA ", {}, ""},
         {"base64", "", "AQAAAAIAAAA=", {}, "it holds 2 tiles, not 3"},
         {"base64", "", "AQAAAAIAAAADAACAAA==", {}, "it holds more than 3 tiles"},
-        {"base64", "", "AQAAAAIAAAADAAC", {}, "the base64 text is not valid"},
         {"base64", "", "AQAAAAIAAA=AAACA", {}, "the base64 text is not valid"},
         {"base64", "zlib", "eNpjZGBgYAJiZgaGBgAAtACH", {}, ""},
         {"base64", "gzip", "H4sIAAAAAAACA2NkYGBgAmJmBoYGALOhWF0MAAAA", {}, ""},
@@ -31,20 +31,11 @@ TEST(DecodeLayerData, ReadsEachEncodingAndWordsWhatIsWrong) {
         {"base64", "zlib", "eNpjZGBgYAJiAAAYAAQ=", {}, "it holds 2 tiles, not 3"},
         {"base64", "zlib", "eNpjZGBgYAJiZgaGBgYAATsAhw==", {}, "it holds more than 3 tiles"},
         {"base64", "zlib", "eNpjZGBgYAJiZgaGBhYgDQAC4ACL", {}, "it holds more than 3 tiles"},
-        {"base64", "zlib", "eNpjZGBgYAJiZgaGBgAA", {}, "the zlib data is damaged or cut short"},
         {"base64", "gzip", "eNpjZGBgYAJiZgaGBgAAtACH", {}, "the gzip data is damaged or cut short"},
         {"base64", "zstd", "KLUv/SAIQQAAAQAAAAIAAAA=", {}, "it holds 2 tiles, not 3"},
         {"base64", "zstd", "KLUv/SANaQAAAQAAAAIAAAADAACAAA==", {}, "it holds more than 3 tiles"},
-        {"base64",
-         "zstd",
-         "eNpjZGBgYAJiZgaGBgAAtACH",
-         {},
-         "the zstd data cannot be read (Unknown frame descriptor)"},
-        {"base64",
-         "lzma",
-         "AQAAAAIAAAADAACA",
-         {},
-         "the compression \"lzma\" is not zlib, gzip or zstd"},
+        {"base64", "zstd", "AAAAAAAA", {}, "the zstd data cannot be read (Src size is incorrect)"},
+        {"base64", "lzma", "", {}, "the compression \"lzma\" is not zlib, gzip or zstd"},
         {"xml", "", "1,2,3", {}, "the encoding \"xml\" is not csv or base64"},
         {"", "", "", {1, 2, 0x80000003}, ""},
         {"", "", "", {1, 2}, "it holds 2 tiles, not 3"},
@@ -60,17 +51,13 @@ TEST(DecodeLayerData, ReadsEachEncodingAndWordsWhatIsWrong) {
     }
 }
 
-// 224 gids as CSV: first + 7 everywhere, first + 63 at x 1, y 0 and first at x 31, y 6; then the
-// cells given by index (x + 32 y).
-std::string Cells(std::uint32_t first, std::vector<std::pair<int, std::uint32_t>> cells = {}) {
-    std::vector<std::uint32_t> gids(224, first + 7);
-    gids[1] = first + 63, gids[223] = first;
-    for (const auto& [at, gid] : cells) {
-        gids[std::size_t(at)] = gid;
-    }
-    std::string csv = std::to_string(gids[0]);
-    for (std::size_t at = 1; at < gids.size(); ++at) {
-        csv += "," + std::to_string(gids[at]);
+// 224 gids as CSV: first + 7 everywhere, first + 63 at x 1, y 0 and first at x 31, y 6, but
+// where cells (by index x + 32 y) say otherwise.
+std::string Cells(std::uint32_t first, std::map<int, std::uint32_t> cells = {}) {
+    cells.insert({{1, first + 63}, {223, first}});
+    std::string csv;
+    for (int at = 0; at < 224; ++at) {
+        csv += (at ? "," : "") + std::to_string(cells.contains(at) ? cells[at] : first + 7);
     }
     return csv;
 }
@@ -119,8 +106,6 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCell) {
          "the map is infinite; a level is a fixed map of 32 x 7 tiles"},
         {Tmx(kTiles + Layer(Cells(1)), "width=\"31\" height=\"7\""),
          "the map is 31 x 7 tiles, not 32 x 7"},
-        {Tmx(kTiles + Layer(Cells(1)), "width=\"32\" height=\"8\""),
-         "the map is 32 x 8 tiles, not 32 x 7"},
         {Tmx(kTiles), "the map has no tile layer"},
         {Tmx(kTiles + Layer("1", "a") + "<group>" + Layer("1", "b") + "</group>"),
          "the map has 2 tile layers and not exactly one of them is named \"level\""},
@@ -131,20 +116,14 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCell) {
          "the tile layer's data cannot be read: it holds 223 tiles, not 224"},
         {Json(kJsonTiles, "[1,1.5]"),
          "the tile layer's data cannot be read: item 2 of its data is not a tile"},
-        {Json(kJsonTiles, "[4294967296]"),
-         "the tile layer's data cannot be read: item 1 of its data is not a tile"},
         {Json(kJsonTiles, ""), "the tile layer's data cannot be read: it has no data"},
         {Tmx(kTiles + Layer(Cells(1, {{67, 0}}))), "the cell at x 3, y 2 is empty"},
-        {Tmx(kTiles + Layer(Cells(1, {{5, 0x80000001}}))),
-         "the tile at x 5, y 0 is flipped or rotated"},
         {Tmx(kTiles + Layer(Cells(1, {{223, 0x10000001}}))),
          "the tile at x 31, y 6 is flipped or rotated"},
         {Tmx(kTiles + Layer(Cells(1, {{32, 65}}))),
          "the tile at x 0, y 1 is tile 64 of the tileset; tile numbers go up to 63"},
         {Tmx(two + Layer(Cells(65, {{33, 64}}))),
          "the tile at x 1, y 1 (gid 64) is not one of the level's tileset"},
-        {Tmx(two + Layer(Cells(65, {{34, 200}}))),
-         "the tile at x 2, y 1 (gid 200) is not one of the level's tileset"},
     };
     LevelMap level;
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
