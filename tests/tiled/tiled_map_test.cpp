@@ -14,37 +14,33 @@ TEST(DecodeLayerData, ReadsEachEncodingAndWordsWhatIsWrong) {
     // Base64 rows hold gids 1, 2 and 0x80000003 (12 bytes), cut to 8, grown to 13 or 16 bytes.
     const struct {
         std::string encoding, compression, text;
-        std::vector<std::uint32_t> gids;  // listed one by one
-        std::string problem;              // empty: the gids are 1, 2, 0x80000003
+        std::string problem;  // empty: the gids are 1, 2, 0x80000003
     } rows[] = {
-        {"csv", "", "\n1, 2,\n2147483651,\n", {}, ""},
-        {"csv", "", "1,,3", {}, "CSV item 2 is not a tile"},
-        {"csv", "", "1,2,4294967296", {}, "CSV item 3 is not a tile"},
-        {"csv", "", "1,2,3x", {}, "CSV item 3 is not a tile"},
-        {"csv", "", "1,2,3,4", {}, "it holds 4 tiles, not 3"},
-        {"base64", "", " AQAAAAIA\n  AAADAACA ", {}, ""},
-        {"base64", "", "AQAAAAIAAAA=", {}, "it holds 2 tiles, not 3"},
-        {"base64", "", "AQAAAAIAAAADAACAAA==", {}, "it holds more than 3 tiles"},
-        {"base64", "", "AQAAAAIAAA=AAACA", {}, "the base64 text is not valid"},
-        {"base64", "", "AQAAAAIAAAADAACA A===", {}, "the base64 text is not valid"},
-        {"base64", "zlib", "eNpjZGBgYAJiZgaGBgAAtACH", {}, ""},
-        {"base64", "gzip", "H4sIAAAAAAACA2NkYGBgAmJmBoYGALOhWF0MAAAA", {}, ""},
-        {"base64", "zstd", "KLUv/SAMYQAAAQAAAAIAAAADAACA", {}, ""},
-        {"base64", "zlib", "eNpjZGBgYAJiAAAYAAQ=", {}, "it holds 2 tiles, not 3"},
-        {"base64", "zlib", "eNpjZGBgYAJiZgaGBgYAATsAhw==", {}, "it holds more than 3 tiles"},
-        {"base64", "zlib", "eNpjZGBgYAJiZgaGBhYgDQAC4ACL", {}, "it holds more than 3 tiles"},
-        {"base64", "gzip", "eNpjZGBgYAJiZgaGBgAAtACH", {}, "the gzip data is damaged or cut short"},
-        {"base64", "zstd", "KLUv/SAIQQAAAQAAAAIAAAA=", {}, "it holds 2 tiles, not 3"},
-        {"base64", "zstd", "KLUv/SANaQAAAQAAAAIAAAADAACAAA==", {}, "it holds more than 3 tiles"},
-        {"base64", "zstd", "AAAAAAAA", {}, "the zstd data cannot be read (Src size is incorrect)"},
-        {"base64", "lzma", "", {}, "the compression \"lzma\" is not zlib, gzip or zstd"},
-        {"xml", "", "1,2,3", {}, "the encoding \"xml\" is not csv or base64"},
-        {"", "", "", {1, 2, 0x80000003}, ""},
-        {"", "", "", {1, 2}, "it holds 2 tiles, not 3"},
+        {"csv", "", "\n1, 2,\n2147483651,\n", ""},
+        {"csv", "", "1,,3", "CSV item 2 is not a tile"},
+        {"csv", "", "1,2,4294967296", "CSV item 3 is not a tile"},
+        {"csv", "", "1,2,3x", "CSV item 3 is not a tile"},
+        {"csv", "", "1,2,3,4", "it holds 4 tiles, not 3"},
+        {"base64", "", " AQAAAAIA\n  AAADAACA ", ""},
+        {"base64", "", "AQAAAAIAAAA=", "it holds 2 tiles, not 3"},
+        {"base64", "", "AQAAAAIAAAADAACAAA==", "it holds more than 3 tiles"},
+        {"base64", "", "AQAAAAIAAA=AAACA", "the base64 text is not valid"},
+        {"base64", "", "AQAAAAIAAAADAACA A===", "the base64 text is not valid"},
+        {"base64", "zlib", "eNpjZGBgYAJiZgaGBgAAtACH", ""},
+        {"base64", "gzip", "H4sIAAAAAAACA2NkYGBgAmJmBoYGALOhWF0MAAAA", ""},
+        {"base64", "zstd", "KLUv/SAMYQAAAQAAAAIAAAADAACA", ""},
+        {"base64", "zlib", "eNpjZGBgYAJiAAAYAAQ=", "it holds 2 tiles, not 3"},
+        {"base64", "zlib", "eNpjZGBgYAJiZgaGBgYAATsAhw==", "it holds more than 3 tiles"},
+        {"base64", "zlib", "eNpjZGBgYAJiZgaGBhYgDQAC4ACL", "it holds more than 3 tiles"},
+        {"base64", "gzip", "eNpjZGBgYAJiZgaGBgAAtACH", "the gzip data is damaged or cut short"},
+        {"base64", "zstd", "KLUv/SANaQAAAQAAAAIAAAADAACAAA==", "it holds more than 3 tiles"},
+        {"base64", "zstd", "AAAAAAAA", "the zstd data cannot be read (Src size is incorrect)"},
+        {"base64", "lzma", "", "the compression \"lzma\" is not zlib, gzip or zstd"},
+        {"xml", "", "1,2,3", "the encoding \"xml\" is not csv or base64"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.encoding + " " + row.compression + " " + row.text);
-        const TiledLayer layer{"", row.encoding, row.compression, row.text, row.gids, ""};
+        const TiledLayer layer{"", row.encoding, row.compression, row.text, {}, ""};
         std::vector<std::uint32_t> gids;
         EXPECT_EQ(DecodeLayerData(layer, 3, gids).value_or(""), row.problem);
         if (row.problem.empty()) {
@@ -97,7 +93,6 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCell) {
               "[" + Cells(1) + "]"),
          "the tile at x 0, y 0 (gid 8) is not one of the level's tileset"},
         {"1 2 3", "this is not a Tiled map (it starts with neither '<' nor '{')"},
-        {"<tileset/>", "this is not a Tiled map (the XML's root is <tileset>, not <map>)"},
         {"<map", "this is not a Tiled map (XML: Error parsing start element tag at byte 3)"},
         {"{\"type\":", "this is not a Tiled map (the JSON is not valid)"},
         {R"({"type":"tileset","width":32,"height":7})",
