@@ -31,6 +31,16 @@ std::string CountProblem(std::size_t found, std::size_t expected) {
     return "it holds " + std::to_string(found) + " tiles, not " + std::to_string(expected);
 }
 
+// CountProblem for size bytes of gids where count gids were expected. Decompression stops one
+// byte past the expected size, and a part of a gid is no tile, so any size past the expected
+// one is worded as more tiles rather than as a count of whole ones.
+std::string SizeProblem(std::size_t size, std::size_t count) {
+    if (size > count * 4) {
+        return "it holds more than " + std::to_string(count) + " tiles";
+    }
+    return CountProblem(size / 4, count);
+}
+
 // CSV: gids separated by commas, whitespace around them allowed.
 std::optional<std::string> DecodeCsv(std::string_view text, std::size_t count,
                                      std::vector<std::uint32_t>& gids) {
@@ -115,11 +125,11 @@ std::optional<std::string> Inflate(std::span<const std::uint8_t> input, bool gzi
     const std::size_t produced = output.size() - stream.avail_out;
     inflateEnd(&stream);
     if (result != Z_STREAM_END) {
-        return produced > expected ? CountProblem(produced / 4, expected / 4)
+        return produced > expected ? SizeProblem(produced, expected / 4)
                                    : std::string("the ") + name + " data is damaged or cut short";
     }
     if (produced != expected) {
-        return CountProblem(produced / 4, expected / 4);
+        return SizeProblem(produced, expected / 4);
     }
     output.resize(expected);
     return std::nullopt;
@@ -134,7 +144,7 @@ std::optional<std::string> DecompressZstd(std::span<const std::uint8_t> input, s
         return std::string("the zstd data cannot be read (") + ZSTD_getErrorName(produced) + ")";
     }
     if (produced != expected) {
-        return CountProblem(produced / 4, expected / 4);
+        return SizeProblem(produced, expected / 4);
     }
     output.resize(expected);
     return std::nullopt;
@@ -168,7 +178,7 @@ std::optional<std::string> DecodeLayerData(const TiledLayer& layer, std::size_t 
     std::vector<std::uint8_t> bytes;
     if (layer.compression.empty()) {
         if (packed.size() != expected) {
-            return CountProblem(packed.size() / 4, count);
+            return SizeProblem(packed.size(), count);
         }
         bytes = std::move(packed);
     } else if (layer.compression == "zlib" || layer.compression == "gzip") {

@@ -238,6 +238,8 @@ TEST_F(TiledTool, MapsTiledRewritesInEveryEncodingReadBackToTheSameBank) {
     }
 }
 
+// Each refusal's words are tested on bytes in tests/tiled; here the tool's part: the file named,
+// exit status 1 and the bank untouched.
 TEST_F(TiledTool, MapsThatAreNotALevelAreRefusedNamingTheCellOrProblem) {
     ASSERT_EQ(run({"export", "bank.bin", "1", "--format", "tmx"}).exitCode, 0);
     const std::string tmx = read("Level1.tmx");
@@ -255,35 +257,13 @@ TEST_F(TiledTool, MapsThatAreNotALevelAreRefusedNamingTheCellOrProblem) {
         std::string name, content, problem;
     };
     const std::vector<Case> cases = {
-        {"small.tmx", Replaced(tmx, "width=\"32\" height=\"7\"", "width=\"31\" height=\"7\""),
-         "The map is 31 x 7 tiles, not 32 x 7"},
-        {"infinite.tmx", Replaced(tmx, "infinite=\"0\"", "infinite=\"1\""),
-         "The map is infinite; a level is a fixed map of 32 x 7 tiles"},
         {"empty.tmx", Replaced(tmx, firstRow, "\n2,2,0,"), "The cell at x 2, y 0 is empty"},
-        {"flipped.tmx", Replaced(tmx, firstRow, "\n2,2,2147483650,"),
-         "The tile at x 2, y 0 is flipped or rotated"},
-        {"above.tmx", Replaced(tmx, firstRow, "\n2,66,2,"),
-         "The tile at x 1, y 0 is tile 65 of the tileset; tile numbers go up to 63"},
-        {"other.tmx",
-         Replaced(Replaced(tmx, firstRow, "\n2,2,70,"), "<layer",
-                  "<tileset firstgid=\"65\" source=\"other.tsx\" />\n <layer"),
-         "The tile at x 2, y 0 (gid 70) is not one of the level's tileset"},
-        {"layers.tmx",
-         Replaced(Replaced(tmx, "</map>", Replaced(layer, "\"level\"", "\"walls\"") + "</map>"),
-                  "\"level\"", "\"floor\""),
-         "The map has 2 tile layers and not exactly one of them is named \"level\""},
         {"named.tmx",
          Replaced(tmx, " <layer", Replaced(layer, "\"level\"", "\"walls\"") + " <layer"), ""},
-        {"cut.tmx", tmx.substr(0, 300), "This is not a Tiled map (XML: "},
-        {"tileset.tmx", read("tiles.tsx"),
-         "This is not a Tiled map (the XML's root is <tileset>, not <map>)"},
         {"short.json", json + row.substr(2) + "]}]}",
          "The tile layer's data cannot be read: it holds 223 tiles, not 224"},
         {"tall.json", Replaced(json, "\"height\":7", "\"height\":8") + row + "]}]}",
          "The map is 32 x 8 tiles, not 32 x 7"},
-        {"zero.json", json + "0" + row.substr(1) + "]}]}", "The cell at x 0, y 0 is empty"},
-        {"tileset.json", R"({"type":"tileset","columns":0})",
-         "This is not a Tiled map (the JSON is not a map's object)"},
         {"good.json", json + row + "]}]}", ""},
     };
     const std::string before = read("bank.bin");

@@ -86,6 +86,7 @@ TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
         Bytes headerAndActions;
         PatchError error;
         Bytes recordedTarget = kTarget;
+        std::string words = "";  // when given, the failure's exact words
     } cases[] = {
         {"source copy before the start", action(10, 0x93), PatchError::ReadOutsideSource},
         {"source copy past the end", action(6, 0x8C), PatchError::ReadOutsideSource},
@@ -96,7 +97,14 @@ TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
         {"writes more than recorded", action(11, 0x9F), PatchError::TargetSize},
         {"writes less than recorded", action(11, 0x87), PatchError::TargetSize},
         {"number without an end", action(12, 0x0E), PatchError::PatchEndsEarly},
-        {"target over 64 MiB", Concat({{0x88, 0x00, 0x00, 0x00, 0x1F, 0x80}, kActions}),
+        {"target of 64 MiB", Concat({{0x88, 0x00, 0x7F, 0x7E, 0x9E, 0x80}, kActions}),
+         PatchError::TargetSize, kTarget,
+         "The patch's actions do not make a result of the recorded size: the patch expects "
+         "67108864 bytes, its actions make 17."},
+        {"target of 64 MiB and 1", Concat({{0x88, 0x01, 0x7F, 0x7E, 0x9E, 0x80}, kActions}),
+         PatchError::TargetTooLarge, kTarget,
+         "The patch's result would be 67108865 bytes, more than the limit of 67108864 bytes."},
+        {"target of nine bytes", Concat({{0x88}, Bytes(8, 0x00), {0x80, 0x80}, kActions}),
          PatchError::TargetTooLarge},
         {"number of ten bytes", Concat({{0x88}, Bytes(9, 0x00), {0x81, 0x80}, kActions}),
          PatchError::NumberTooLarge},
@@ -110,6 +118,8 @@ TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
         const auto result = ApplyPatch(Bps(c.headerAndActions, kSource, c.recordedTarget), kSource);
         ASSERT_FALSE(result.ok());
         EXPECT_EQ(result.failure().error, c.error) << DescribePatchFailure(result.failure());
+        EXPECT_TRUE(c.words.empty() || DescribePatchFailure(result.failure()) == c.words)
+            << DescribePatchFailure(result.failure());
     }
 }
 
@@ -129,6 +139,8 @@ TEST(ApplyIpsPatch, WritesRecordsRunsAndTheTruncationLength) {
         {"cut", patch, Text("0123456789"), Text("01abc567zz"), std::nullopt},
         {"grown", records, Text("0123"), Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}),
          std::nullopt},
+        {"cut to its length", Concat({records, {0x00, 0x00, 0x0C}}), Text("0123"),
+         Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}), std::nullopt},
         // Common tools leave the size alone rather than growing the file to the cut length.
         {"cut past the end", Concat({records, {0x01, 0x00, 0x00}}), Text("0123"),
          Concat({Text("01abc"), {0, 0, 0}, Text("zzzz")}),
@@ -155,6 +167,9 @@ TEST(ApplyIpsPatch, WritesRecordsRunsAndTheTruncationLength) {
 
 TEST(DetectPatchFormat, TellsTheFormatBySignatureAndName) {
     EXPECT_EQ(DetectPatchFormat(Text("UPS1")), std::nullopt);
+    EXPECT_EQ(ApplyPatch(Text("PATCH"), {}).failure().error, PatchError::PatchEndsEarly);
+    EXPECT_EQ(ReadPatchInfo(Text("BPS1")).failure().error, PatchError::PatchEndsEarly);
+    EXPECT_EQ(PatchFormatFromFileName(".BPS"), PatchFormat::Bps);
     EXPECT_EQ(PatchFormatFromFileName("hack.IPS"), PatchFormat::Ips);
     EXPECT_EQ(PatchFormatFromFileName("dir.ips/hack.bps"), PatchFormat::Bps);
     EXPECT_EQ(PatchFormatFromFileName("hack.ups"), std::nullopt);

@@ -163,9 +163,36 @@ TEST(PatchRoundTrip, IpsNeverStartsARecordAtTheOffsetThatReadsAsEof) {
     }
 }
 
+// Changes up to 5 equal bytes apart share a record, and 14 equal bytes make a run record.
+TEST(PatchRoundTrip, IpsJoinsNearChangesAndSendsRunsOfFourteen) {
+    const Bytes text = Noise(100, 1);
+    const auto changed = [&](std::size_t first, std::size_t last, std::size_t count) {
+        Bytes edited = With(text, last, text[last] ^ 1);
+        return std::fill_n(edited.begin() + long(first), count, 0xAB), edited;
+    };
+    const struct {
+        Bytes edited;
+        std::uint64_t records, size;
+    } cases[] = {
+        {changed(10, 16, 1), 1, 5 + 5 + 7 + 3},        // 5 equal bytes between
+        {changed(10, 17, 1), 2, 5 + 6 + 6 + 3},        // 6
+        {changed(10, 40, 14), 2, 5 + 8 + 6 + 3},       // a run of 14
+        {changed(10, 40, 13), 2, 5 + 5 + 13 + 6 + 3},  // 13 sent as they are
+    };
+    for (const auto& c : cases) {
+        const Bytes patch = Made(PatchFormat::Ips, text, c.edited);
+        const auto info = ReadPatchInfo(patch);
+        ASSERT_TRUE(info.ok());
+        EXPECT_EQ(std::pair(info.value().recordCount, info.value().patchSize),
+                  std::pair(c.records, c.size));
+        EXPECT_EQ(ApplyPatch(patch, text).value().result, c.edited);
+    }
+}
+
 TEST(PatchRoundTrip, IpsRefusesFilesOver16MiB) {
     const Bytes big(16 * 1024 * 1024 + 1, 0);
     const Bytes small(100, 0);
+    EXPECT_TRUE(MakePatch(PatchFormat::Ips, Resized(big, big.size() - 1), small).ok());
     for (const auto& [original, edited] : {std::pair{&big, &small}, std::pair{&small, &big}}) {
         const auto patch = MakePatch(PatchFormat::Ips, *original, *edited);
         ASSERT_FALSE(patch.ok());

@@ -63,18 +63,28 @@ Picture Expected(const demo::IndexedPicture& source) {
     return expected;
 }
 
-// Byte surgery on a GIF without a graphic control extension: the logical screen's size sits at
-// bytes 6..9, the global colour table (flag in bit 7 of byte 10) follows byte 12, and the image
-// descriptor (',' left top width height flags) follows the table.
-Bytes WithSizes(Bytes gif, int screen, std::optional<int> frame) {
+// Byte surgery on a GIF without a graphic control extension: the logical screen's width and
+// height sit at bytes 6..9, the global colour table (flag in bit 7 of byte 10, size in bits 0..2)
+// follows byte 12, and the image descriptor (',' left top width height flags) follows the table.
+Bytes WithSizes(Bytes gif, std::array<int, 2> screen,
+                std::optional<std::array<int, 2>> frame = {}) {
     const std::size_t descriptor = 13 + 3 * (std::size_t(2) << (gif[10] & 7));
-    for (const std::size_t at : {std::size_t(6), std::size_t(8)}) {
-        gif[at] = std::uint8_t(screen), gif[at + 1] = std::uint8_t(screen >> 8);
+    const auto put = [&gif](std::size_t at, int value) {
+        gif[at] = std::uint8_t(value), gif[at + 1] = std::uint8_t(value >> 8);
+    };
+    for (const std::size_t side : {0, 1}) {
+        put(6 + 2 * side, screen[side]);
         if (frame) {
-            gif[descriptor + 5 + at - 6] = std::uint8_t(*frame);
-            gif[descriptor + 6 + at - 6] = std::uint8_t(*frame >> 8);
+            put(descriptor + 5 + 2 * side, (*frame)[side]);
         }
     }
+    return gif;
+}
+// The global colour table cut to its first two colours; the pixels keep their indices.
+Bytes WithTwoColours(Bytes gif) {
+    const auto table = std::ptrdiff_t(3 * (std::size_t(2) << (gif[10] & 7)));
+    gif[10] &= 0xF8;
+    gif.erase(gif.begin() + 13 + 6, gif.begin() + 13 + table);
     return gif;
 }
 Bytes WithoutColourTable(Bytes gif) {
@@ -83,8 +93,12 @@ Bytes WithoutColourTable(Bytes gif) {
     gif.erase(gif.begin() + 13, gif.begin() + 13 + table);
     return gif;
 }
-Bytes Cut(Bytes gif, std::size_t length) {
+// The first length bytes, then the end mark when given.
+Bytes Cut(Bytes gif, std::size_t length, std::optional<std::uint8_t> end = {}) {
     gif.resize(length);
+    if (end) {
+        gif.push_back(*end);
+    }
     return gif;
 }
 
@@ -95,6 +109,10 @@ TEST(GifDecoder, DrawsFramesAsPlacedAndRefusesHostileFilesWhichShowAsPlaceholder
     offsetOpaque.transparentIndex = -1;
     auto interlaced = Stripes(11, 13, 2);
     interlaced.interlaced = true;
+    auto reached = offsetOpaque;  // its screen is as large as the frame reaches
+    reached.screenWidth = 19, reached.screenHeight = 18;
+    auto white = Stripes(16, 16);  // indices past a table of two show white
+    white.palette[2] = white.palette[3] = {0xFF, 0xFF, 0xFF};
     const Bytes plain = demo::EncodeGif(Stripes(16, 16));
     const struct {
         const char* name;
@@ -106,8 +124,19 @@ TEST(GifDecoder, DrawsFramesAsPlacedAndRefusesHostileFilesWhichShowAsPlaceholder
         {"frame inside its screen", demo::EncodeGif(offset), offset, {}},
         {"the same without transparency", demo::EncodeGif(offsetOpaque), offsetOpaque, {}},
         {"interlaced", demo::EncodeGif(interlaced), interlaced, {}},
-        {"16000 x 16000", WithSizes(plain, 16000, 16000), {}, GifError::TooLarge},
-        {"frame larger than the screen", WithSizes(plain, 8, {}), {}, GifError::FrameOutsideScreen},
+        {"screen of 0 x 0", WithSizes(demo::EncodeGif(offsetOpaque), {0, 0}), reached, {}},
+        {"index past the colour table", WithTwoColours(plain), white, {}},
+        {"16000", WithSizes(plain, {16000, 16000}, {{16000, 16000}}), {}, GifError::TooLarge},
+        {"256, cut short", WithSizes(plain, {256, 256}, {{256, 256}}), {}, GifError::EndsEarly},
+        {"screen 257 wide", WithSizes(plain, {257, 16}), {}, GifError::TooLarge},
+        {"screen 257 tall", WithSizes(plain, {16, 257}), {}, GifError::TooLarge},
+        {"frame 257 wide", WithSizes(plain, {16, 16}, {{257, 16}}), {}, GifError::TooLarge},
+        {"frame 257 tall", WithSizes(plain, {16, 16}, {{16, 257}}), {}, GifError::TooLarge},
+        {"frame 0 wide", WithSizes(plain, {16, 16}, {{0, 16}}), {}, GifError::EmptyPicture},
+        {"frame 0 tall", WithSizes(plain, {16, 16}, {{16, 0}}), {}, GifError::EmptyPicture},
+        {"frame past the right", WithSizes(plain, {8, 16}), {}, GifError::FrameOutsideScreen},
+        {"frame past the bottom", WithSizes(plain, {16, 8}), {}, GifError::FrameOutsideScreen},
+        {"no picture", Cut(plain, 25, 0x3B), {}, GifError::NoPicture},
         {"no colour table", WithoutColourTable(plain), {}, GifError::NoColourTable},
         {"cut in the pixels", Cut(plain, plain.size() / 2), {}, GifError::EndsEarly},
         {"cut in the header", Cut(plain, 8), {}, GifError::EndsEarly},
