@@ -40,6 +40,47 @@ FileStatus ReadWholeFile(FileSystem& files, const std::string& path, std::int64_
     return status;
 }
 
+namespace {
+
+// What stands at path, as a write that replaces it sees it.
+FileStatus TargetStatus(FileSystem& files, const std::string& path) {
+    EntryInfo info;
+    if (FileStatus status = files.inspect(path, info); !status.ok()) {
+        return status;
+    }
+    switch (info.type) {
+        case EntryInfo::Type::Missing:
+        case EntryInfo::Type::RegularFile:
+            return {};
+        case EntryInfo::Type::SymbolicLink:
+            return {FileError::SymbolicLink, {}};
+        case EntryInfo::Type::Directory:
+        case EntryInfo::Type::Other:
+            break;
+    }
+    return {FileError::NotRegularFile, {}};
+}
+
+}  // namespace
+
+FileStatus CheckReplaceable(FileSystem& files, const std::string& path) {
+    if (FileStatus status = TargetStatus(files, path); !status.ok()) {
+        return status;
+    }
+    std::random_device random;
+    char suffix[17];
+    std::snprintf(suffix, sizeof suffix, "%08x%08x", unsigned(random()), unsigned(random()));
+    const std::string probe = path + std::string(kPartInfix) + suffix;
+    FileStatus status;
+    auto part = files.create(probe, FileAccess::Shared, status);
+    if (!part) {
+        return status;
+    }
+    part->close();
+    files.remove(probe);
+    return {};
+}
+
 FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
                                std::span<const std::uint8_t> bytes, FileAccess access) {
     const std::pair<std::string, std::span<const std::uint8_t>> file{path, bytes};
@@ -49,7 +90,7 @@ FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
 FileStatus ReplaceFilesInFolder(
     FileSystem& files,
     std::span<const std::pair<std::string, std::span<const std::uint8_t>>> contents,
-    FileAccess access) {
+    FileAccess access, std::string* failedPath) {
     // A random suffix: leftovers of interrupted runs, and other writers of the same path, never
     // hold the name, however many there are.
     std::random_device random;
@@ -59,8 +100,21 @@ FileStatus ReplaceFilesInFolder(
             files.remove(part);
         }
     };
+    // Look before writing: a link or anything but a regular file at a target stops the whole
+    // write before any file is made, so no target is replaced and the others not.
+    for (const auto& [path, bytes] : contents) {
+        if (FileStatus status = TargetStatus(files, path); !status.ok()) {
+            if (failedPath) {
+                *failedPath = path;
+            }
+            return status;
+        }
+    }
     FileStatus status;
     for (const auto& [path, bytes] : contents) {
+        if (failedPath) {
+            *failedPath = path;
+        }
         std::unique_ptr<ByteFile> part;
         for (int attempt = 0; attempt < 16 && !part; ++attempt) {
             char suffix[17];
@@ -92,6 +146,9 @@ FileStatus ReplaceFilesInFolder(
         }
     }
     for (std::size_t at = 0; at < parts.size(); ++at) {
+        if (failedPath) {
+            *failedPath = contents[at].first;
+        }
         if (status = files.rename(parts[at], contents[at].first); !status.ok()) {
             parts.erase(parts.begin(), parts.begin() + std::ptrdiff_t(at));
             removeParts();

@@ -131,13 +131,20 @@ FileStatus ReplaceFileContents(FileSystem& files, const std::string& path,
                                std::span<const std::uint8_t> bytes,
                                FileAccess access = FileAccess::Shared);
 
-// The same for several files of one folder, with one flush of the folder at the end: every
-// part file is written and flushed before the first rename. A failure before the renames
-// leaves every path untouched; a failed rename leaves the files renamed before it replaced.
+// The same for several files of one folder, with one flush of the folder at the end. Every
+// target is looked at first: a symbolic link or anything but a regular file at one refuses the
+// whole write. Then every part file is written and flushed before the first rename. A failure
+// before the renames leaves every path untouched; a failed rename leaves the files renamed
+// before it replaced. failedPath, when given, gets the target a failure is about.
 FileStatus ReplaceFilesInFolder(
     FileSystem& files,
     std::span<const std::pair<std::string, std::span<const std::uint8_t>>> contents,
-    FileAccess access = FileAccess::Shared);
+    FileAccess access = FileAccess::Shared, std::string* failedPath = nullptr);
+
+// Whether ReplaceFilesInFolder could write the file at path now: nothing but a regular file
+// stands there, and a file can be made beside it (which is removed again). For a write that
+// must not start unless a later one can succeed.
+FileStatus CheckReplaceable(FileSystem& files, const std::string& path);
 
 // True when name is that of a part file ReplaceFileContents makes for target (a bare name).
 bool IsPartFileOf(std::string_view name, std::string_view target);

@@ -561,7 +561,7 @@ TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
          fs::file_type::fifo, std::nullopt},
         {"folder", folder, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::directory, std::nullopt},
-        {"link to a file", link, with(apply, "--force"), 1, "out: It is not a regular file.",
+        {"link to a file", link, with(apply, "--force"), 1, "out: It is a symbolic link.",
          fs::file_type::symlink, kept},
         {"device", device, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::character, std::nullopt},
@@ -571,7 +571,7 @@ TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
          "cut.ips: warning: The patch cuts the result to 65536 bytes, past its end at 16384 "
          "bytes; the size was left as it is.",
          fs::file_type::regular, patched},
-        {"patch made over a link", link, make, 1, "out.ips: It is not a regular file.",
+        {"patch made over a link", link, make, 1, "out.ips: It is a symbolic link.",
          fs::file_type::symlink, kept},
         {"picture over a FIFO", fifo, exportPicture, 1, "out: It is not a regular file.",
          fs::file_type::fifo, std::nullopt},
