@@ -11,6 +11,7 @@
 #include "cli/level_file.h"
 #include "cli/project_folder.h"
 #include "leveldata/bank_comparison.h"
+#include "leveldata/bank_writer.h"
 #include "leveldata/batch_save.h"
 #include "leveldata/level_bank.h"
 
@@ -94,11 +95,24 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     namespace fs = std::filesystem;
     const std::string& folder = options.positional[0];
     const std::string& path = options.positional[1];
+    const std::string manifestPath = (fs::path(folder) / kManifestName).string();
+    // The manifest is checked, the bank read and written and the new manifest written under the
+    // bank's lock, so that no other writer's change slips in between and is undone later.
+    BankHistory history = HistoryOf(context, path, source);
+    const BankWriteOptions writeOptions = WriteOptions(context, history, options, "pack " + folder);
+    FileLock lock(*source.file);
+    if (auto failure =
+            BeginBankWrite(*source.file, source.layout->dataOffset, writeOptions, lock)) {
+        return context.fail(path, DescribeLevelFailure(*failure));
+    }
+    // The manifest must be writable before the bank is written.
+    if (FileStatus writable = CheckReplaceable(context.files, manifestPath); !writable.ok()) {
+        return context.fail(manifestPath, DescribeFileStatus(writable));
+    }
     ProjectManifest now;
     if (auto problem = ManifestOf(source, now)) {
         return context.fail(path, *problem);
     }
-    const std::string manifestPath = (fs::path(folder) / kManifestName).string();
     if (!options.flags.contains("--force")) {
         std::vector<std::uint8_t> bytes;
         const auto unreadable = ReadInputFile(context.files, manifestPath, kMaxLevelFileSize,
@@ -133,32 +147,30 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
         }
     }
     if (!changes.empty()) {
-        BankHistory history = HistoryOf(context, path, source);
         const auto saved =
-            SaveLevelsInFile(*source.file, *source.layout, std::move(changes),
-                             WriteOptions(context, history, options, "pack " + folder));
+            SaveLevelsInFile(*source.file, *source.layout, std::move(changes), writeOptions);
         if (!saved.ok()) {
             return context.fail(path, DescribeLevelFailure(saved.failure()));
         }
-        if (auto problem = ManifestOf(source, now)) {
-            return context.fail(path, *problem);
-        }
+        context.out << "Levels changed: " << LevelRanges(changed) << "\n";
+    } else {
+        context.out << "No level differs; nothing was written.\n";
     }
-    if (FileStatus closed = source.file->close(); !closed.ok()) {
-        return context.fail(path, DescribeFileStatus(closed));
+    // From here on the bank holds the folder's levels; a failure says so.
+    const std::string written =
+        changed.empty() ? "" : "; " + path + " was written, but its manifest was not";
+    const std::string mend =
+        changed.empty() ? "" : " (run 'morvane-levels unpack " + path + " " + folder + "')";
+    if (auto problem = ManifestOf(source, now)) {
+        return context.fail(manifestPath, *problem + written + mend);
     }
     const std::string manifestText = FormatManifest(now);
     std::vector<FileContents> contents;
     AddFileIfChanged(context.files, manifestPath, BytesOf(manifestText), contents);
-    if (!contents.empty()) {
-        if (FileStatus written = ReplaceFilesInFolder(context.files, contents); !written.ok()) {
-            return context.fail(manifestPath, DescribeFileStatus(written));
-        }
-    }
-    if (changed.empty()) {
-        context.out << "No level differs; nothing was written.\n";
-    } else {
-        context.out << "Levels changed: " << LevelRanges(changed) << "\n";
+    if (FileStatus status = contents.empty() ? FileStatus{}
+                                              : ReplaceFilesInFolder(context.files, contents);
+        !status.ok()) {
+        return context.fail(manifestPath, DescribeFileStatus(status) + written + mend);
     }
     return 0;
 }

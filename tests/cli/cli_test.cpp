@@ -8,12 +8,16 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "bank_builder.h"
+#include "cli/pack_command.h"
+#include "cli/unpack_command.h"
 #include "demo_levels.h"
 #include "gif_writer.h"
 #include "leveldata/disk_file_system.h"
+#include "leveldata/level_bank.h"
 #include "leveldata/level_codec.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
@@ -292,6 +296,32 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
 
 // Writers started at the same moment take their turns: every edit is in the file, and each
 // keeps its own restore point.
+// pack looks at the manifest under the bank's lock: a set that lands as pack asks for the lock
+// is seen as a change since the folder was unpacked, and not undone.
+TEST(PackCommand, SeesAWriteThatLandsAsItTakesTheLock) {
+    MemoryFileSystem files;
+    const auto bank = files.add("bank.bin", demo::MakeDemoBank());
+    std::istringstream in;
+    std::ostringstream out, err;
+    const CommandContext context{files, in, out, err};
+    ASSERT_EQ(RunUnpackCommand(context, {"bank.bin", "work"}), 0) << err.str();
+    const std::string edited = FormatMapText(demo::MakeDemoLevel(60));
+    files.add("work/Level9.txt", Bytes(edited.begin(), edited.end()));
+    Bytes colleague = bank->bytes;
+    const auto level = LevelBank(colleague, 0).readLevel(1).value();
+    colleague = SaveLevelInBank(colleague, 0, 1, demo::MakeDemoLevel(61),
+                                std::uint8_t(level.length), std::int16_t(level.offset - 198))
+                    .value()
+                    .bank;
+    bank->beforeLock = [&] { bank->bytes = colleague; };
+    EXPECT_EQ(RunPackCommand(context, {"work", "bank.bin"}), 1);
+    EXPECT_EQ(err.str(),
+              "morvane-levels: bank.bin: Its bank is not the one work was unpacked from; its "
+              "levels changed since, and packing would undo those changes (--force packs "
+              "anyway).\n");
+    EXPECT_EQ(bank->bytes, colleague);
+}
+
 TEST_F(LevelsTool, WritersAtTheSameMomentTakeTurns) {
     write("bank.bin", demo::MakeDemoBank());
     const Bytes before = read("bank.bin");

@@ -1,6 +1,7 @@
 #include "memory_file_system.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace morvane {
 
@@ -133,6 +134,9 @@ public:
     FileStatus lock(std::chrono::milliseconds) override {
         if (!m_open) {
             return {FileError::Closed, {}};
+        }
+        if (m_data->beforeLock) {
+            std::exchange(m_data->beforeLock, nullptr)();
         }
         if (m_data->lockHolder && m_data->lockHolder != this) {
             return {FileError::Locked, {}};

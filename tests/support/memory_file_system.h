@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -32,6 +33,8 @@ struct MemoryFileData {
     std::shared_ptr<MemoryCrashClock> clock = std::make_shared<MemoryCrashClock>();
     // The open file that holds the write lock, if any.
     const void* lockHolder = nullptr;
+    // Runs once, as the next lock is asked for: another writer that gets there first.
+    std::function<void()> beforeLock;
 
     // Usage record.
     int openFiles = 0;
