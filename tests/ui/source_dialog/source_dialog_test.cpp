@@ -148,6 +148,22 @@ TEST_F(SourceDialogTest, ClassifiesTheFileAtEveryClickAndStartsUnknownInEachDire
     ExpectInDirectory(*dialog, m_root);
     EXPECT_EQ(dialog->windowTitle(), "Morvane Level Editor v1.1");
     EXPECT_EQ(dialog->size(), QSize(457, 409));
+    // Each control where it has always been in its frame: name, index, x, y, width, height.
+    for (const auto& [name, index, x, y, width, height] :
+         std::vector<std::tuple<const char*, int, int, int, int, int>>{
+             {"Frame1", -1, 4, 4, 449, 401},      {"Dir1", -1, 8, 16, 237, 186},
+             {"Drive1", -1, 8, 208, 237, 21},     {"File1", -1, 248, 16, 193, 214},
+             {"Frame2", -1, 8, 236, 353, 157},    {"Label2", -1, 8, 16, 149, 17},
+             {"Option1", 0, 8, 32, 85, 21},       {"Option1", 1, 8, 52, 73, 21},
+             {"Option1", 2, 8, 72, 113, 21},      {"Option1", 3, 8, 92, 109, 21},
+             {"Option1", 4, 8, 112, 129, 21},     {"Option1", 5, 8, 132, 69, 21},
+             {"Label1", 0, 196, 52, 89, 21},      {"Label1", 1, 196, 76, 89, 21},
+             {"Label1", 2, 196, 100, 89, 21},     {"DataOffset", -1, 288, 52, 57, 21},
+             {"Compressed", -1, 288, 76, 57, 21}, {"NumMaps", -1, 288, 100, 57, 21},
+             {"Command1", -1, 368, 304, 73, 33},  {"Command2", -1, 368, 344, 73, 33}}) {
+        EXPECT_EQ(Control<QWidget>(*dialog, name, index)->geometry(), QRect(x, y, width, height))
+            << name << " " << index;
+    }
     EXPECT_EQ(QApplication::focusWidget(), Control<QComboBox>(*dialog, "Drive1"));
     for (const KindFile& file : files) {
         ClickFile(*dialog, file.name);
