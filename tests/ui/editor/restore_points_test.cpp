@@ -82,6 +82,8 @@ TEST_F(RestorePointsTest, RestoringTheOldestOfTwoSavesGivesBackTheFileAndAThirdP
     paintAndSave(*window, 9, 51);
     RestorePointsWindow& points = openPoints(*window);
     EXPECT_EQ(points.windowTitle(), "Restore points - cart.bin");
+    const QTableView& list = *Control<QTableView>(points, "PointList");
+    EXPECT_EQ(list.horizontalHeader()->length(), list.viewport()->width());  // no empty strip
     EXPECT_EQ(Listed(points),
               (std::vector<QStringList>{{"2", "save level 1", "1"}, {"1", "save level 1", "1"}}));
     const QString time =

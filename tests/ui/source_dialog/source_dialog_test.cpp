@@ -148,6 +148,7 @@ TEST_F(SourceDialogTest, ClassifiesTheFileAtEveryClickAndStartsUnknownInEachDire
     ExpectInDirectory(*dialog, m_root);
     EXPECT_EQ(dialog->windowTitle(), "Morvane Level Editor v1.1");
     EXPECT_EQ(dialog->size(), QSize(457, 409));
+    EXPECT_EQ(dialog->frameGeometry().center(), dialog->screen()->availableGeometry().center());
     // Each control where it has always been in its frame: name, index, x, y, width, height.
     for (const auto& [name, index, x, y, width, height] :
          std::vector<std::tuple<const char*, int, int, int, int, int>>{
