@@ -19,6 +19,7 @@ TEST_F(FeaturesTest, ListShowsEachLevelAsOnDiskAndTheShownOneWithItsEdits) {
     QComboBox& levels = *Control<QComboBox>(*window, "Combo1");
     LevelListPictures& pictures =
         qobject_cast<LevelListDelegate*>(levels.itemDelegate())->pictures();
+    EXPECT_EQ(pictures.drawCount(), 0);
     EXPECT_EQ(ShownListPicture(levels, 1), ExpectedPicture(TestLevel(1), 4));
     EXPECT_EQ(pictures.row(1).size, QString("%1 bytes").arg(PackLevel(TestLevel(1)).size()));
     const QImage box = LevelListPictures::UnreadablePicture();
@@ -34,6 +35,9 @@ TEST_F(FeaturesTest, ListShowsEachLevelAsOnDiskAndTheShownOneWithItsEdits) {
     ClickButton(*window, "Command5");
     const int drawn = pictures.drawCount();
     EXPECT_EQ(ShownListPicture(levels, 0), ExpectedPicture(painted, 4));
+    EXPECT_EQ(pictures.drawCount(), drawn + 1);
+    // Nothing changed since: the drop-down shows the pictures already drawn.
+    EXPECT_EQ(ShownListPicture(levels, 1), ExpectedPicture(TestLevel(1), 4));
     EXPECT_EQ(pictures.drawCount(), drawn + 1);
     // The closed box and its items keep the bare numbers; the drop-down is wider than the box.
     EXPECT_EQ(levels.geometry(), QRect(84, 236, 45, 21));

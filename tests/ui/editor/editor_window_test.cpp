@@ -31,6 +31,7 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->size(), QSize(1033, 261));
     EXPECT_EQ(Control<QComboBox>(*window, "Combo1")->count(), 99);
     for (const char* enabled : {"Combo1", "Command1", "Command5", "Command3", "Label1"}) {
         EXPECT_TRUE(Control<QWidget>(*window, enabled)->isEnabled()) << enabled;

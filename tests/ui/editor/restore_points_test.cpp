@@ -82,6 +82,8 @@ TEST_F(RestorePointsTest, RestoringTheOldestOfTwoSavesGivesBackTheFileAndAThirdP
     paintAndSave(*window, 9, 51);
     RestorePointsWindow& points = openPoints(*window);
     EXPECT_EQ(points.windowTitle(), "Restore points - cart.bin");
+    const QTableView& list = *Control<QTableView>(points, "PointList");
+    EXPECT_EQ(list.horizontalHeader()->length(), list.viewport()->width());  // no empty strip
     EXPECT_EQ(Listed(points),
               (std::vector<QStringList>{{"2", "save level 1", "1"}, {"1", "save level 1", "1"}}));
     const QString time =
@@ -120,6 +122,9 @@ TEST_F(RestorePointsTest, RestoringTheOldestOfTwoSavesGivesBackTheFileAndAThirdP
     EXPECT_EQ(Listed(points), (std::vector<QStringList>{{"3", "restore 1", "1"},
                                                         {"2", "save level 1", "1"},
                                                         {"1", "save level 1", "none"}}));
+    // The point restored stays selected.
+    EXPECT_EQ(Control<QLabel>(points, "PointCaption")->text(), "At restore point 1");
+    EXPECT_EQ(Control<QComboBox>(points, "LevelPicker")->currentText(), "Level 1: the same");
     // With level 3 shown, which the point does not change, the first level it changes is shown.
     PickItem(*Control<QComboBox>(*window, "Combo1"), 2);
     ClickRow(points, 0);
@@ -232,6 +237,8 @@ TEST_F(RestorePointsTest, DamagedPointCannotBeRestored) {
     EXPECT_EQ(workspace.read("cart.bin"), before);
     EXPECT_EQ(Listed(points).size(), 2u);
     EXPECT_FALSE(Control<QPushButton>(points, "Restore")->isEnabled());
+    EXPECT_EQ(Control<QLabel>(points, "Status")->text().toStdString(),
+              "Restore point 2 is damaged: its bytes do not match its checksum.");
 }
 
 }  // namespace

@@ -118,11 +118,14 @@ struct SourceDialogTest : ::testing::Test {
     void SetUp() override { ASSERT_TRUE(QDir::setCurrent(m_root)); }
     void TearDown() override { QDir::setCurrent(m_startDirectory); }
     // A dialog on the current directory, shown and active; opens go to m_opened.
-    std::unique_ptr<SourceDialog> ShowDialog() {
-        auto dialog = std::make_unique<SourceDialog>([this](const SourceSelection& chosen) {
+    // With drives, the drive list offers what it returns each time it drops down.
+    std::unique_ptr<SourceDialog> ShowDialog(DriveList::Source drives = nullptr) {
+        const SourceDialog::Opener opener = [this](const SourceSelection& chosen) {
             m_opened.push_back(chosen);
             return m_openerAnswer;
-        });
+        };
+        auto dialog = drives ? std::make_unique<SourceDialog>(opener, drives)
+                             : std::make_unique<SourceDialog>(opener);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
         return dialog;
@@ -145,6 +148,23 @@ TEST_F(SourceDialogTest, ClassifiesTheFileAtEveryClickAndStartsUnknownInEachDire
     ExpectInDirectory(*dialog, m_root);
     EXPECT_EQ(dialog->windowTitle(), "Morvane Level Editor v1.1");
     EXPECT_EQ(dialog->size(), QSize(457, 409));
+    EXPECT_EQ(dialog->frameGeometry().center(), dialog->screen()->availableGeometry().center());
+    // Each control where it has always been in its frame: name, index, x, y, width, height.
+    for (const auto& [name, index, x, y, width, height] :
+         std::vector<std::tuple<const char*, int, int, int, int, int>>{
+             {"Frame1", -1, 4, 4, 449, 401},      {"Dir1", -1, 8, 16, 237, 186},
+             {"Drive1", -1, 8, 208, 237, 21},     {"File1", -1, 248, 16, 193, 214},
+             {"Frame2", -1, 8, 236, 353, 157},    {"Label2", -1, 8, 16, 149, 17},
+             {"Option1", 0, 8, 32, 85, 21},       {"Option1", 1, 8, 52, 73, 21},
+             {"Option1", 2, 8, 72, 113, 21},      {"Option1", 3, 8, 92, 109, 21},
+             {"Option1", 4, 8, 112, 129, 21},     {"Option1", 5, 8, 132, 69, 21},
+             {"Label1", 0, 196, 52, 89, 21},      {"Label1", 1, 196, 76, 89, 21},
+             {"Label1", 2, 196, 100, 89, 21},     {"DataOffset", -1, 288, 52, 57, 21},
+             {"Compressed", -1, 288, 76, 57, 21}, {"NumMaps", -1, 288, 100, 57, 21},
+             {"Command1", -1, 368, 304, 73, 33},  {"Command2", -1, 368, 344, 73, 33}}) {
+        EXPECT_EQ(Control<QWidget>(*dialog, name, index)->geometry(), QRect(x, y, width, height))
+            << name << " " << index;
+    }
     EXPECT_EQ(QApplication::focusWidget(), Control<QComboBox>(*dialog, "Drive1"));
     for (const KindFile& file : files) {
         ClickFile(*dialog, file.name);
@@ -258,6 +278,64 @@ TEST_F(SourceDialogTest, HostileFolderNeitherHangsNorCrashes) {
     ASSERT_EQ(m_opened.size(), 1u);
     EXPECT_EQ(m_opened[0].fileName, "new\nline.bin");
     ::close(listener);
+}
+
+QStringList Texts(const QAbstractItemModel& model, const QModelIndex& parent = {}) {
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        texts.append(model.index(row, 0, parent).data().toString());
+    }
+    return texts;
+}
+
+// Return or Enter enters the highlighted directory and the arrows only move. F4 drops the drive
+// list down, read again; a drive picked goes back to the directory last shown on it.
+TEST_F(SourceDialogTest, KeysEnterDirectoriesAndPickDrivesThatGoBackWhereTheyWere) {
+    for (const char* name : {"v2", "V10/deep", "v9b", "v09", ".hidden"}) {
+        ASSERT_TRUE(QDir(m_root).mkpath(name));
+    }
+    WriteFile(m_root + "/.hidden.bin", demo::MakeDemoBank());
+    QStringList mounted = {m_root + "/V10", m_root, m_root + "/", ""};
+    const auto dialog = ShowDialog([&] { return DriveCatalog(mounted); });
+    auto* drives = Control<QComboBox>(*dialog, "Drive1");
+    auto* tree = Control<QTreeWidget>(*dialog, "Dir1");
+    EXPECT_EQ(Texts(*drives->model()), QStringList({"/", m_root, m_root + "/V10"}));
+    EXPECT_EQ(drives->currentText(), m_root);
+    EXPECT_EQ(Texts(*tree->model(), tree->currentIndex()),
+              QStringList({".hidden", "v2", "v09", "v9b", "V10"}));
+    EXPECT_EQ(Texts(*Control<QListWidget>(*dialog, "File1")->model()), QStringList{".hidden.bin"});
+    // Each row: keys on the directory list or on the dropped-down drive list, a drive mounted
+    // before, then the directory and the drive shown, below m_root.
+    const struct {
+        bool onDrives;
+        std::vector<Qt::Key> keys;
+        QString mount, directory, drive;
+    } rows[] = {
+        {false, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, "", "/v2", ""},
+        {true, {Qt::Key_Down, Qt::Key_Return}, "", "/V10", "/V10"},
+        {false, {Qt::Key_Down, Qt::Key_Enter}, "", "/V10/deep", "/V10"},
+        {true, {Qt::Key_Up, Qt::Key_Return}, "", "/v2", ""},
+        {true, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, "/V10/deep", "/V10/deep", "/V10/deep"},
+    };
+    QString drive = m_root;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.directory.toStdString());
+        QWidget* target = row.onDrives ? drives->view() : tree;
+        if (row.onDrives) {
+            mounted.append(m_root + row.mount);
+            drives->setFocus();
+            QTest::keyClick(drives, Qt::Key_F4);
+            EXPECT_TRUE(target->isVisible());
+            EXPECT_EQ(drives->currentText(), drive);
+            EXPECT_GE(drives->findText(m_root + row.mount), 0);
+        }
+        target->setFocus();
+        for (const Qt::Key key : row.keys) {
+            QTest::keyClick(target, key);
+        }
+        ExpectInDirectory(*dialog, m_root + row.directory);
+        EXPECT_EQ(drives->currentText(), drive = m_root + row.drive);
+    }
 }
 
 TEST(DriveCatalog, OffersOnlyFileSystemsAUserKeepsFilesOn) {
