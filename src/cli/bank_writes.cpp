@@ -31,6 +31,12 @@ std::optional<LevelMap> LoadLevelMap(const CommandContext& context, const std::s
 int SaveLevelChanges(const CommandContext& context, const std::string& path, Source& source,
                      const ParsedOptions& options, std::vector<LevelChange> changes,
                      const std::string& what, const std::string& unchanged) {
+    // A level that already reads as its new map is left as it is, however it was packed: saving
+    // it would only repack it.
+    std::erase_if(changes, [&](const LevelChange& change) {
+        const auto level = LoadLevelFromFile(*source.file, *source.layout, change.first);
+        return level.ok() && level.value().map == change.second;
+    });
     BankHistory history = HistoryOf(context, path, source);
     const auto saved = SaveLevelsInFile(*source.file, *source.layout, std::move(changes),
                                         WriteOptions(context, history, options, what));

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,6 +123,10 @@ public:
         }
         const int descriptor = m_descriptor;
         m_descriptor = -1;
+        if (m_lockDepth > 0) {
+            // Closing lets the locks go, and with them the signals held during the write.
+            ::pthread_sigmask(SIG_SETMASK, &m_signalMask, nullptr);
+        }
         m_lockDepth = 0;
         // The descriptor is gone after close() even when it reports an error, so it is never
         // closed twice.
@@ -141,14 +147,24 @@ public:
         // An open-file-description lock over the whole file: it belongs to this descriptor,
         // so it conflicts with other descriptors of the file in this process too, and goes
         // with the descriptor when a crashed program's files are closed; no lock file is left.
+        // flock() is taken too, since shell scripts hold files with flock(1), which POSIX
+        // locks do not see.
         struct flock region {};
         region.l_type = F_WRLCK;
         region.l_whence = SEEK_SET;
         const auto deadline = std::chrono::steady_clock::now() + wait;
         for (;;) {
             if (::fcntl(m_descriptor, F_OFD_SETLK, &region) == 0) {
-                m_lockDepth = 1;
-                return {};
+                if (::flock(m_descriptor, LOCK_EX | LOCK_NB) == 0) {
+                    m_lockDepth = 1;
+                    HoldSignals(m_signalMask);
+                    return {};
+                }
+                const int error = errno;
+                region.l_type = F_UNLCK;
+                ::fcntl(m_descriptor, F_OFD_SETLK, &region);
+                region.l_type = F_WRLCK;
+                errno = error == EWOULDBLOCK ? EAGAIN : error;
             }
             if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
                 return FileStatus::FromErrno(FileError::WriteFailed, errno);
@@ -166,15 +182,31 @@ public:
         if (m_descriptor < 0 || m_lockDepth == 0 || --m_lockDepth > 0) {
             return;
         }
+        ::flock(m_descriptor, LOCK_UN);
         struct flock region {};
         region.l_type = F_UNLCK;
         region.l_whence = SEEK_SET;
         ::fcntl(m_descriptor, F_OFD_SETLK, &region);
+        // A Ctrl+C, SIGTERM or SIGHUP that came during the write takes effect now.
+        ::pthread_sigmask(SIG_SETMASK, &m_signalMask, nullptr);
     }
 
 private:
+    // While a writer holds the lock, the signals that end a program by default wait: a write,
+    // with its restore point and record, is finished before the program stops. The mask in
+    // force before is kept in saved.
+    static void HoldSignals(sigset_t& saved) {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            sigaddset(&held, signal);
+        }
+        ::pthread_sigmask(SIG_BLOCK, &held, &saved);
+    }
+
     int m_descriptor;
     int m_lockDepth = 0;
+    sigset_t m_signalMask{};
 };
 
 // Flushes the folder that holds path, so that a new or renamed name in it survives a crash. A

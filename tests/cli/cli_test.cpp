@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -148,6 +150,13 @@ TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
 
         EXPECT_EQ(run({"dump", "cart.bin", "21"}).out, FormatMapText(map));
     }
+    // Level 4 is stored in runs of two; its own map again changes nothing and keeps no point.
+    write("cart.bin", rom);
+    fs::remove_all(m_folder / "cart.bin.history");
+    const auto same = run({"set", "cart.bin", "4", "-"}, run({"dump", "cart.bin", "4"}).out);
+    EXPECT_EQ(same.out, "Level 4 already holds that map; nothing was written.\n");
+    EXPECT_EQ(read("cart.bin"), rom);
+    EXPECT_FALSE(fs::exists(m_folder / "cart.bin.history"));
 }
 
 TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
@@ -356,6 +365,17 @@ TEST_F(LevelsTool, WritersAtTheSameMomentTakeTurns) {
     for (const char* id : {"1", "2", "3", "4"}) {
         EXPECT_TRUE(fs::exists(m_folder / "bank.bin.history" / (std::string(id) + ".point")));
     }
+    // A shell script's flock(1) holds writers off too.
+    const Bytes locked = read("bank.bin");
+    const int script = ::open((m_folder / "bank.bin").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(script, LOCK_EX), 0);
+    std::thread writer([&] { runs[0] = run({"set", "bank.bin", "9", "-"}, level); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(read("bank.bin"), locked);
+    ::close(script);
+    writer.join();
+    EXPECT_EQ(runs[0].exitCode, 0) << runs[0].err;
+    EXPECT_EQ(run({"dump", "bank.bin", "9"}).out, level);
 }
 
 // A save cut short that tore the bank (some pages written, others not) is reported by info and
