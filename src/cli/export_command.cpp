@@ -151,6 +151,13 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
     const std::string tilesetPath =
         (fs::path(pictures.front().first).parent_path() / kTilesetFileName).string();
     if (tileset) {
+        for (const auto& [target, bytes] : pictures) {
+            if (target == tilesetPath || IsSameFile(target, tilesetPath)) {
+                return context.fail(target,
+                                    "this is where the maps' tileset goes; the tileset "
+                                    "would replace the map");
+            }
+        }
         AddFileIfChanged(context.files, tilesetPath, BytesOf(tileset->text), contents);
     }
     if (const FileStatus status = ReplaceFilesInFolder(context.files, contents); !status.ok()) {

@@ -9,6 +9,7 @@
 #include "cli/tileset_export.h"
 #include "leveldata/batch_save.h"
 #include "leveldata/map_text.h"
+#include "leveldata/same_file.h"
 #include "tiled/tiled_map_writer.h"
 
 namespace morvane {
@@ -91,23 +92,37 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
     }
     AddFileIfChanged(context.files, (fs::path(folder) / kManifestName).string(),
                      BytesOf(manifestText), contents);
-    if (!contents.empty()) {
-        if (FileStatus status = ReplaceFilesInFolder(context.files, contents); !status.ok()) {
-            return context.fail(folder, DescribeFileStatus(status));
-        }
-    }
-    // A level file of the other format would give its level twice.
-    std::vector<std::string> present;
+    // A level file of the other format would give its level twice, so it goes.
+    std::vector<std::string> present, stale;
     if (FileStatus listed = context.files.listDirectory(folder, present); !listed.ok()) {
         return context.fail(folder, DescribeFileStatus(listed));
     }
     for (const std::string& name : present) {
         const auto level = LevelOfFileName(name);
         if (level && name != names[std::size_t(*level - 1)]) {
-            const std::string stale = (fs::path(folder) / name).string();
-            if (FileStatus removed = context.files.remove(stale); !removed.ok()) {
-                return context.fail(stale, DescribeFileStatus(removed));
-            }
+            stale.push_back((fs::path(folder) / name).string());
+        }
+    }
+    // Nothing is written or removed when any of it is the source itself.
+    for (const auto& target : contents) {
+        stale.push_back(target.first);
+    }
+    for (const auto& target : stale) {
+        if (IsSameFile(target, path)) {
+            return context.fail(target, "this is the source file; unpacking would replace it");
+        }
+    }
+    stale.resize(stale.size() - contents.size());
+    std::string failed = folder;
+    if (FileStatus status = contents.empty() ? FileStatus{}
+                                             : ReplaceFilesInFolder(context.files, contents,
+                                                                    FileAccess::Shared, &failed);
+        !status.ok()) {
+        return context.fail(failed, DescribeFileStatus(status));
+    }
+    for (const std::string& file : stale) {
+        if (FileStatus removed = context.files.remove(file); !removed.ok()) {
+            return context.fail(file, DescribeFileStatus(removed));
         }
     }
     context.out << folder << ": " << maps.value().size() << " levels, " << contents.size()

@@ -525,6 +525,11 @@ TEST_F(LevelsTool, HistoryFoldersThatCouldBeTurnedAgainstTheUserAreRefused) {
     EXPECT_EQ(fs::status(m_folder / history).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(m_folder / history / "1.point").permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
+    // A plain file in the history's place keeps any point out, but --no-history writes.
+    fs::remove_all(m_folder / history);
+    write(history, std::string("plain"));
+    EXPECT_EQ(run({"set", "bank.bin", "5", "level.txt", "--no-history"}).exitCode, 0);
+    EXPECT_EQ(run({"dump", "bank.bin", "5"}).out, level);
 }
 
 TEST_F(LevelsTool, PatchesCarryEditsToAFreshCopyAndRefuseWhatDoesNotFit) {
@@ -711,6 +716,34 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
     EXPECT_EQ(read("one.map"), demo::MakeSingleMap(busy));
     EXPECT_EQ(run({"set", "full.bin", "99", "fills.txt"}).exitCode, 0);
     EXPECT_EQ(run({"dump", "full.bin", "99"}).out, grown(77));
+}
+
+// unpack and export look at every file they would write or remove first: their own source, a
+// link or the tileset's place refuses the whole command, naming it, with nothing written.
+TEST_F(LevelsTool, UnpackAndExportWriteNothingWhenATargetIsTheSourceOrALink) {
+    const auto own = [](const std::string& name) {
+        return name + ": This is the source file; unpacking would replace it.";
+    };
+    const Refusal cases[] = {
+        {{"unpack", "Level5.json", "."}, own("./Level5.json")},
+        {{"unpack", "manifest.txt", "."}, own("./manifest.txt")},
+        {{"unpack", "levels/Level3.txt", "levels"}, own("levels/Level3.txt")},
+        {{"unpack", "tiles.tsx", ".", "--format", "tmx"}, own("./tiles.tsx")},
+        {{"unpack", "bank.bin", "levels"}, "levels/Level50.txt: It is a symbolic link."},
+        {{"export", "bank.bin", "12", "--format", "tmx", "-o", "tiles.tsx"},
+         "tiles.tsx: This is where the maps' tileset goes; the tileset would replace the map."},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder / "levels");
+        write(c.arguments[1], demo::MakeDemoBank());
+        fs::create_symlink("../elsewhere.txt", m_folder / "levels" / "Level50.txt");
+        const auto result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, "morvane-levels: " + c.error + "\n");
+        EXPECT_EQ(read(c.arguments[1]), demo::MakeDemoBank());
+        EXPECT_EQ(std::distance(fs::recursive_directory_iterator(m_folder), {}), 3) << c.error;
+    }
 }
 
 TEST_F(LevelsTool, ExportWritesPicturesBesideTheSource) {
