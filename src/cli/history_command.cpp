@@ -62,17 +62,20 @@ int RunHistoryCommand(const CommandContext& context, const std::vector<std::stri
             return context.fail(path, DescribeLevelFailure(now.failure()));
         }
         BankHistory history = HistoryOf(context, path, source);
-        auto entries = history.entries();
-        if (!entries.ok()) {
-            return context.fail(path, DescribeLevelFailure(entries.failure()));
+        // One point is read at a time, and only its header kept: a long history is never
+        // held whole.
+        const auto ids = history.pointIds();
+        if (!ids.ok()) {
+            return context.fail(path, DescribeLevelFailure(ids.failure()));
         }
-        for (auto& entry : entries.value()) {
-            Listed listed{std::move(entry), {}};
+        for (const std::int64_t id : ids.value()) {
+            Listed listed{{id, history.read(id)}, {}};
             if (listed.entry.point.ok()) {
-                const LevelBank then = listed.entry.point.value().heldBank();
-                for (const auto& difference : CompareBanks(then, now.value())) {
+                RestorePoint& point = listed.entry.point.value();
+                for (const auto& difference : CompareBanks(point.heldBank(), now.value())) {
                     listed.changed.push_back(difference.number);
                 }
+                point.bank = std::vector<std::uint8_t>();
             }
             points.push_back(std::move(listed));
         }

@@ -221,12 +221,11 @@ LevelResult<std::int64_t> BankHistory::keepPoint(std::span<const std::uint8_t> b
         return failed(status);
     }
     // Removing old points is housekeeping: a point that stays is harmless, so failures here
-    // do not stop the write. Only files that read as points of this source go.
+    // do not stop the write. Only files whose header reads as a point's go, of any kind (a
+    // file that was another kind of source once), and only their headers are read.
     kept.push_back(point.id);
     for (std::size_t at = 0; at + kKeptPoints < kept.size(); ++at) {
-        const auto old = read(kept[at]);
-        if (old.ok() && old.value().sourceKind == m_sourceKind &&
-            old.value().dataOffset == dataOffset) {
+        if (readHeader(kept[at])) {
             m_files.remove(pathOf(kept[at]));
         }
     }
@@ -234,22 +233,30 @@ LevelResult<std::int64_t> BankHistory::keepPoint(std::span<const std::uint8_t> b
 }
 
 LevelResult<std::vector<HistoryEntry>> BankHistory::entries() {
+    const auto found = pointIds();
+    if (!found.ok()) {
+        return found.failure();
+    }
     std::vector<HistoryEntry> listed;
-    FileStatus status = checkFolder(false);
-    if (status.error == FileError::NotFound) {
-        return listed;
-    }
-    if (!status.ok()) {
-        return unreadable(status);
-    }
-    const auto found = ids(status);
-    if (!status.ok()) {
-        return unreadable(status);
-    }
-    for (const std::int64_t id : found) {
+    for (const std::int64_t id : found.value()) {
         listed.push_back({id, read(id)});
     }
     return listed;
+}
+
+LevelResult<std::vector<std::int64_t>> BankHistory::pointIds() {
+    FileStatus status = checkFolder(false);
+    if (status.error == FileError::NotFound) {
+        return std::vector<std::int64_t>();
+    }
+    if (!status.ok()) {
+        return unreadable(status);
+    }
+    auto found = ids(status);
+    if (!status.ok()) {
+        return unreadable(status);
+    }
+    return found;
 }
 
 LevelResult<RestorePoint> BankHistory::read(std::int64_t id) {
@@ -282,6 +289,24 @@ LevelResult<RestorePoint> BankHistory::read(std::int64_t id) {
         return failure;
     }
     return point;
+}
+
+bool BankHistory::readHeader(std::int64_t id) {
+    EntryInfo info;
+    if (!m_files.inspect(pathOf(id), info).ok() ||
+        !CheckOwnEntry(info, EntryInfo::Type::RegularFile).ok()) {
+        return false;
+    }
+    FileStatus status;
+    const auto file = m_files.open(pathOf(id), OpenMode::ReadOnly, status);
+    std::vector<std::uint8_t> header(kMaxRestorePointHeader);
+    std::size_t present = 0;
+    if (!file || !file->readAt(0, header, present).ok()) {
+        return false;
+    }
+    header.resize(present);
+    const auto point = DecodeRestorePointHeader(header, std::to_string(id));
+    return point.ok() && point.value().id == id;
 }
 
 std::optional<LevelFailure> BankHistory::recordWrite(const UnfinishedWrite& record) {

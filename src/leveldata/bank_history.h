@@ -64,6 +64,8 @@ public:
     // source without a history folder has no points; a folder that cannot be read or is not
     // safe to use fails with HistoryUnreadable.
     LevelResult<std::vector<HistoryEntry>> entries();
+    // The ids of every point, oldest first, for reading them one at a time; fails as entries().
+    LevelResult<std::vector<std::int64_t>> pointIds();
 
     // The point with id, checked against its checksum. Fails with NoSuchPoint, PointUnreadable,
     // PointDamaged or HistoryUnreadable.
@@ -87,6 +89,9 @@ private:
     // Checks the folder; a missing one is made when create is set, else reported as NotFound.
     FileStatus checkFolder(bool create);
     std::vector<std::int64_t> ids(FileStatus& status) const;
+    // True when the file of point id is this user's own and its header reads as that point's;
+    // the bank is not read.
+    bool readHeader(std::int64_t id);
     std::string pathOf(std::int64_t id) const;
     // Reads the folder's file at path, which must be this user's own regular file; a missing
     // one fails with NotFound, a larger one than maxBytes with TooLarge.

@@ -12,8 +12,6 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kMagic = "MORVANE RESTORE POINT 1";
-// A header is a few short lines; anything longer is not one.
-constexpr std::size_t kMaxHeader = 4096;
 
 }  // namespace
 
@@ -45,10 +43,28 @@ std::vector<std::uint8_t> EncodeRestorePoint(const RestorePoint& point) {
 
 LevelResult<RestorePoint> DecodeRestorePoint(std::span<const std::uint8_t> bytes,
                                              const std::string& idText) {
+    auto point = DecodeRestorePointHeader(bytes, idText);
+    if (!point.ok()) {
+        return point;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()),
+                                std::min(bytes.size(), kMaxRestorePointHeader));
+    const auto bank = bytes.subspan(text.find("\n\n") + 2);
+    if (bank.size() != std::size_t(LevelBank::kSize) || Crc32(bank) != point.value().checksum) {
+        LevelFailure damaged{LevelError::PointDamaged};
+        damaged.detail = idText;
+        return damaged;
+    }
+    point.value().bank.assign(bank.begin(), bank.end());
+    return point;
+}
+
+LevelResult<RestorePoint> DecodeRestorePointHeader(std::span<const std::uint8_t> bytes,
+                                                   const std::string& idText) {
     LevelFailure damaged{LevelError::PointDamaged};
     damaged.detail = idText;
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()),
-                                std::min(bytes.size(), kMaxHeader));
+                                std::min(bytes.size(), kMaxRestorePointHeader));
     const auto headerEnd = text.find("\n\n");
     if (headerEnd == std::string_view::npos) {
         return damaged;
@@ -66,11 +82,6 @@ LevelResult<RestorePoint> DecodeRestorePoint(std::span<const std::uint8_t> bytes
     }
     point.time = std::string(*fields->text("time"));
     point.what = std::string(*fields->text("what"));
-    const auto bank = bytes.subspan(headerEnd + 2);
-    if (bank.size() != std::size_t(LevelBank::kSize) || Crc32(bank) != point.checksum) {
-        return damaged;
-    }
-    point.bank.assign(bank.begin(), bank.end());
     return point;
 }
 

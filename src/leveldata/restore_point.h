@@ -50,6 +50,14 @@ std::vector<std::uint8_t> EncodeRestorePoint(const RestorePoint& point);
 // Reads a point's file contents. Fails with PointDamaged when the header is malformed (a file
 // that ends before its data offset included), the bank is not exactly 16384 bytes or the bytes
 // do not match the checksum; the failure's detail is idText.
+// A point's header is a few short lines; anything longer is not one.
+inline constexpr std::size_t kMaxRestorePointHeader = 4096;
+
+// The header of a point's file alone, from its first bytes (up to kMaxRestorePointHeader of
+// them): the point without its bank, or PointDamaged.
+LevelResult<RestorePoint> DecodeRestorePointHeader(std::span<const std::uint8_t> bytes,
+                                                   const std::string& idText);
+
 LevelResult<RestorePoint> DecodeRestorePoint(std::span<const std::uint8_t> bytes,
                                              const std::string& idText);
 
