@@ -11,17 +11,17 @@ std::optional<std::string> ReadLevelFile(std::span<const std::uint8_t> bytes, Le
     if (LooksLikeTiledMap(bytes)) {
         const TiledMapResult read = ReadTiledMap(bytes);
         if (!read.ok()) {
-            return DescribeTiledMapProblem(read.problem());
+            return DescribeTiledMapProblem(read.failure());
         }
-        map = read.map();
+        map = read.value();
         return std::nullopt;
     }
     const MapTextResult parsed =
         ParseMapText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     if (!parsed.ok()) {
-        return DescribeMapTextProblem(parsed.problem());
+        return DescribeMapTextProblem(parsed.failure());
     }
-    map = parsed.map();
+    map = parsed.value();
     return std::nullopt;
 }
 

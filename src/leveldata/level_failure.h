@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "leveldata/file_status.h"
+#include "leveldata/result.h"
 
 namespace morvane {
 
@@ -105,21 +106,8 @@ struct LevelFailure {
 // Words a failure for a user, in one sentence, the same in every window and command.
 std::string DescribeLevelFailure(const LevelFailure& failure);
 
-// Either a value or the failure that prevented it.
+// Either a value or the level failure that prevented it.
 template <typename T>
-class LevelResult {
-public:
-    LevelResult(T value) : m_value(std::move(value)) {}
-    LevelResult(LevelFailure failure) : m_failure(std::move(failure)) {}
-
-    bool ok() const { return m_value.has_value(); }
-    const T& value() const { return *m_value; }
-    T& value() { return *m_value; }
-    const LevelFailure& failure() const { return m_failure; }
-
-private:
-    std::optional<T> m_value;
-    LevelFailure m_failure;
-};
+using LevelResult = Result<T, LevelFailure>;
 
 }  // namespace morvane

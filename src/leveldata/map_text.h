@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "leveldata/level_map.h"
+#include "leveldata/result.h"
 
 namespace morvane {
 
@@ -42,19 +43,7 @@ struct MapTextProblem {
 std::string DescribeMapTextProblem(const MapTextProblem& problem);
 
 // Either a map or why the text is not one.
-class MapTextResult {
-public:
-    MapTextResult(LevelMap map) : m_map(map) {}
-    MapTextResult(MapTextProblem problem) : m_problem(std::move(problem)) {}
-
-    bool ok() const { return m_map.has_value(); }
-    const LevelMap& map() const { return *m_map; }
-    const MapTextProblem& problem() const { return m_problem; }
-
-private:
-    std::optional<LevelMap> m_map;
-    MapTextProblem m_problem;
-};
+using MapTextResult = Result<LevelMap, MapTextProblem>;
 
 // Reads a map from text in the layout above. The first bad word is reported before a wrong
 // count; when the count is wrong and the text spans several lines, the first line that does not

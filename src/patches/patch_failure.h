@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "leveldata/result.h"
+
 namespace morvane {
 
 // Why a patch could not be made, read or applied.
@@ -72,20 +74,6 @@ std::optional<std::string> DescribeIgnoredCut(const AppliedPatch& applied);
 
 // Either a value or the failure that prevented it.
 template <typename T>
-class PatchResult {
-public:
-    PatchResult(T value) : m_value(std::move(value)) {}
-    PatchResult(PatchFailure failure) : m_failure(failure) {}
-    PatchResult(PatchError error) : m_failure(error) {}
-
-    bool ok() const { return m_value.has_value(); }
-    const T& value() const { return *m_value; }
-    T& value() { return *m_value; }
-    const PatchFailure& failure() const { return m_failure; }
-
-private:
-    std::optional<T> m_value;
-    PatchFailure m_failure;
-};
+using PatchResult = Result<T, PatchFailure>;
 
 }  // namespace morvane

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "leveldata/result.h"
 #include "picture/picture.h"
 
 namespace morvane {
@@ -32,19 +33,6 @@ enum class GifError {
 std::string DescribeGifError(GifError error);
 
 // Either a decoded picture or the reason there is none.
-class GifResult {
-public:
-    GifResult(Picture picture) : m_picture(std::move(picture)) {}
-    GifResult(GifError error) : m_error(error) {}
-
-    bool ok() const { return m_picture.has_value(); }
-    const Picture& picture() const { return *m_picture; }
-    Picture& picture() { return *m_picture; }
-    GifError error() const { return m_error; }
-
-private:
-    std::optional<Picture> m_picture;
-    GifError m_error = GifError::NotAGif;
-};
+using GifResult = Result<Picture, GifError>;
 
 }  // namespace morvane

@@ -114,7 +114,7 @@ const TileSet::Entry& TileSet::entryFor(int tile) {
     if (ReadWholeFile(files, path, kMaxFileBytes, bytes).ok()) {
         decoded = DecodeGif(bytes);
     }
-    entry.picture = decoded.ok() ? std::move(decoded.picture()) : Placeholder(tile);
+    entry.picture = decoded.ok() ? std::move(decoded.value()) : Placeholder(tile);
     entry.cell = CellOf(entry.picture);
     return entry;
 }

@@ -6,24 +6,13 @@
 #include <utility>
 
 #include "leveldata/level_map.h"
+#include "leveldata/result.h"
 #include "tiled/tiled_map_error.h"
 
 namespace morvane {
 
 // Either a level read from a Tiled map or why the map is not one.
-class TiledMapResult {
-public:
-    TiledMapResult(LevelMap map) : m_map(map) {}
-    TiledMapResult(TiledMapProblem problem) : m_problem(std::move(problem)) {}
-
-    bool ok() const { return m_map.has_value(); }
-    const LevelMap& map() const { return *m_map; }
-    const TiledMapProblem& problem() const { return m_problem; }
-
-private:
-    std::optional<LevelMap> m_map;
-    TiledMapProblem m_problem;
-};
+using TiledMapResult = Result<LevelMap, TiledMapProblem>;
 
 // True when bytes look like a Tiled map rather than map text: after a byte order mark and
 // whitespace they start with '<' (TMX) or '{' (JSON). Map text starts with a digit.

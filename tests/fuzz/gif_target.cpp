@@ -6,10 +6,10 @@ namespace morvane::fuzz {
 void FuzzGif(std::span<const std::uint8_t> input) {
     const GifResult decoded = DecodeGif(input);
     if (!decoded.ok()) {
-        Check(!DescribeGifError(decoded.error()).empty());
+        Check(!DescribeGifError(decoded.failure()).empty());
         return;
     }
-    const Picture& picture = decoded.picture();
+    const Picture& picture = decoded.value();
     // The logical screen's width and height, little-endian after "GIF89a"; 0 means the frame's.
     const int screenWidth = input[6] | input[7] << 8;
     const int screenHeight = input[8] | input[9] << 8;

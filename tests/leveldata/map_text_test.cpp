@@ -74,11 +74,11 @@ TEST(MapText, FormatsSevenLinesOfThirtyTwoAndParsesAnyWhitespaceOrNamesTheFirstP
         SCOPED_TRACE(input.substr(0, 80));
         const MapTextResult result = ParseMapText(input);
         if (problem.empty()) {
-            ASSERT_TRUE(result.ok()) << DescribeMapTextProblem(result.problem());
-            EXPECT_EQ(result.map(), Counting());
+            ASSERT_TRUE(result.ok()) << DescribeMapTextProblem(result.failure());
+            EXPECT_EQ(result.value(), Counting());
         } else {
             ASSERT_FALSE(result.ok());
-            EXPECT_EQ(DescribeMapTextProblem(result.problem()), problem);
+            EXPECT_EQ(DescribeMapTextProblem(result.failure()), problem);
         }
     }
 }

@@ -153,12 +153,12 @@ TEST(GifDecoder, DrawsFramesAsPlacedAndRefusesHostileFilesWhichShowAsPlaceholder
         const GifResult decoded = DecodeGif(c.bytes);
         ASSERT_EQ(decoded.ok(), c.shows.has_value());
         if (decoded.ok()) {
-            EXPECT_EQ(decoded.picture(), Expected(*c.shows));
+            EXPECT_EQ(decoded.value(), Expected(*c.shows));
         } else {
-            EXPECT_EQ(decoded.error(), c.error) << DescribeGifError(decoded.error());
+            EXPECT_EQ(decoded.failure(), c.error) << DescribeGifError(decoded.failure());
         }
         EXPECT_EQ(tiles.tile(int(tile)),
-                  decoded.ok() ? decoded.picture() : TileSet::Placeholder(int(tile)));
+                  decoded.ok() ? decoded.value() : TileSet::Placeholder(int(tile)));
     }
 }
 

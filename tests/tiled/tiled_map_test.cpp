@@ -132,8 +132,8 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCell) {
         const std::span bytes(reinterpret_cast<const std::uint8_t*>(row.bytes.data()),
                               row.bytes.size());
         const TiledMapResult read = ReadTiledMap(bytes);
-        EXPECT_EQ(read.ok() ? "" : DescribeTiledMapProblem(read.problem()), row.problem);
-        EXPECT_TRUE(!read.ok() || read.map() == level);
+        EXPECT_EQ(read.ok() ? "" : DescribeTiledMapProblem(read.failure()), row.problem);
+        EXPECT_TRUE(!read.ok() || read.value() == level);
         EXPECT_EQ(LooksLikeTiledMap(bytes), row.bytes[0] != '1');
     }
 
@@ -144,7 +144,7 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCell) {
     }
     const auto read =
         ReadTiledMap({reinterpret_cast<const std::uint8_t*>(written.data()), written.size()});
-    EXPECT_TRUE(read.ok() && read.map() == level);
+    EXPECT_TRUE(read.ok() && read.value() == level);
 }
 
 }  // namespace

@@ -55,13 +55,13 @@ void LevelClipboard::paste() {
             QStringLiteral("The clipboard does not hold a level map: %1.")
                 .arg(text.trimmed().isEmpty()
                          ? QStringLiteral("it holds no text")
-                         : QString::fromStdString(DescribeMapTextProblem(parsed.problem()))),
+                         : QString::fromStdString(DescribeMapTextProblem(parsed.failure()))),
             QString::fromStdString(m_document.selection().caption), QMessageBox::Warning,
             QMessageBox::Ok, QMessageBox::NoButton);
         return;
     }
     // Pushing the paste onto the history paints the whole map, as one step.
-    m_document.history().push(new PasteCommand(m_document, parsed.map()));
+    m_document.history().push(new PasteCommand(m_document, parsed.value()));
 }
 
 }  // namespace morvane
