@@ -37,7 +37,7 @@ public:
         if (!m_open) {
             return {FileError::Closed, {}};
         }
-        if (m_data->failReads || offset < 0 || m_data->clock->stopped()) {
+        if (offset < 0 || m_data->clock->stopped()) {
             return {FileError::ReadFailed, "injected read failure"};
         }
         if (!m_data->lowestReadOffset || offset < *m_data->lowestReadOffset) {
@@ -242,7 +242,6 @@ std::unique_ptr<ByteFile> MemoryFileSystem::create(const std::string& path, File
         return nullptr;
     }
     auto data = add(path, {});
-    data->failReads = createdFileFaults.failReads;
     data->failFlush = createdFileFaults.failFlush;
     data->partialWrite = createdFileFaults.partialWrite;
     data->alteredWrite = createdFileFaults.alteredWrite;

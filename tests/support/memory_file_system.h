@@ -49,7 +49,6 @@ struct MemoryFileData {
         int nth = 0;
         std::int64_t bytes = 0;
     };
-    bool failReads = false;
     bool failFlush = false;
     std::optional<PartialWrite> partialWrite;
     // Write number nth stores its bytes with the first one inverted, and reports success: a
