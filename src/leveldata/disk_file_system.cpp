@@ -125,7 +125,7 @@ public:
         m_descriptor = -1;
         if (m_lockDepth > 0) {
             // Closing lets the locks go, and with them the signals held during the write.
-            ::pthread_sigmask(SIG_SETMASK, &m_signalMask, nullptr);
+            ReleaseSignals(m_signalMask);
         }
         m_lockDepth = 0;
         // The descriptor is gone after close() even when it reports an error, so it is never
@@ -188,7 +188,7 @@ public:
         region.l_whence = SEEK_SET;
         ::fcntl(m_descriptor, F_OFD_SETLK, &region);
         // A Ctrl+C, SIGTERM or SIGHUP that came during the write takes effect now.
-        ::pthread_sigmask(SIG_SETMASK, &m_signalMask, nullptr);
+        ReleaseSignals(m_signalMask);
     }
 
 private:
@@ -198,11 +198,24 @@ private:
     static void HoldSignals(sigset_t& saved) {
         sigset_t held;
         sigemptyset(&held);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const int signal : kHeldSignals) {
             sigaddset(&held, signal);
         }
         ::pthread_sigmask(SIG_BLOCK, &held, &saved);
     }
+    // Lets the held signals through again, those that were not held before: a signal that came
+    // meanwhile takes effect now.
+    static void ReleaseSignals(const sigset_t& saved) {
+        sigset_t released;
+        sigemptyset(&released);
+        for (const int signal : kHeldSignals) {
+            if (!sigismember(&saved, signal)) {
+                sigaddset(&released, signal);
+            }
+        }
+        ::pthread_sigmask(SIG_UNBLOCK, &released, nullptr);
+    }
+    static constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
     int m_descriptor;
     int m_lockDepth = 0;
