@@ -121,6 +121,8 @@ TEST(ApplyBpsPatch, RefusesHeadersAndActionsThatLeaveTheirBounds) {
         EXPECT_TRUE(c.words.empty() || DescribePatchFailure(result.failure()) == c.words)
             << DescribePatchFailure(result.failure());
     }
+    EXPECT_EQ(DescribePatchFailure({PatchError::SourceSize, 1, 2}),
+              "The source file has the wrong size: the patch expects 1 byte, this file has 2.");
 }
 
 TEST(ApplyIpsPatch, WritesRecordsRunsAndTheTruncationLength) {
