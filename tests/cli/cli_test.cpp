@@ -365,7 +365,13 @@ TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
     write("bank.bin", torn);
     const auto underWay = EncodeUnfinishedWrite(
         {"bank.bin", 1, Crc32(before), Crc32(after), PageChecksums(before), PageChecksums(after)});
-    write("bank.bin.history/under-way", underWay);
+    // A record is trusted only when no other user may write it, whatever the umask.
+    const auto writeRecord = [&](const Bytes& record) {
+        write("bank.bin.history/under-way", record);
+        fs::permissions(m_folder / "bank.bin.history/under-way",
+                        fs::perms::owner_read | fs::perms::owner_write);
+    };
+    writeRecord(underWay);
 
     const auto info = run({"info", "bank.bin"});
     EXPECT_EQ(info.exitCode, 1);
@@ -387,9 +393,8 @@ TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
     // A record naming a point that is not there stops every write but a restore, and says so,
     // naming the record; a restore of a point that is not there writes nothing.
     write("bank.bin", torn);
-    write("bank.bin.history/under-way",
-          EncodeUnfinishedWrite({"bank.bin", 77, Crc32(before), Crc32(after), PageChecksums(before),
-                                 PageChecksums(after)}));
+    writeRecord(EncodeUnfinishedWrite({"bank.bin", 77, Crc32(before), Crc32(after),
+                                       PageChecksums(before), PageChecksums(after)}));
     const std::string stuck =
         "morvane-levels: bank.bin: The last save was interrupted and left the bank torn, but its "
         "record, bank.bin.history/under-way, names restore point 77, which cannot be put back: "

@@ -186,6 +186,9 @@ TEST_F(EditingTest, SaveWritesAsTheCoreDoesAndKeepsTheHistoryUntilALoad) {
         "cart.bin.history/under-way",
         EncodeUnfinishedWrite({"cart.bin", 2, Crc32(bankOf(saved)), Crc32(bankOf(savedAgain)),
                                PageChecksums(bankOf(saved)), PageChecksums(bankOf(savedAgain))}));
+    // A record is trusted only when no other user may write it, whatever the umask.
+    QFile::setPermissions(workspace.filePath("cart.bin.history/under-way"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     messages.answer(QMessageBox::Ok);
     window = openCartridge(bankOf(torn));
     EXPECT_EQ(messages.calls.back().text,
