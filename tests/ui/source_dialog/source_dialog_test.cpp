@@ -265,11 +265,10 @@ TEST_F(SourceDialogTest, HostileFolderNeitherHangsNorCrashes) {
             continue;
         }
         SCOPED_TRACE(name.toStdString());
+        // A file that would block a reader (a FIFO, a device) is never opened for reading: a
+        // hang here runs into the test's time limit.
         ClickFile(*dialog, "ue.gg");
-        QElapsedTimer clock;
-        clock.start();
         ClickFile(*dialog, name);
-        EXPECT_LT(clock.elapsed(), 5000);
         EXPECT_EQ(SelectedFiles(*dialog), QStringList({name}));
         EXPECT_EQ(CheckedOption(*dialog), kind);
     }
