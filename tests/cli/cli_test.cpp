@@ -82,6 +82,10 @@ TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     EXPECT_EQ(info["levels"][11]["error"],
               "Level 12: its pointer at file byte 22 does not point into the bank's level data.");
     EXPECT_EQ(info["levels"][98]["number"], 99);
+    // A bank cut short inside the data: level 41's entry is there, its stream is not.
+    write("cut.bin", Bytes(bank.begin(), bank.begin() + 100));
+    const auto cut = nlohmann::json::parse(run({"info", "cut.bin", "--json"}).out);
+    EXPECT_EQ(cut["levels"][40]["file_offset"], bank[80] | (bank[81] - 0x80) << 8);
     EXPECT_EQ(info["bank_free"], 16384 - used);
 
     write("cart2.bin", read("cart.bin"));
