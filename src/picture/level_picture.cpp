@@ -33,11 +33,6 @@ void DrawLevel(Picture& level, const LevelMap& map, TileSet& tiles) {
     }
 }
 
-Picture RenderLevelPicture(const LevelMap& map, TileSet& tiles) {
-    Picture level(kLevelPictureWidth, kLevelPictureHeight, kLevelBackground);
-    DrawLevel(level, map, tiles);
-    return level;
-}
 
 std::array<Picture, LevelMap::kTileCount> SmallCellPictures(TileSet& tiles) {
     constexpr int step = TileSet::kCellSize / kSmallCellSize;

@@ -21,10 +21,6 @@ void DrawLevelCell(Picture& level, int cell, const Picture& cellPicture);
 // once: a level uses few tiles, and every request looks at the tile's file.
 void DrawLevel(Picture& level, const LevelMap& map, TileSet& tiles);
 
-// The whole level as one opaque picture of kLevelPictureWidth x kLevelPictureHeight pixels,
-// cell by cell exactly as the grid shows it.
-Picture RenderLevelPicture(const LevelMap& map, TileSet& tiles);
-
 // The small picture of a level in the level list: kSmallCellSize pixels a cell, cells in the
 // grid's order, 128 x 28 pixels.
 inline constexpr int kSmallCellSize = 4;

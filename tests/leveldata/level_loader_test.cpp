@@ -84,6 +84,10 @@ TEST(LoadLevel, RefusesLevelsOutsideTheFormatAndNamesThem) {
         const std::string text = DescribeLevelFailure(loaded.failure());
         EXPECT_EQ(text.rfind("Level " + std::to_string(c.index + 1) + ": ", 0), 0u) << text;
     }
+    // A file that cannot be read names the level asked for too.
+    auto source = Open(good);
+    source.data->clock->operationsLeft = 0;
+    EXPECT_EQ(LoadLevelFromFile(*source.file, {0, true}, 6).failure().level, 7);
 }
 
 }  // namespace

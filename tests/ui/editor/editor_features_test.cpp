@@ -30,6 +30,7 @@ TEST_F(FeaturesTest, ListShowsEachLevelAsOnDiskAndTheShownOneWithItsEdits) {
     const LevelMap painted = Paint(*window, {0, 1, 2, 3, 4, 5}, 40);
     EXPECT_EQ(ShownListPicture(levels, 0), ExpectedPicture(painted, 4));
     EXPECT_EQ(pictures.row(0).size, QString("%1 bytes").arg(PackLevel(painted).size()));
+    EXPECT_EQ(pictures.row(0).number, "1");
     // A save moves every later level; only the saved one is drawn again.
     messages.answer(QMessageBox::Ok);
     ClickButton(*window, "Command5");

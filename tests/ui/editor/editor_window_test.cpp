@@ -74,6 +74,7 @@ TEST_F(EditorWindowTest, SingleMapHasNoLevelControlsIgnoresPressesAndPasteButCop
         EXPECT_FALSE(Control<QWidget>(*window, disabled)->isEnabled()) << disabled;
     }
     EXPECT_TRUE(Control<QWidget>(*window, "Command3")->isEnabled());
+    EXPECT_EQ(Control<QWidget>(*window, "Command5")->toolTip(), "");  // no bank to save into
     EXPECT_TRUE(Control<QWidget>(*window, "Combo2", 0)->isHidden());
     EXPECT_EQ(window->windowTitle(), expectedTitle("state.s00", 0));
     LevelGrid& grid = GridOf(*window);
