@@ -33,7 +33,6 @@ void DrawLevel(Picture& level, const LevelMap& map, TileSet& tiles) {
     }
 }
 
-
 std::array<Picture, LevelMap::kTileCount> SmallCellPictures(TileSet& tiles) {
     constexpr int step = TileSet::kCellSize / kSmallCellSize;
     std::array<Picture, LevelMap::kTileCount> cells;
