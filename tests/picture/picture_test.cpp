@@ -186,6 +186,16 @@ TEST(TileSet, FindsPicturesInEitherLetterCaseDecodesEachOnceAndReadsChangedOnesA
     ASSERT_TRUE(demo::WriteGif((folder.path / "GIF/6.gif").string(), square, error)) << error;
     EXPECT_EQ(tiles.cell(6).pixel(31, 31), 0xFF123456u);
     EXPECT_EQ(tiles.decodeCount(), 3);
+    // A 64-pixel picture halves: cell row 0 takes source row 0, since a centre on a pixel edge
+    // takes the pixel before it.
+    Bytes stripes(64 * 64);
+    for (std::size_t at = 0; at < stripes.size(); ++at) {
+        stripes[at] = std::uint8_t(at / 64 % 2);
+    }
+    demo::IndexedPicture striped{64, 64, {{0x10, 0x20, 0x30}, {0x40, 0x50, 0x60}}, stripes};
+    ASSERT_TRUE(demo::WriteGif((folder.path / "GIF/9.gif").string(), striped, error)) << error;
+    EXPECT_EQ(tiles.cell(9).pixel(0, 0), 0xFF102030u);
+    EXPECT_EQ(tiles.cell(9).pixel(0, 1), 0xFF102030u);
 }
 
 TEST(LevelExport, RawIsBlueGreenRedAndPngHoldsTheSamePixels) {
