@@ -37,6 +37,13 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
         EXPECT_TRUE(Control<QWidget>(*window, enabled)->isEnabled()) << enabled;
     }
     for (int slot = 0; slot < 3; ++slot) {
+        // Each brush's label, list and preview where they have always been, 148 pixels apart.
+        const int shift = 148 * slot;
+        EXPECT_EQ(Control<QWidget>(*window, "Label4", slot)->geometry(),
+                  QRect(476 + shift, 236, 69, 21));
+        EXPECT_EQ(Control<QWidget>(*window, "Combo2", slot)->pos(), QPoint(548 + shift, 236));
+        EXPECT_EQ(Control<QWidget>(*window, "Image2", slot)->geometry(),
+                  QRect(596 + shift, 238, 16, 16));
         EXPECT_FALSE(Control<QWidget>(*window, "Combo2", slot)->isHidden());
         EXPECT_EQ(Control<QComboBox>(*window, "Combo2", slot)->currentText(), "0");
     }
