@@ -82,6 +82,18 @@ std::optional<LevelFailure> ReadBankAsItStands(ByteFile& file, std::int64_t base
     return std::nullopt;
 }
 
+// The record of a write from the bank before to the bank after, each as a read of the file
+// finds it (bytes past the file's end read as zero), naming restore point pointId.
+UnfinishedWrite RecordOf(const BankHistory& history, std::int64_t pointId,
+                         std::span<const std::uint8_t> before,
+                         std::span<const std::uint8_t> after) {
+    std::vector<std::uint8_t> from(before.begin(), before.end()), to(after.begin(), after.end());
+    from.resize(LevelBank::kSize, 0);
+    to.resize(LevelBank::kSize, 0);
+    return {history.fileName(),  pointId,          Crc32(from), Crc32(to),
+            PageChecksums(from), PageChecksums(to)};
+}
+
 // What an interrupted write left, as the next write finds the bank.
 struct Interruption {
     enum class State {
@@ -193,11 +205,7 @@ LevelResult<std::optional<LevelFailure>> SettleInterruption(ByteFile& file, std:
         return *failure;
     }
     const RestorePoint& kept = point.value();
-    std::vector<std::uint8_t> padded = torn;
-    padded.resize(LevelBank::kSize, 0);
-    const UnfinishedWrite record{history.fileName(),    kept.id,
-                                 Crc32(padded),         Crc32(kept.bank),
-                                 PageChecksums(padded), PageChecksums(kept.bank)};
+    const UnfinishedWrite record = RecordOf(history, kept.id, torn, kept.bank);
     const auto keptTorn = history.keepPoint(torn, base, fileLength, "bank torn by a save");
     if (!keptTorn.ok()) {
         return keptTorn.failure();
@@ -264,13 +272,8 @@ std::optional<LevelFailure> WriteBankToFile(ByteFile& file, std::int64_t dataOff
     // by a failed write is settled by the next one.
     const bool recorded = options.history && options.keepPoint;
     if (recorded) {
-        const auto kept = KeptPart(bank, dataOffset, fileLength);
-        std::vector<std::uint8_t> before = oldBytes, after(kept.begin(), kept.end());
-        before.resize(LevelBank::kSize, 0);
-        after.resize(LevelBank::kSize, 0);
-        const UnfinishedWrite record{
-            options.history->fileName(), 0, Crc32(before), Crc32(after), PageChecksums(before),
-            PageChecksums(after)};
+        const UnfinishedWrite record =
+            RecordOf(*options.history, 0, oldBytes, KeptPart(bank, dataOffset, fileLength));
         const auto id =
             options.history->keepPoint(oldBytes, dataOffset, oldFileLength, options.what, record);
         if (!id.ok()) {
