@@ -307,6 +307,9 @@ TEST(PackCommand, SeesAWriteThatLandsAsItTakesTheLock) {
               "levels changed since, and packing would undo those changes (--force packs "
               "anyway).\n");
     EXPECT_EQ(bank->bytes, colleague);
+    // Forced, the folder's levels win: its level 2 as unpacked, and its edited level 9.
+    EXPECT_EQ(RunPackCommand(context, {"work", "bank.bin", "--force"}), 0) << err.str();
+    EXPECT_EQ(out.str().substr(out.str().rfind("Levels")), "Levels changed: 2,9\n");
 }
 
 TEST_F(LevelsTool, WritersAtTheSameMomentTakeTurns) {
