@@ -9,12 +9,10 @@ namespace morvane {
 void AddHistoryShortcuts(QUndoStack& history, QWidget& editor) {
     QAction* undo = history.createUndoAction(&editor);
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    undo->setShortcutContext(Qt::WindowShortcut);
     editor.addAction(undo);
     QAction* redo = history.createRedoAction(&editor);
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    redo->setShortcutContext(Qt::WindowShortcut);
     editor.addAction(redo);
 }
 
