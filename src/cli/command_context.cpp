@@ -33,8 +33,8 @@ std::string Sentence(std::string text) {
 
 int CommandContext::usage(const std::string& problem) const {
     const std::string help = command.empty() ? kProgram : kProgram + (" " + command);
-    err << kProgram << ": " << (command.empty() ? "" : command + ": ") << problem << " (see '"
-        << help << " --help')\n";
+    err << kProgram << ": " << (command.empty() ? "" : command + ": ") << PrintableText(problem)
+        << " (see '" << help << " --help')\n";
     return 2;
 }
 
@@ -46,12 +46,13 @@ std::optional<int> CommandContext::usageIf(const std::optional<std::string>& pro
 }
 
 int CommandContext::fail(const std::string& file, const std::string& problem) const {
-    err << kProgram << ": " << PrintableText(file) << ": " << Sentence(problem) << "\n";
+    err << kProgram << ": " << PrintableText(file) << ": " << PrintableText(Sentence(problem))
+        << "\n";
     return 1;
 }
 
 void CommandContext::note(const std::string& text) const {
-    err << kProgram << ": " << text << "\n";
+    err << kProgram << ": " << PrintableText(text) << "\n";
 }
 
 bool WantsHelp(const std::vector<std::string>& arguments) {
@@ -104,8 +105,7 @@ std::optional<std::string> ParseLevelArgument(std::string_view name, const std::
                                               int& number) {
     const auto parsed = ParseNumber(text);
     if (!parsed || *parsed < 1 || *parsed > LevelBank::kLevelCount) {
-        return std::string(name) + " must be a level number 1..99, not '" + PrintableText(text) +
-               "'";
+        return std::string(name) + " must be a level number 1..99, not '" + text + "'";
     }
     number = *parsed;
     return std::nullopt;

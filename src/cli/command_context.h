@@ -23,6 +23,8 @@ struct CommandContext {
     // The command being run, as typed ("set"), or empty before one is known.
     std::string command = {};
 
+    // Each message goes out as PrintableText: text it quotes from files or arguments cannot
+    // reach the terminal as control bytes.
     // Writes "morvane-levels: COMMAND: problem (see 'morvane-levels COMMAND --help')" as a
     // usage error and returns exit code 2.
     int usage(const std::string& problem) const;

@@ -122,7 +122,9 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
             if (!tileset) {
                 tileset = MakeTilesetExport(tiles, tileFolder, MapFolder(output, intoFolder, path));
             }
-            const std::string text = FormatTmxMap(level.value().map, tileset->tileSize);
+            const std::string text =
+                FormatTmxMap(level.value().map, tileset->tileSize,
+                             source.layout->hasBank ? std::optional(number) : std::nullopt);
             bytes.assign(text.begin(), text.end());
         } else if (format == "png") {
             name.replace(name.size() - 4, 4, ".png");

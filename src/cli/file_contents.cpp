@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <istream>
-#include <iterator>
 
 namespace morvane {
 
@@ -16,7 +15,13 @@ constexpr std::int64_t kMaxTextSize = 1 << 20;
 std::optional<std::string> ReadTextInput(const CommandContext& context, const std::string& path,
                                          std::string_view what, std::string& text) {
     if (path == "-") {
-        text.assign(std::istreambuf_iterator<char>(context.in), std::istreambuf_iterator<char>());
+        // Read one byte past the limit, so that an endless stream ends the read too.
+        text.assign(std::size_t(kMaxTextSize) + 1, '\0');
+        context.in.read(text.data(), std::streamsize(text.size()));
+        text.resize(std::size_t(context.in.gcount()));
+        if (text.size() > std::size_t(kMaxTextSize)) {
+            return "the input is too large to be " + std::string(what);
+        }
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;

@@ -14,8 +14,9 @@
 namespace morvane {
 
 // Reads the text at path into text, or all of the context's input when path is "-". A file
-// goes through the file layer, which refuses FIFOs and devices, and is refused when larger than
-// 1 MiB, the problem then saying it is too large to be what. Returns the problem in words.
+// goes through the file layer, which refuses FIFOs and devices; a file or input larger than
+// 1 MiB is refused, the problem then saying it is too large to be what. Returns the problem in
+// words.
 std::optional<std::string> ReadTextInput(const CommandContext& context, const std::string& path,
                                          std::string_view what, std::string& text);
 

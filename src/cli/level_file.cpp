@@ -3,17 +3,16 @@
 #include <string_view>
 
 #include "leveldata/map_text.h"
-#include "tiled/tiled_map_reader.h"
 
 namespace morvane {
 
-std::optional<std::string> ReadLevelFile(std::span<const std::uint8_t> bytes, LevelMap& map) {
+std::optional<std::string> ReadLevelFile(std::span<const std::uint8_t> bytes, TiledLevel& read) {
     if (LooksLikeTiledMap(bytes)) {
-        const TiledMapResult read = ReadTiledMap(bytes);
-        if (!read.ok()) {
-            return DescribeTiledMapProblem(read.failure());
+        const TiledMapResult tiled = ReadTiledMap(bytes);
+        if (!tiled.ok()) {
+            return DescribeTiledMapProblem(tiled.failure());
         }
-        map = read.value();
+        read = tiled.value();
         return std::nullopt;
     }
     const MapTextResult parsed =
@@ -21,7 +20,7 @@ std::optional<std::string> ReadLevelFile(std::span<const std::uint8_t> bytes, Le
     if (!parsed.ok()) {
         return DescribeMapTextProblem(parsed.failure());
     }
-    map = parsed.value();
+    read = {parsed.value(), std::nullopt};
     return std::nullopt;
 }
 

@@ -50,6 +50,11 @@ std::optional<int> ReadLevelFiles(const CommandContext& context, const std::stri
     for (const std::string& name : names) {
         const auto number = LevelOfFileName(name);
         if (!number) {
+            if (LooksLikeLevelFileName(name)) {
+                context.note((fs::path(folder) / name).string() +
+                             ": not read: level files are named Level1 to Level99, with .txt, "
+                             ".tmx, .tmj or .json in lower case");
+            }
             continue;
         }
         const std::string file = (fs::path(folder) / name).string();
@@ -64,11 +69,16 @@ std::optional<int> ReadLevelFiles(const CommandContext& context, const std::stri
                                          "the file is too large to be a level", bytes)) {
             return context.fail(file, *problem);
         }
-        LevelMap map;
-        if (auto problem = ReadLevelFile(bytes, map)) {
+        TiledLevel read;
+        if (auto problem = ReadLevelFile(bytes, read)) {
             return context.fail(file, *problem);
         }
-        maps[std::size_t(*number - 1)] = map;
+        if (read.level && *read.level != *number) {
+            return context.fail(file, "the map is level " + std::to_string(*read.level) +
+                                          ", but its file's name gives level " +
+                                          std::to_string(*number));
+        }
+        maps[std::size_t(*number - 1)] = read.map;
     }
     return std::nullopt;
 }
@@ -167,8 +177,8 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     const std::string manifestText = FormatManifest(now);
     std::vector<FileContents> contents;
     AddFileIfChanged(context.files, manifestPath, BytesOf(manifestText), contents);
-    if (FileStatus status = contents.empty() ? FileStatus{}
-                                              : ReplaceFilesInFolder(context.files, contents);
+    if (FileStatus status =
+            contents.empty() ? FileStatus{} : ReplaceFilesInFolder(context.files, contents);
         !status.ok()) {
         return context.fail(manifestPath, DescribeFileStatus(status) + written + mend);
     }

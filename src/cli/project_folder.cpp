@@ -1,6 +1,8 @@
 #include "cli/project_folder.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 
 #include "leveldata/header_fields.h"
@@ -60,6 +62,14 @@ std::optional<int> LevelOfFileName(std::string_view name) {
         return std::nullopt;
     }
     return number;
+}
+
+bool LooksLikeLevelFileName(std::string_view name) {
+    constexpr std::string_view kPrefix = "level";
+    return name.size() >= kPrefix.size() &&
+           std::equal(kPrefix.begin(), kPrefix.end(), name.begin(), [](char a, char b) {
+               return a == std::tolower(static_cast<unsigned char>(b));
+           });
 }
 
 std::optional<std::string> ManifestOf(Source& source, ProjectManifest& manifest) {

@@ -33,6 +33,10 @@ std::optional<ProjectManifest> ParseManifest(std::string_view text);
 // extension of a level file, or nothing for any other name.
 std::optional<int> LevelOfFileName(std::string_view name);
 
+// True for a name that starts "Level" in any case, as a level file's does: a file pack does
+// not read although its name suggests a level (Level7.TXT, level7.txt, Level100.txt).
+bool LooksLikeLevelFileName(std::string_view name);
+
 // The manifest of source as the file is now: its kind, its length and the CRC-32 of its bank
 // (bytes past the end of a short file count as zero). Returns the problem in words.
 std::optional<std::string> ManifestOf(Source& source, ProjectManifest& manifest);

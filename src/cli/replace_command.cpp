@@ -5,7 +5,6 @@
 
 #include "cli/bank_writes.h"
 #include "cli/command_form.h"
-#include "cli/text_escaping.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/level_loader.h"
 
@@ -43,7 +42,7 @@ int RunReplaceCommand(const CommandContext& context, const std::vector<std::stri
                                                std::tuple(newTile, "NEW", options.positional[2])}) {
             if (!tile) {
                 return context.usage(std::string(name) + " must be a tile number 0..63, not '" +
-                                     PrintableText(text) + "'");
+                                     text + "'");
             }
         }
         if (const auto range = options.value("--levels")) {
@@ -53,8 +52,8 @@ int RunReplaceCommand(const CommandContext& context, const std::vector<std::stri
             if (ParseLevelArgument("A", range->substr(0, dash), first) ||
                 ParseLevelArgument("B", end, last) || first > last) {
                 return context.usage(
-                    "--levels takes N or A-B, level numbers 1..99 with A <= B, not '" +
-                    PrintableText(*range) + "'");
+                    "--levels takes N or A-B, level numbers 1..99 with A <= B, not '" + *range +
+                    "'");
             }
         }
         return std::nullopt;

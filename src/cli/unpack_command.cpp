@@ -78,7 +78,8 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
     for (std::size_t index = 0; index < maps.value().size(); ++index) {
         const LevelMap& map = maps.value()[index];
         names.push_back("Level" + std::to_string(index + 1) + (tmx ? ".tmx" : ".txt"));
-        texts.push_back(tmx ? FormatTmxMap(map, tileset->tileSize) : FormatMapText(map));
+        texts.push_back(tmx ? FormatTmxMap(map, tileset->tileSize, int(index) + 1)
+                            : FormatMapText(map));
     }
     const std::string manifestText = FormatManifest(manifest);
     std::vector<FileContents> contents;

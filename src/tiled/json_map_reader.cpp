@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "tiled/map_numbers.h"
+
 namespace morvane {
 
 namespace {
@@ -18,69 +20,109 @@ std::string StringField(const json& object, const char* key) {
     return found != object.end() && found->is_string() ? found->get<std::string>() : "";
 }
 
-// The tile layers in layers in file order, descending into groups.
-void CollectLayers(const json& layers, std::vector<TiledLayer>& found) {
-    if (!layers.is_array()) {
-        return;
+// The field key of object, or null when it is missing; a reference, never a copy, since a
+// field may hold a large part of the file.
+const json& Field(const json& object, const char* key) {
+    static const json missing;
+    const auto found = object.find(key);
+    return found != object.end() ? *found : missing;
+}
+
+// A JSON number as a map number: its text as the file would show it, its value when whole.
+MapNumber NumberOf(const json& value) {
+    if (value.is_number_integer()) {
+        return ReadMapNumber(value.dump());
     }
-    for (const json& entry : layers) {
+    return {value.is_string() ? "\"" + value.get<std::string>() + "\"" : value.dump(),
+            std::nullopt};
+}
+
+TiledLayer ReadLayer(const json& entry) {
+    TiledLayer layer;
+    layer.name = StringField(entry, "name");
+    const json& data = Field(entry, "data");
+    if (data.is_string()) {
+        layer.encoding = StringField(entry, "encoding");
+        layer.compression = StringField(entry, "compression");
+        layer.text = data.get<std::string>();
+    } else if (data.is_array()) {
+        for (const json& item : data) {
+            if (!item.is_number_unsigned() || item.get<std::uint64_t>() > 0xFFFFFFFFu) {
+                layer.listProblem =
+                    "item " + std::to_string(layer.gids.size() + 1) + " of its data is not a tile";
+                break;
+            }
+            layer.gids.push_back(item.get<std::uint32_t>());
+        }
+    } else {
+        layer.listProblem = "it has no data";
+    }
+    return layer;
+}
+
+// The tile layers in layers in file order, descending into groups, without recursion: a file
+// may nest groups far deeper than any stack allows.
+std::optional<TiledMapProblem> CollectLayers(const json& layers, std::vector<TiledLayer>& found) {
+    // At each depth, a layer array and the index of its next entry.
+    std::vector<std::pair<const json*, std::size_t>> next{{&layers, 0}};
+    while (!next.empty()) {
+        auto& [array, index] = next.back();
+        if (!array->is_array() || index >= array->size()) {
+            next.pop_back();
+            continue;
+        }
+        const json& entry = (*array)[index++];
         if (!entry.is_object()) {
             continue;
         }
         const std::string type = StringField(entry, "type");
         if (type == "group") {
-            CollectLayers(entry.value("layers", json::array()), found);
-            continue;
-        }
-        if (type != "tilelayer") {
-            continue;
-        }
-        TiledLayer layer;
-        layer.name = StringField(entry, "name");
-        const json data = entry.value("data", json());
-        if (data.is_string()) {
-            layer.encoding = StringField(entry, "encoding");
-            layer.compression = StringField(entry, "compression");
-            layer.text = data.get<std::string>();
-        } else if (data.is_array()) {
-            for (const json& item : data) {
-                if (!item.is_number_unsigned() || item.get<std::uint64_t>() > 0xFFFFFFFFu) {
-                    layer.listProblem = "item " + std::to_string(layer.gids.size() + 1) +
-                                        " of its data is not a tile";
-                    break;
-                }
-                layer.gids.push_back(item.get<std::uint32_t>());
+            if (next.size() > std::size_t(kMaxGroupDepth)) {
+                return TiledMapProblem{.error = TiledMapError::GroupsTooDeep};
             }
-        } else {
-            layer.listProblem = "it has no data";
+            next.emplace_back(&Field(entry, "layers"), 0);
+        } else if (type == "tilelayer") {
+            found.push_back(ReadLayer(entry));
         }
-        found.push_back(std::move(layer));
     }
+    return std::nullopt;
 }
 
 // Reads the map object's fields into contents; json::exception when one has the wrong type.
 std::optional<TiledMapProblem> ReadMapObject(const json& map, TiledMapContents& contents) {
     if (!map.is_object() || StringField(map, "type") != "map" || !map.contains("width") ||
-        !map.contains("height") || !map["width"].is_number_integer() ||
-        !map["height"].is_number_integer()) {
+        !map.contains("height")) {
         return NotAMap("the JSON is not a map's object");
     }
-    contents.width = map["width"].get<int>();
-    contents.height = map["height"].get<int>();
+    if (auto problem = CheckSize("width", NumberOf(map["width"]), contents.width)) {
+        return problem;
+    }
+    if (auto problem = CheckSize("height", NumberOf(map["height"]), contents.height)) {
+        return problem;
+    }
     contents.infinite = map.value("infinite", false);
-    for (const json& tileset : map.value("tilesets", json::array())) {
+    for (const json& property : Field(map, "properties")) {
+        if (property.is_object() && StringField(property, "name") == kLevelProperty) {
+            if (auto problem = CheckLevel(NumberOf(Field(property, "value")), contents.level)) {
+                return problem;
+            }
+        }
+    }
+    for (const json& tileset : Field(map, "tilesets")) {
         if (!tileset.is_object()) {
             continue;
         }
         TilesetReference reference;
-        reference.firstGid = tileset.value("firstgid", 0u);
         const std::string source = StringField(tileset, "source");
         reference.name = !source.empty() ? std::filesystem::path(source).stem().string()
                                          : StringField(tileset, "name");
+        if (auto problem = CheckFirstGid(reference.name, NumberOf(Field(tileset, "firstgid")),
+                                         reference.firstGid)) {
+            return problem;
+        }
         contents.tilesets.push_back(std::move(reference));
     }
-    CollectLayers(map.value("layers", json::array()), contents.layers);
-    return std::nullopt;
+    return CollectLayers(Field(map, "layers"), contents.layers);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvane {
@@ -28,11 +30,16 @@ struct TiledLayer {
     std::string listProblem;
 };
 
+// The level a map says it is, by its map property "level", as export and unpack write it.
+inline constexpr std::string_view kLevelProperty = "level";
+
 // What the TMX and JSON readers take from a map for the level reader to check.
 struct TiledMapContents {
-    int width = 0;
-    int height = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
     bool infinite = false;
+    // The level number (1..99) of the map property kLevelProperty, when the map has it.
+    std::optional<int> level;
     std::vector<TilesetReference> tilesets;
     // Tile layers in file order, those inside groups included; other layers are left out.
     std::vector<TiledLayer> layers;

@@ -29,18 +29,46 @@ std::uint8_t FirstSignificantByte(std::span<const std::uint8_t> bytes) {
     return 0;
 }
 
-// The index of the only item, or of the one item named name; nothing when there is no item or
+// The index of the only layer, or of the one layer named name; nothing when there is none or
 // the choice is unclear.
-template <typename Item>
-std::optional<std::size_t> OnlyOrNamed(const std::vector<Item>& items, std::string_view name) {
+std::optional<std::size_t> OnlyOrNamed(const std::vector<TiledLayer>& items,
+                                       std::string_view name) {
     if (items.size() == 1) {
         return 0;
     }
-    const auto named = [name](const Item& item) { return item.name == name; };
+    const auto named = [name](const TiledLayer& item) { return item.name == name; };
     if (std::count_if(items.begin(), items.end(), named) != 1) {
         return std::nullopt;
     }
     return std::size_t(std::find_if(items.begin(), items.end(), named) - items.begin());
+}
+
+// The bad cell gid makes at x, y of a level whose tilesets are tilesets, ours those named
+// "tiles" (or the only one); nothing with its tile number in tile when it is good.
+std::optional<BadCell> CheckCell(std::uint32_t gid, int x, int y,
+                                 const std::vector<TilesetReference>& tilesets,
+                                 std::uint8_t& tile) {
+    if (gid == 0) {
+        return BadCell{CellError::Empty, x, y};
+    }
+    if (gid & kFlipBits) {
+        return BadCell{CellError::Flipped, x, y};
+    }
+    // The tileset that owns a gid is the one with the greatest firstgid not above it.
+    const TilesetReference* owner = nullptr;
+    for (const TilesetReference& tileset : tilesets) {
+        if (tileset.firstGid <= gid && (!owner || tileset.firstGid > owner->firstGid)) {
+            owner = &tileset;
+        }
+    }
+    if (!owner || (tilesets.size() > 1 && owner->name != "tiles")) {
+        return BadCell{CellError::OtherTileset, x, y, gid};
+    }
+    if (gid - owner->firstGid >= LevelMap::kTileCount) {
+        return BadCell{CellError::Above63, x, y, gid - owner->firstGid};
+    }
+    tile = std::uint8_t(gid - owner->firstGid);
+    return std::nullopt;
 }
 
 // The level from a map's contents, checked as ReadTiledMap describes.
@@ -58,52 +86,51 @@ TiledMapResult LevelFromContents(const TiledMapContents& contents) {
     const auto layerIndex = OnlyOrNamed(contents.layers, "level");
     if (!layerIndex) {
         return TiledMapProblem{.error = TiledMapError::SeveralTileLayers,
-                               .width = int(contents.layers.size())};
+                               .width = std::int64_t(contents.layers.size())};
     }
     if (contents.tilesets.empty()) {
         return TiledMapProblem{.error = TiledMapError::NoTileset};
     }
-    const auto tilesetIndex = OnlyOrNamed(contents.tilesets, "tiles");
-    if (!tilesetIndex) {
+    if (contents.tilesets.size() > 1 &&
+        std::none_of(contents.tilesets.begin(), contents.tilesets.end(),
+                     [](const TilesetReference& tileset) { return tileset.name == "tiles"; })) {
         return TiledMapProblem{.error = TiledMapError::UnclearTileset};
     }
     std::vector<std::uint32_t> gids;
     if (auto problem = DecodeLayerData(contents.layers[*layerIndex], LevelMap::kCellCount, gids)) {
         return TiledMapProblem{.error = TiledMapError::BadLayerData, .detail = *problem};
     }
-    const std::uint32_t firstGid = contents.tilesets[*tilesetIndex].firstGid;
-    LevelMap map;
-    for (int at = 0; at < LevelMap::kCellCount; ++at) {
-        const std::uint32_t gid = gids[std::size_t(at)];
-        TiledMapProblem cell{.x = at % LevelMap::kColumns, .y = at / LevelMap::kColumns};
-        if (gid == 0) {
-            cell.error = TiledMapError::EmptyCell;
-            return cell;
+    // Tiled paints into the selected layer, so strokes meant for the level may sit in another.
+    for (std::size_t at = 0; at < contents.layers.size(); ++at) {
+        std::vector<std::uint32_t> other;
+        const TiledLayer& layer = contents.layers[at];
+        if (at == *layerIndex) {
+            continue;
         }
-        if (gid & kFlipBits) {
-            cell.error = TiledMapError::FlippedTile;
-            return cell;
+        if (auto problem = DecodeLayerData(layer, LevelMap::kCellCount, other)) {
+            return TiledMapProblem{
+                .error = TiledMapError::BadLayerData, .detail = *problem, .layer = layer.name};
         }
-        // The tileset that owns a gid is the one with the greatest firstgid not above it.
-        const TilesetReference* owner = nullptr;
-        for (const TilesetReference& tileset : contents.tilesets) {
-            if (tileset.firstGid <= gid && (!owner || tileset.firstGid > owner->firstGid)) {
-                owner = &tileset;
-            }
+        if (std::any_of(other.begin(), other.end(), [](std::uint32_t gid) { return gid != 0; })) {
+            return TiledMapProblem{.error = TiledMapError::ExtraLayerHoldsTiles,
+                                   .layer = layer.name};
         }
-        if (owner != &contents.tilesets[*tilesetIndex]) {
-            cell.error = TiledMapError::OtherTileset;
-            cell.value = gid;
-            return cell;
-        }
-        if (gid - firstGid >= LevelMap::kTileCount) {
-            cell.error = TiledMapError::TileAbove63;
-            cell.value = gid - firstGid;
-            return cell;
-        }
-        map.setCell(LevelMap::cellAt(cell.x, cell.y), std::uint8_t(gid - firstGid));
     }
-    return map;
+    TiledLevel level{.map = {}, .level = contents.level};
+    std::vector<BadCell> bad;
+    for (int at = 0; at < LevelMap::kCellCount; ++at) {
+        const int x = at % LevelMap::kColumns;
+        const int y = at / LevelMap::kColumns;
+        std::uint8_t tile = 0;
+        if (auto cell = CheckCell(gids[std::size_t(at)], x, y, contents.tilesets, tile)) {
+            bad.push_back(*cell);
+        }
+        level.map.setCell(LevelMap::cellAt(x, y), tile);
+    }
+    if (!bad.empty()) {
+        return TiledMapProblem{.error = TiledMapError::BadCells, .cells = std::move(bad)};
+    }
+    return level;
 }
 
 }  // namespace

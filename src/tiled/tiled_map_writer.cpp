@@ -4,6 +4,8 @@
 #include <pugixml.hpp>
 #include <sstream>
 
+#include "tiled/tiled_map_contents.h"
+
 namespace morvane {
 
 namespace {
@@ -38,7 +40,7 @@ TileSize TilesetTileSize(std::span<const TilesetImage> images) {
     return size;
 }
 
-std::string FormatTmxMap(const LevelMap& map, TileSize tileSize) {
+std::string FormatTmxMap(const LevelMap& map, TileSize tileSize, std::optional<int> level) {
     pugi::xml_document document = NewDocument();
     pugi::xml_node root = document.append_child("map");
     root.append_attribute("version") = kFormatVersion;
@@ -52,6 +54,12 @@ std::string FormatTmxMap(const LevelMap& map, TileSize tileSize) {
     root.append_attribute("backgroundcolor") = kBackgroundColour;
     root.append_attribute("nextlayerid") = 2;
     root.append_attribute("nextobjectid") = 1;
+    if (level) {
+        pugi::xml_node property = root.append_child("properties").append_child("property");
+        property.append_attribute("name") = std::string(kLevelProperty).c_str();
+        property.append_attribute("type") = "int";
+        property.append_attribute("value") = *level;
+    }
     pugi::xml_node tileset = root.append_child("tileset");
     tileset.append_attribute("firstgid") = 1;
     tileset.append_attribute("source") = std::string(kTilesetFileName).c_str();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,10 +28,11 @@ struct TileSize {
 TileSize TilesetTileSize(std::span<const TilesetImage> images);
 
 // A level as a TMX map: orthogonal, 32 x 7 tiles of tileSize, finite, the background colour of
-// the editor's grid, the tileset kTilesetFileName at firstgid 1 and one tile layer "level" in
+// the editor's grid, the level's number (a level of a bank, not a single map) as the int map
+// property "level", the tileset kTilesetFileName at firstgid 1 and one tile layer "level" in
 // CSV, laid out as the editor shows the level (cell 0 at the top right). Tile number n is gid
-// n + 1. ReadTiledMap reads it back to the same map.
-std::string FormatTmxMap(const LevelMap& map, TileSize tileSize);
+// n + 1. ReadTiledMap reads it back to the same map and number.
+std::string FormatTmxMap(const LevelMap& map, TileSize tileSize, std::optional<int> level);
 
 // The tileset of the 64 tile numbers as a TSX image collection: tile id n is tile number n,
 // its picture images[n]. images holds 64 entries.

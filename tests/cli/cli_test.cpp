@@ -831,7 +831,7 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwoHelpAndVersionWithZero) {
         {{"copy", "bank.bin", "3", "0"}, "copy: TO must be a level number 1..99, not '0'"},
         {{"swap", "bank.bin", "-2", "3"}, "swap: A must be a level number 1..99, not '-2'"},
         {{"replace", "bank.bin", "64", "5"}, "replace: OLD must be a tile number 0..63, not '64'"},
-        {{"set", "bank.bin", "1"}, "set: the arguments are FILE LEVEL MAPFILE"},
+        {{"set", "bank.bin"}, "set: the arguments are FILE [LEVEL] MAPFILE"},
         {{"swap", "bank.bin", "1", "2", "3"}, "swap: the arguments are FILE A B"},
         {{"patch", "make", "bank.bin", "bank.bin"}, "patch: make takes ORIGINAL EDITED -o OUT"},
         {{"restore", "bank.bin", "x1"}, "restore: ID must be a restore point's number, not 'x1'"},

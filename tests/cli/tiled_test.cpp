@@ -214,7 +214,7 @@ TEST_F(TiledTool, MapsTiledRewritesInEveryEncodingReadBackToTheSameBank) {
             EXPECT_EQ(written.find("tiles.tsx") == std::string::npos, output == "embedded.tmj")
                 << label;
             write("round.bin", text("bank.bin"));
-            const auto set = run({"set", "round.bin", "9", output, "--no-history"});
+            const auto set = run({"set", "round.bin", "9", output, "--any-level", "--no-history"});
             EXPECT_EQ(set.exitCode, 0) << label << ": " << set.err;
             EXPECT_TRUE(text("round.bin") == expected) << label;
         }
@@ -257,8 +257,8 @@ TEST_F(TiledTool, PackWritesWhatSequentialSetsWriteAndRefusesAStaleBank) {
     write("work/Level30.txt", FormatMapText(grown));
     write("work/Level3.txt", FormatMapText(LevelMap()));
     fs::remove(m_folder / "work/Level60.txt");
-    ASSERT_EQ(
-        run({"export", "cart.bin", "5", "--format", "tmx", "-o", "work/Level60.tmx"}).exitCode, 0);
+    ASSERT_EQ(run({"export", "cart.bin", "5", "--format", "tmx", "-o", "level5.tmx"}).exitCode, 0);
+    write("work/Level60.tmx", Replaced(text("level5.tmx"), "value=\"5\"", "value=\"60\""));
     fs::remove(m_folder / "work/Level80.txt");
 
     write("sets.bin", original);
@@ -280,6 +280,10 @@ TEST_F(TiledTool, PackWritesWhatSequentialSetsWriteAndRefusesAStaleBank) {
               "morvane-levels: work/Level7.txt: Found 3 numbers, not 224.\n");
     write("work/Level7.txt", FormatMapText(LevelMap()));
     write("work/Level07.json", text("work/Level60.tmx"));
+    EXPECT_EQ(run({"pack", "work", "cart.bin"}).err,
+              "morvane-levels: work/Level07.json: The map is level 60, but its file's name gives "
+              "level 7.\n");
+    write("work/Level07.json", text("work/Level7.txt"));
     EXPECT_EQ(run({"pack", "work", "cart.bin"}).err,
               "morvane-levels: work/Level7.txt: Level 7 is also given by work/Level07.json.\n");
     fs::remove(m_folder / "work/Level07.json");

@@ -74,24 +74,80 @@ std::string Json(const std::string& fields, const std::string& data) {
 }
 const std::string kJsonTiles = R"("tilesets":[{"firstgid":1,"source":"tiles.json"}],)";
 
-TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCell) {
+std::string Zeros() {
+    std::string csv = "0";
+    for (int at = 1; at < 224; ++at) {
+        csv += ",0";
+    }
+    return csv;
+}
+// Groups nested depth deep around inside, in TMX or JSON.
+std::string TmxGroups(int depth, const std::string& inside) {
+    std::string text;
+    for (int at = 0; at < depth; ++at) {
+        text += "<group>";
+    }
+    text += inside;
+    for (int at = 0; at < depth; ++at) {
+        text += "</group>";
+    }
+    return text;
+}
+std::string JsonGroups(int depth, const std::string& data) {
+    std::string text = R"({"type":"map","width":32,"height":7,)" + kJsonTiles + R"("layers":[)";
+    for (int at = 0; at < depth; ++at) {
+        text += R"({"type":"group","layers":[)";
+    }
+    text += R"({"type":"tilelayer","name":"level","data":[)" + data + "]}";
+    for (int at = 0; at <= depth; ++at) {
+        text += "]}";  // a group's layers and the group, at last the map's
+    }
+    return text;
+}
+
+TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
     const std::string bom = "\xEF\xBB\xBF \r\n\t";
     const std::string two =
         "<tileset firstgid=\"1\" name=\"walls\"/><tileset firstgid=\"65\" "
         "source=\"tiles.tsx\"/><tileset firstgid=\"200\" name=\"x\"/>";
+    const std::string level7 =
+        "<properties><property name=\"level\" type=\"int\" value=\"7\"/>"
+        "</properties>";
+    const std::string moreAdvice =
+        "paint a tile in each empty cell, and undo each flip (press X, "
+        "Y or Z again)";
     const struct {
         std::string bytes, problem;  // problem empty: the level of Cells()
+        std::optional<int> level = std::nullopt;
     } rows[] = {
         {bom + Tmx(kTiles + Layer(Cells(1))), ""},
-        {Tmx(two + Layer(Cells(65), "walls") + "<group>" + Layer(Cells(65)) + "</group>"), ""},
+        {Tmx(two + Layer(Cells(65), "walls") + "<group>" + Layer(Cells(65)) + "</group>"),
+         "the tile layer \"walls\" holds tiles too, and only the layer \"level\" is the level; "
+         "move them into it (select tile layer \"walls\" and use Layer > Merge Layer Down) or "
+         "delete the layer"},
+        {Tmx(level7 + two + Layer(Zeros(), "walls") + "<group>" + Layer(Cells(65)) + "</group>"),
+         "", 7},
+        {Tmx(kTiles + Layer("1", "walls") + Layer(Cells(1))),
+         "the tile layer \"walls\"'s data cannot be read: it holds 1 tiles, not 224"},
+        // Any tileset named "tiles" is the level's: Tiled adds one when another folder's is used.
+        {Tmx(kTiles + "<tileset firstgid=\"65\" source=\"proj/tiles.tsx\"/>" +
+             Layer(Cells(1, {{5, 72}, {6, 72}}))),
+         ""},
         {bom +
              Json(
-                 R"("tilesets":[{"firstgid":1,"name":"a"},{"firstgid":65,"source":"../tiles.json"}],)",
+                 R"("tilesets":[{"firstgid":1,"name":"a"},{"firstgid":65,"source":"../tiles.json"}],"properties":[{"name":"level","type":"int","value":99}],)",
                  "[" + Cells(65) + "]"),
-         ""},
+         "", 99},
         {Json(R"("tilesets":[{"firstgid":3,"name":"other"},{"firstgid":1,"name":"tiles"}],)",
               "[" + Cells(1) + "]"),
-         "the tile at x 0, y 0 (gid 8) is not one of the level's tileset"},
+         "223 cells hold no tile the level can use: x 0, y 0 holds gid 8, not a tile of the "
+         "level's tileset; x 1, y 0 holds gid 64, not a tile of the level's tileset; x 2, y 0 "
+         "holds gid 8, not a tile of the level's tileset; x 3, y 0 holds gid 8, not a tile of "
+         "the level's tileset; x 4, y 0 holds gid 8, not a tile of the level's tileset; x 5, y 0 "
+         "holds gid 8, not a tile of the level's tileset; x 6, y 0 holds gid 8, not a tile of "
+         "the level's tileset; x 7, y 0 holds gid 8, not a tile of the level's tileset; x 8, y 0 "
+         "holds gid 8, not a tile of the level's tileset; x 9, y 0 holds gid 8, not a tile of "
+         "the level's tileset; and 213 more; paint those cells from the tileset \"tiles\""},
         {"1 2 3", "this is not a Tiled map (it starts with neither '<' nor '{')"},
         {"<map", "this is not a Tiled map (XML: Error parsing start element tag at byte 3)"},
         {"{\"type\":", "this is not a Tiled map (the JSON is not valid)"},
@@ -103,24 +159,65 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCell) {
          "the map is infinite; a level is a fixed map of 32 x 7 tiles"},
         {Tmx(kTiles + Layer(Cells(1)), "width=\"31\" height=\"7\""),
          "the map is 31 x 7 tiles, not 32 x 7"},
+        {Tmx(kTiles, "width=\"32.9\" height=\"7\""),
+         "the map's width is \"32.9\", not a whole number of tiles"},
+        {Tmx(kTiles, "width=\"32\" height=\"7abc\""),
+         "the map's height is \"7abc\", not a whole number of tiles"},
+        {Tmx(kTiles, "width=\"32\""), "the map's height is \"\", not a whole number of tiles"},
+        {R"({"type":"map","width":4294967328,"height":7})",
+         "the map is 4294967328 x 7 tiles, not 32 x 7"},
+        {R"({"type":"map","width":32,"height":-7})",
+         "the map's height is \"-7\", not a whole number of tiles"},
+        {R"({"type":"map","width":32.0,"height":7})",
+         "the map's width is \"32.0\", not a whole number of tiles"},
+        {R"({"type":"map","width":"32","height":7})",
+         "the map's width is \"\"32\"\", not a whole number of tiles"},
+        {Tmx("<tileset source=\"tiles.tsx\"/>" + Layer(Cells(1))),
+         "the firstgid of the tileset \"tiles\" is \"\", not a whole number from 1"},
+        {Tmx("<tileset firstgid=\"0\" name=\"a\"/>"),
+         "the firstgid of the tileset \"a\" is \"0\", not a whole number from 1"},
+        {Tmx("<tileset firstgid=\"4294967296\" name=\"a\"/>"),
+         "the firstgid of the tileset \"a\" is \"4294967296\", not a whole number from 1"},
+        {Json(R"("tilesets":[{"source":"tiles.json"}],)", "[1]"),
+         "the firstgid of the tileset \"tiles\" is \"null\", not a whole number from 1"},
+        {Tmx("<properties><property name=\"level\" value=\"100\"/></properties>"),
+         "the map property \"level\" is \"100\", not a level number from 1 to 99"},
+        {Json(R"("properties":[{"name":"level","value":"7"}],)", "[1]"),
+         "the map property \"level\" is \"\"7\"\", not a level number from 1 to 99"},
         {Tmx(kTiles), "the map has no tile layer"},
         {Tmx(kTiles + Layer("1", "a") + "<group>" + Layer("1", "b") + "</group>"),
          "the map has 2 tile layers and not exactly one of them is named \"level\""},
         {Tmx(Layer(Cells(1))), "the map has no tileset"},
-        {Tmx(kTiles + kTiles + Layer(Cells(1))),
-         "the map has several tilesets and not exactly one of them is named \"tiles\""},
+        {Tmx("<tileset firstgid=\"1\" name=\"a\"/><tileset firstgid=\"65\" name=\"b\"/>" +
+             Layer(Cells(1))),
+         "the map has several tilesets and none of them is named \"tiles\""},
         {Tmx(kTiles + Layer(Cells(1).substr(2))),
          "the tile layer's data cannot be read: it holds 223 tiles, not 224"},
         {Json(kJsonTiles, "[1,1.5]"),
          "the tile layer's data cannot be read: item 2 of its data is not a tile"},
+        {Tmx(kTiles + "<layer name=\"level\"><data><tile gid=\"1\"/><tile/><tile "
+                      "gid=\"abc\"/></data></layer>"),
+         "the tile layer's data cannot be read: item 3 of its data is not a tile"},
         {Json(kJsonTiles, ""), "the tile layer's data cannot be read: it has no data"},
-        {Tmx(kTiles + Layer(Cells(1, {{67, 0}}))), "the cell at x 3, y 2 is empty"},
+        {Tmx(kTiles + Layer(Cells(1, {{67, 0}}))),
+         "the cell at x 3, y 2 is empty; paint a tile there"},
         {Tmx(kTiles + Layer(Cells(1, {{223, 0x10000001}}))),
-         "the tile at x 31, y 6 is flipped or rotated"},
+         "the cell at x 31, y 6 is flipped or rotated; undo the flip (press X, Y or Z again)"},
         {Tmx(kTiles + Layer(Cells(1, {{32, 65}}))),
-         "the tile at x 0, y 1 is tile 64 of the tileset; tile numbers go up to 63"},
+         "the cell at x 0, y 1 holds tile 64 of the tileset; tile numbers go up to 63; paint it "
+         "with a tile from 0 to 63"},
         {Tmx(two + Layer(Cells(65, {{33, 64}}))),
-         "the tile at x 1, y 1 (gid 64) is not one of the level's tileset"},
+         "the cell at x 1, y 1 holds gid 64, not a tile of the level's tileset; paint it from "
+         "the tileset \"tiles\""},
+        {Tmx(kTiles + Layer(Cells(1, {{0, 0}, {40, 0x80000002}, {41, 0}, {223, 0}}))),
+         "4 cells hold no tile the level can use: x 0, y 0 is empty; x 8, y 1 is flipped or "
+         "rotated; x 9, y 1 is empty; x 31, y 6 is empty; " +
+             moreAdvice},
+        {Tmx(kTiles + TmxGroups(64, Layer(Cells(1)))), ""},
+        {Tmx(kTiles + TmxGroups(65, Layer(Cells(1)))),
+         "the map's group layers are nested more than 64 deep"},
+        {JsonGroups(64, Cells(1)), ""},
+        {JsonGroups(65, Cells(1)), "the map's group layers are nested more than 64 deep"},
     };
     LevelMap level;
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
@@ -133,18 +230,21 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCell) {
                               row.bytes.size());
         const TiledMapResult read = ReadTiledMap(bytes);
         EXPECT_EQ(read.ok() ? "" : DescribeTiledMapProblem(read.failure()), row.problem);
-        EXPECT_TRUE(!read.ok() || read.value() == level);
+        EXPECT_TRUE(!read.ok() || (read.value().map == level && read.value().level == row.level));
         EXPECT_EQ(LooksLikeTiledMap(bytes), row.bytes[0] != '1');
     }
 
-    // Written maps read back as the level; like Tiled, no comma follows the last gid.
-    const std::string written = FormatTmxMap(level, {16, 16});
-    for (const char* line : {"\">\n8,64,8,8,", ",8,\n8,8,", ",8,1\n</data>"}) {
-        EXPECT_NE(written.find(line), std::string::npos) << line << "\n" << written;
+    // Written maps read back as the level and its number; like Tiled, no comma follows the
+    // last gid.
+    for (const std::optional<int> number : {std::optional(12), std::optional<int>()}) {
+        const std::string written = FormatTmxMap(level, {16, 16}, number);
+        for (const char* line : {"\">\n8,64,8,8,", ",8,\n8,8,", ",8,1\n</data>"}) {
+            EXPECT_NE(written.find(line), std::string::npos) << line << "\n" << written;
+        }
+        const auto read =
+            ReadTiledMap({reinterpret_cast<const std::uint8_t*>(written.data()), written.size()});
+        EXPECT_TRUE(read.ok() && read.value().map == level && read.value().level == number);
     }
-    const auto read =
-        ReadTiledMap({reinterpret_cast<const std::uint8_t*>(written.data()), written.size()});
-    EXPECT_TRUE(read.ok() && read.value() == level);
 }
 
 }  // namespace
