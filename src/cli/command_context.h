@@ -22,6 +22,8 @@ struct CommandContext {
     std::ostream& err;
     // The command being run, as typed ("set"), or empty before one is known.
     std::string command = {};
+    // How to run this program again from another program, as unpack's Tiled project does.
+    std::string program = "morvane-levels";
 
     // Each message goes out as PrintableText: text it quotes from files or arguments cannot
     // reach the terminal as control bytes.

@@ -7,8 +7,9 @@
 
 namespace morvane {
 
-CommandLine::CommandLine(FileSystem& files, std::istream& in, std::ostream& out, std::ostream& err)
-    : m_context{files, in, out, err} {}
+CommandLine::CommandLine(FileSystem& files, std::istream& in, std::ostream& out, std::ostream& err,
+                         std::string program)
+    : m_context{files, in, out, err, {}, std::move(program)} {}
 
 int CommandLine::run(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {

@@ -15,7 +15,9 @@ namespace morvane {
 // all of them. Exit codes: 0 success, 1 a refused or failed operation, 2 a usage error.
 class CommandLine {
 public:
-    CommandLine(FileSystem& files, std::istream& in, std::ostream& out, std::ostream& err);
+    // program is how another program may run this one again: its path, or its name on PATH.
+    CommandLine(FileSystem& files, std::istream& in, std::ostream& out, std::ostream& err,
+                std::string program = "morvane-levels");
 
     // Runs the command named by the first argument (see command_table.h) with the rest; --help
     // and --version in its place print the top-level help or the version instead.

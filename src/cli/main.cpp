@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,6 +8,12 @@
 
 int main(int argc, char** argv) {
     morvane::DiskFileSystem files;
-    morvane::CommandLine commandLine(files, std::cin, std::cout, std::cerr);
+    // Run by a path, the program is found again by its absolute path; by name, through PATH.
+    std::string program = argc > 0 ? argv[0] : "morvane-levels";
+    std::error_code error;
+    if (program.find('/') != std::string::npos) {
+        program = std::filesystem::absolute(program, error).lexically_normal().string();
+    }
+    morvane::CommandLine commandLine(files, std::cin, std::cout, std::cerr, program);
     return commandLine.run(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -123,21 +123,17 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     if (auto problem = ManifestOf(source, now)) {
         return context.fail(path, *problem);
     }
+    // The records of the folder's files stay as unpack left them.
+    ProjectManifest recorded;
+    const auto unreadable = ReadManifestFile(context.files, manifestPath, recorded);
+    now.files = recorded.files;
     if (!options.flags.contains("--force")) {
-        std::vector<std::uint8_t> bytes;
-        const auto unreadable = ReadInputFile(context.files, manifestPath, kMaxLevelFileSize,
-                                              "the file is too large to be a manifest", bytes);
-        const auto manifest = unreadable
-                                  ? std::nullopt
-                                  : ParseManifest(std::string_view(
-                                        reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        if (!manifest) {
-            return context.fail(manifestPath,
-                                (unreadable ? *unreadable : "this is not a folder's manifest") +
-                                    "; without it FILE's bank cannot be checked (--force packs "
-                                    "anyway)");
+        if (unreadable) {
+            return context.fail(manifestPath, *unreadable +
+                                                  "; without it FILE's bank cannot be checked "
+                                                  "(--force packs anyway)");
         }
-        if (manifest->bankCrc != now.bankCrc) {
+        if (recorded.bankCrc != now.bankCrc) {
             return context.fail(path, "its bank is not the one " + folder +
                                           " was unpacked from; its levels changed since, and "
                                           "packing would undo those changes (--force packs "
@@ -174,6 +170,7 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     if (auto problem = ManifestOf(source, now)) {
         return context.fail(manifestPath, *problem + written + mend);
     }
+    now.files = recorded.files;
     const std::string manifestText = FormatManifest(now);
     std::vector<FileContents> contents;
     AddFileIfChanged(context.files, manifestPath, BytesOf(manifestText), contents);

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "cli/file_contents.h"
 #include "leveldata/header_fields.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/restore_point.h"
@@ -14,6 +15,8 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kFirstLine = "Morvane level folder";
+// A file's CRC-32 is on the line "file NAME: crc".
+constexpr std::string_view kFilePrefix = "file ";
 constexpr std::string_view kLevelExtensions[] = {".txt", ".tmx", ".tmj", ".json"};
 
 template <typename T>
@@ -25,9 +28,17 @@ bool ParseWhole(std::string_view text, T& value, int base) {
 }  // namespace
 
 std::string FormatManifest(const ProjectManifest& manifest) {
-    return WriteHeaderFields(kFirstLine, {{"kind", manifest.kind},
-                                          {"size", std::to_string(manifest.size)},
-                                          {"bank-crc32", HexWord(manifest.bankCrc)}});
+    std::vector<std::string> names;
+    std::vector<std::pair<std::string_view, std::string>> fields = {
+        {"kind", manifest.kind},
+        {"size", std::to_string(manifest.size)},
+        {"bank-crc32", HexWord(manifest.bankCrc)}};
+    names.reserve(manifest.files.size());
+    for (const auto& [name, crc] : manifest.files) {
+        names.push_back(std::string(kFilePrefix) + name);
+        fields.emplace_back(names.back(), HexWord(crc));
+    }
+    return WriteHeaderFields(kFirstLine, fields);
 }
 
 std::optional<ProjectManifest> ParseManifest(std::string_view text) {
@@ -39,7 +50,31 @@ std::optional<ProjectManifest> ParseManifest(std::string_view text) {
         return std::nullopt;
     }
     manifest.kind = std::string(*fields->text("kind"));
+    for (const auto& [name, value] : fields->fields()) {
+        std::uint32_t crc = 0;
+        if (name.starts_with(kFilePrefix) && value.size() == 8 && ParseWhole(value, crc, 16)) {
+            manifest.files.emplace(name.substr(kFilePrefix.size()), crc);
+        }
+    }
     return manifest;
+}
+
+std::optional<std::string> ReadManifestFile(FileSystem& files, const std::string& path,
+                                            ProjectManifest& manifest) {
+    // A manifest of 99 files' records is under 4 KiB.
+    constexpr std::int64_t kMaxManifestSize = 1 << 20;
+    std::vector<std::uint8_t> bytes;
+    if (auto problem = ReadInputFile(files, path, kMaxManifestSize,
+                                     "the file is too large to be a manifest", bytes)) {
+        return problem;
+    }
+    const auto parsed =
+        ParseManifest(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (!parsed) {
+        return "this is not a folder's manifest";
+    }
+    manifest = *parsed;
+    return std::nullopt;
 }
 
 std::optional<int> LevelOfFileName(std::string_view name) {

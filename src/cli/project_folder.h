@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,19 +16,26 @@ namespace morvane {
 inline constexpr std::string_view kManifestName = "manifest.txt";
 
 // What the manifest records: the source's kind, its size in bytes and the CRC-32 of its bank
-// as unpacked (or as last packed).
+// as unpacked (or as last packed), and the CRC-32 of each file of the folder as unpack wrote it
+// (or found it holding its level), by name, so that unpack can tell a file edited since.
 struct ProjectManifest {
     std::string kind;
     std::int64_t size = 0;
     std::uint32_t bankCrc = 0;
+    std::map<std::string, std::uint32_t> files = {};
 };
 
 // The manifest's text: a first line naming the file, then "kind: ", "size: " and
-// "bank-crc32: " lines (the CRC-32 as 8 lower-case hex digits).
+// "bank-crc32: " lines and a "file NAME: " line per file (CRC-32s as 8 lower-case hex digits).
 std::string FormatManifest(const ProjectManifest& manifest);
 
 // The manifest read from its text, or nothing when a line is missing or malformed.
 std::optional<ProjectManifest> ParseManifest(std::string_view text);
+
+// Reads the manifest at path into manifest. Returns the problem in words: the file's, or that
+// it is not a folder's manifest.
+std::optional<std::string> ReadManifestFile(FileSystem& files, const std::string& path,
+                                            ProjectManifest& manifest);
 
 // The level number (1..99) a file of a project folder gives by its name, "Level<N>." and an
 // extension of a level file, or nothing for any other name.

@@ -23,6 +23,11 @@ public:
 
     std::size_t size() const { return m_fields.size(); }
 
+    // Every field, by name.
+    const std::map<std::string_view, std::string_view, std::less<>>& fields() const {
+        return m_fields;
+    }
+
     // The value of name, or nothing.
     std::optional<std::string_view> text(std::string_view name) const;
 

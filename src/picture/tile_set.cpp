@@ -1,7 +1,5 @@
 #include "picture/tile_set.h"
 
-#include <algorithm>
-#include <cctype>
 #include <utility>
 #include <vector>
 
@@ -14,34 +12,6 @@ namespace morvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-// The entry of folder named name apart from letter case, preferring the exact name, then the
-// first in byte order; a folder when directories is set, else a file. Empty when none.
-std::string FindIgnoringCase(const fs::path& folder, const std::string& name, bool directories) {
-    std::error_code error;
-    if (fs::exists(folder / name, error)) {
-        return (folder / name).string();
-    }
-    std::string found;
-    for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
-         it.increment(error)) {
-        const std::string entry = it->path().filename().string();
-        std::error_code typeError;
-        const bool wanted =
-            directories ? it->is_directory(typeError) : it->is_regular_file(typeError);
-        if (wanted && EqualIgnoringCase(entry, name) && (found.empty() || entry < found)) {
-            found = entry;
-        }
-    }
-    return found.empty() ? std::string() : (folder / found).string();
-}
 
 // The grid's cell of picture. Cell pixel x takes picture column ((2x + 1) w - 1) / 64: the
 // source pixel under the cell pixel's centre, a centre that falls on a pixel edge taking the
@@ -73,13 +43,13 @@ TileSet TileSet::FromTileFolder(std::string tileFolder) {
     return tiles;
 }
 
-std::string TileSet::picturePath(int tile) const {
+std::string TileSet::picturePath(int tile) {
     const std::string folder =
-        m_tileFolder.empty() ? FindIgnoringCase(m_directory, "gif", true) : m_tileFolder;
+        m_tileFolder.empty() ? m_listing.find(m_directory, "gif", true) : m_tileFolder;
     if (folder.empty()) {
         return {};
     }
-    const std::string path = FindIgnoringCase(folder, std::to_string(tile) + ".gif", false);
+    const std::string path = m_listing.find(folder, std::to_string(tile) + ".gif", false);
     std::error_code error;
     return !path.empty() && fs::is_regular_file(path, error) ? path : std::string();
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "picture/folder_listing.h"
 #include "picture/picture.h"
 
 namespace morvane {
@@ -40,7 +41,7 @@ public:
     static TileSet FromTileFolder(std::string tileFolder);
 
     // The file that holds tile's picture, or an empty string when there is none.
-    std::string picturePath(int tile) const;
+    std::string picturePath(int tile);
 
     // The picture of tile 0..63 at its own size. The reference stays valid until the next
     // call for the same tile.
@@ -71,6 +72,7 @@ private:
     const Entry& entryFor(int tile);
 
     std::string m_directory;
+    FolderListing m_listing;
     // Set when the pictures lie in this folder rather than in "gif" of m_directory.
     std::string m_tileFolder;
     std::unordered_map<std::string, Entry> m_cache;
