@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 #include <zstd.h>
+#include <zstd_errors.h>
 
 #include <charconv>
 
@@ -140,6 +141,10 @@ std::optional<std::string> DecompressZstd(std::span<const std::uint8_t> input, s
     output.assign(expected + 1, 0);
     const std::size_t produced =
         ZSTD_decompress(output.data(), output.size(), input.data(), input.size());
+    // Data that does not fit one byte past the expected size holds more tiles.
+    if (ZSTD_isError(produced) && ZSTD_getErrorCode(produced) == ZSTD_error_dstSize_tooSmall) {
+        return SizeProblem(output.size() + 1, expected / 4);
+    }
     if (ZSTD_isError(produced)) {
         return std::string("the zstd data cannot be read (") + ZSTD_getErrorName(produced) + ")";
     }

@@ -13,6 +13,7 @@
 #include "demo_levels.h"
 #include "gif_writer.h"
 #include "leveldata/map_text.h"
+#include "nlohmann/json.hpp"
 #include "tool_folder.h"
 
 namespace morvane {
@@ -221,21 +222,70 @@ TEST_F(TiledTool, MapsTiledRewritesInEveryEncodingReadBackToTheSameBank) {
     }
 }
 
-// Each refusal's words are tested on bytes in tests/tiled; here the tool's part: the file named,
-// exit status 1 and the bank untouched, and a map Tiled may write read.
+// Each refusal's words are tested on bytes in tests/tiled; here the tool's part: the file named
+// and made printable, exit status 1 and the bank untouched, hostile input refused within bounds
+// of memory and time, and the level the map names.
 TEST_F(TiledTool, MapsThatAreNotALevelAreRefusedNamingTheFile) {
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr rlim_t kAddressSpace = 0;  // AddressSanitizer reserves terabytes of address space
+#else
+    constexpr rlim_t kAddressSpace = rlim_t(256) << 20;
+#endif
     ASSERT_EQ(run({"export", "bank.bin", "1", "--format", "tmx"}).exitCode, 0);
     const std::string tmx = text("Level1.tmx");
     const std::string before = text("bank.bin");
     write("empty.tmx", Replaced(tmx, "\n2,2,2,", "\n2,2,0,"));
-    const auto set = run({"set", "bank.bin", "2", "empty.tmx", "--no-history"});
-    EXPECT_EQ(set.exitCode, 1);
-    EXPECT_EQ(set.err.rfind("morvane-levels: empty.tmx: The cell at x 2, y 0 is empty", 0), 0u)
-        << set.err;
-    EXPECT_TRUE(text("bank.bin") == before);
-    // Another name for the only layer is fine.
-    write("named.tmx", Replaced(tmx, "name=\"level\"", "name=\"walls\""));
-    EXPECT_EQ(run({"set", "bank.bin", "2", "named.tmx", "--no-history"}).exitCode, 0);
+    write("other.tmx", Replaced(tmx, "value=\"1\"", "value=\"8\""));
+    write("escape.tmx", Replaced(tmx, "\"csv\"", "\"\x1b]0;x\""));
+    std::string deep = "<map width=\"32\" height=\"7\">";
+    std::string deepJson = R"({"type":"map","width":32,"height":7,"layers":[)";
+    for (int at = 0; at < 20000; ++at) {
+        deep += "<group>";
+        deepJson += R"({"type":"group","layers":[)";
+    }
+    for (int at = 0; at < 20000; ++at) {
+        deep += "</group>";
+        deepJson += "]}";
+    }
+    write("deep.tmx", deep + "</map>");
+    write("deep.json", deepJson + "]}");
+    const std::string deepProblem = ": The map's group layers are nested more than 64 deep.";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string error;
+        std::string inputPath = {};
+    } rows[] = {
+        {{"set", "bank.bin", "2", "empty.tmx"},
+         "empty.tmx: The cell at x 2, y 0 is empty; paint a tile there."},
+        {{"set", "bank.bin", "2", "other.tmx"},
+         "other.tmx: The map is level 8, not level 2 (--any-level sets it as level 2 anyway)."},
+        {{"set", "bank.bin", "level1.txt"},
+         "level1.txt: The map does not say which level it is; give LEVEL before it."},
+        {{"set", "bank.bin", "1", "escape.tmx"},
+         "escape.tmx: The tile layer's data cannot be read: the encoding \"\\x1b]0;x\" is not "
+         "csv or base64."},
+        {{"set", "bank.bin", "1", "deep.tmx"}, "deep.tmx" + deepProblem},
+        {{"set", "bank.bin", "1", "deep.json"}, "deep.json" + deepProblem},
+        {{"set", "bank.bin", "1", "-"},
+         "standard input: The input is too large to be a map.",
+         "/dev/zero"},
+    };
+    write("level1.txt", run({"dump", "bank.bin", "1"}).out);
+    for (const auto& row : rows) {
+        const auto result = test::RunTool(MORVANE_LEVELS_TOOL, row.arguments, m_folder.string(), {},
+                                          nullptr, {}, {kAddressSpace, 20, row.inputPath});
+        EXPECT_EQ(result.exitCode, 1) << row.error;
+        EXPECT_EQ(result.err, "morvane-levels: " + row.error + "\n");
+        EXPECT_TRUE(text("bank.bin") == before);
+    }
+    // Another name for the only layer is fine; so is another level, when asked for; and
+    // without a level number the map's own is set.
+    write("named.tmx",
+          Replaced(tmx, "layer id=\"1\" name=\"level\"", "layer id=\"1\" name=\"walls\""));
+    EXPECT_EQ(run({"set", "bank.bin", "named.tmx", "--no-history"}).out,
+              "Level 1 already holds that map; nothing was written.\n");
+    EXPECT_EQ(run({"set", "bank.bin", "2", "other.tmx", "--any-level"}).exitCode, 0);
+    EXPECT_EQ(run({"dump", "bank.bin", "2"}).out, text("level1.txt"));
 }
 
 TEST_F(TiledTool, PackWritesWhatSequentialSetsWriteAndRefusesAStaleBank) {
@@ -297,6 +347,75 @@ TEST_F(TiledTool, PackWritesWhatSequentialSetsWriteAndRefusesAStaleBank) {
     EXPECT_TRUE(text("cart.bin") == edited);
     EXPECT_EQ(run({"pack", "work", "cart.bin", "--force"}).out, "Levels changed: 2,7\n");
     EXPECT_TRUE(text("cart.bin") != packed);
+}
+
+// A designer's session with Debian's Tiled: maps Tiled saved, with a second layer, with the
+// tileset of another folder's map, and the project's command; unpack never overwrites edits.
+TEST_F(TiledTool, UnpackKeepsEditsAndTheProjectWritesTheCurrentMap) {
+    const auto unpack = [&](std::vector<std::string> more = {}) {
+        std::vector<std::string> arguments = {"unpack", "bank.bin", "work", "--format", "tmx"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return run(arguments);
+    };
+    ASSERT_EQ(unpack().out, "work: 99 levels, 102 files written\n");
+    // The project's command: the tool by its path, set, the bank by its absolute path, the map.
+    const auto project = nlohmann::json::parse(text("work/morvane.tiled-project"));
+    EXPECT_EQ(project["folders"], nlohmann::json::array({"."}));
+    const auto& command = project["commands"].at(0);
+    EXPECT_EQ(command["name"], "Write level to bank");
+    EXPECT_EQ(command["command"], MORVANE_LEVELS_TOOL);
+    const std::string bank = (m_folder / "bank.bin").string();
+    EXPECT_EQ(command["arguments"], "set \"" + bank + "\" %mapfile");
+    EXPECT_EQ(command["saveBeforeExecute"], true);
+
+    // A map Tiled saved holds the level in other bytes: it is left as it is.
+    const std::string map12 = Replaced(text("work/Level12.tmx"), "\n2,1,1,", "\n2,10,10,");
+    write("edit.tmx", map12);
+    ASSERT_EQ(runTiled(kTiled, {"--export-map", "edit.tmx", "work/Level12.tmx"}).exitCode, 0);
+    const std::string saved = text("work/Level12.tmx");
+    EXPECT_NE(saved, map12);
+    const auto refused = unpack();
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              "morvane-levels: work: A level file changed since unpack wrote it, or unpack did not "
+              "write it: Level12.tmx; unpacking would replace or remove it (--force does).\n");
+    const auto set = run({"set", bank, (m_folder / "work/Level12.tmx").string()});
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_EQ(unpack().out, "work: 99 levels, 1 files written\n");  // the manifest
+    EXPECT_EQ(text("work/Level12.tmx"), saved);
+    EXPECT_EQ(unpack().out, "work: 99 levels, 0 files written\n");
+
+    // A JSON copy beside it is not unpack's to remove, until --force.
+    ASSERT_EQ(runTiled(kTiled, {"--export-map", "work/Level12.tmx", "work/Level12.tmj"}).exitCode,
+              0);
+    EXPECT_NE(unpack().err.find("it: Level12.tmj;"), std::string::npos);
+    EXPECT_EQ(unpack({"--force"}).out, "work: 99 levels, 0 files written\n");
+    EXPECT_FALSE(fs::exists(m_folder / "work/Level12.tmj"));
+
+    // Tiles in a second layer are refused, naming it; tiles of a second "tiles" tileset are
+    // the level's tiles.
+    std::string layer2 =
+        "<layer id=\"2\" name=\"Tile Layer 2\" width=\"32\" height=\"7\"><data encoding=\"csv\">5";
+    for (int at = 1; at < 224; ++at) {
+        layer2 += ",0";
+    }
+    layer2 += "</data></layer>\n</map>";
+    write("work/edit.tmx", Replaced(text("work/Level13.tmx"), "</map>", layer2));
+    ASSERT_EQ(runTiled(kTiled, {"--export-map", "work/edit.tmx", "work/Level13.tmx"}).exitCode, 0);
+    EXPECT_EQ(run({"set", "bank.bin", "work/Level13.tmx"}).err,
+              "morvane-levels: work/Level13.tmx: The tile layer \"Tile Layer 2\" holds tiles too, "
+              "and only the layer \"level\" is the level; move them into it (select tile layer "
+              "\"Tile Layer 2\" and use Layer > Merge Layer Down) or delete the layer.\n");
+    fs::create_directories(m_folder / "proj");
+    fs::copy_file(m_folder / "work/tiles.tsx", m_folder / "proj/tiles.tsx");
+    write("work/edit.tmx",
+          Replaced(Replaced(text("work/Level14.tmx"), "\n2,", "\n72,"), "<layer",
+                   "<tileset firstgid=\"65\" source=\"../proj/tiles.tsx\"/>\n <layer"));
+    ASSERT_EQ(runTiled(kTiled, {"--export-map", "work/edit.tmx", "work/Level14.tmx"}).exitCode, 0);
+    EXPECT_NE(text("work/Level14.tmx").find("firstgid=\"65\""), std::string::npos);
+    const std::string before = run({"dump", "bank.bin", "14"}).out;
+    ASSERT_EQ(run({"set", "bank.bin", "work/Level14.tmx"}).exitCode, 0);
+    EXPECT_EQ(run({"dump", "bank.bin", "14"}).out, "7" + before.substr(1));
 }
 
 TEST_F(TiledTool, DumpAllShowsEveryLevelSoGitDiffShowsChangedRows) {

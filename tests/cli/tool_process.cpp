@@ -1,5 +1,6 @@
 #include "tool_process.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,7 +15,7 @@ namespace morvane::test {
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& input, const ToolUser* user,
-                const std::vector<std::string>& unset) {
+                const std::vector<std::string>& unset, const ToolLimits& limits) {
     // Everything is made before the fork: the child only switches user and starts the tool.
     const std::string home = user ? "HOME=" + user->home : "";
     const std::string tmpdir = user ? "TMPDIR=" + user->home : "";
@@ -49,6 +50,15 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& argu
     if (child == 0) {
         for (int descriptor = 0; descriptor < 3; ++descriptor) {
             ::dup2(::fileno(streams[descriptor]), descriptor);
+        }
+        const auto bound = [](int resource, rlim_t value) {
+            const rlimit limit{value, value};
+            return value == 0 || ::setrlimit(resource, &limit) == 0;
+        };
+        if ((!limits.inputPath.empty() &&
+             ::dup2(::open(limits.inputPath.c_str(), O_RDONLY), 0) != 0) ||
+            !bound(RLIMIT_AS, limits.addressSpace) || !bound(RLIMIT_CPU, limits.cpuSeconds)) {
+            ::_exit(126);
         }
         if (user && ((::geteuid() == 0 && ::setgroups(0, nullptr) != 0) ||
                      ::setgid(user->gid) != 0 || ::setuid(user->uid) != 0)) {

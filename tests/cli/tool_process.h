@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <string>
@@ -20,12 +21,21 @@ struct ToolUser {
     std::string home;
 };
 
+// Bounds for a tool fed hostile input: its address space and CPU time (0: none), and a file
+// for its standard input instead of the input text (such as /dev/zero, an endless stream).
+struct ToolLimits {
+    rlim_t addressSpace = 0;
+    rlim_t cpuSeconds = 0;
+    std::string inputPath = {};
+};
+
 // Runs program with arguments in folder, feeding input on its standard input, and waits for it.
 // With user, the tool runs as that user, with no supplementary groups; switching needs root.
 // The tool's environment is this process's less the variables named in unset.
 // A tool that cannot be started exits with 127, one whose user cannot be set with 126.
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& input = {},
-                const ToolUser* user = nullptr, const std::vector<std::string>& unset = {});
+                const ToolUser* user = nullptr, const std::vector<std::string>& unset = {},
+                const ToolLimits& limits = {});
 
 }  // namespace morvane::test

@@ -34,6 +34,7 @@ TEST(DecodeLayerData, ReadsEachEncodingAndWordsWhatIsWrong) {
         {"base64", "zlib", "eNpjZGBgYAJiZgaGBhYgDQAC4ACL", "it holds more than 3 tiles"},
         {"base64", "gzip", "eNpjZGBgYAJiZgaGBgAAtACH", "the gzip data is damaged or cut short"},
         {"base64", "zstd", "KLUv/SANaQAAAQAAAAIAAAADAACAAA==", "it holds more than 3 tiles"},
+        {"base64", "zstd", "KLUv/QBYgQAAAQAAAAIAAAADAACABAAAAA==", "it holds more than 3 tiles"},
         {"base64", "zstd", "AAAAAAAA", "the zstd data cannot be read (Src size is incorrect)"},
         {"base64", "lzma", "", "the compression \"lzma\" is not zlib, gzip or zstd"},
         {"xml", "", "1,2,3", "the encoding \"xml\" is not csv or base64"},
