@@ -24,11 +24,12 @@ const char kPackCommandHelp[] =
     "see unpack and set) differs from that level of FILE, in ascending order, byte for byte as\n"
     "that sequence of set commands would, in one write of the bank after one restore point\n"
     "(unless --no-history), and prints the levels it changed. A missing level file leaves that\n"
-    "level alone. The whole pack is refused, with FILE untouched and the level file and the\n"
-    "problem named, when a level file is bad, when two files give one level, or when FILE's\n"
-    "bank is not the one FOLDER's manifest records: its levels changed since the folder was\n"
-    "unpacked, and packing would silently undo those changes. --force packs anyway. After a\n"
-    "pack the manifest records FILE's bank as packed.\n";
+    "level alone; a file whose name starts with Level but is no level file's (Level7.TXT) is\n"
+    "named as not read. The whole pack is refused, with FILE untouched and the level file and\n"
+    "the problem named, when a level file is bad or is a map of another level, when two files\n"
+    "give one level, or when FILE's bank is not the one FOLDER's manifest records: its levels\n"
+    "changed since the folder was unpacked, and packing would silently undo those changes.\n"
+    "--force packs anyway. After a pack the manifest records FILE's bank as packed.\n";
 
 namespace {
 
@@ -52,8 +53,8 @@ std::optional<int> ReadLevelFiles(const CommandContext& context, const std::stri
         if (!number) {
             if (LooksLikeLevelFileName(name)) {
                 context.note((fs::path(folder) / name).string() +
-                             ": not read: level files are named Level1 to Level99, with .txt, "
-                             ".tmx, .tmj or .json in lower case");
+                             ": Not read: a level file is named Level1 to Level99 with .txt, .tmx, "
+                             ".tmj or .json, in those letters.");
             }
             continue;
         }

@@ -321,6 +321,11 @@ TEST_F(TiledTool, PackWritesWhatSequentialSetsWriteAndRefusesAStaleBank) {
     EXPECT_EQ(pack.out, "Levels changed: 3,30,60\n");
     EXPECT_TRUE(text("cart.bin") == text("sets.bin"));
     EXPECT_EQ(run({"pack", "work", "cart.bin"}).out, "No level differs; nothing was written.\n");
+    write("work/Level7.TXT", FormatMapText(LevelMap()));
+    EXPECT_EQ(run({"pack", "work", "cart.bin"}).err,
+              "morvane-levels: work/Level7.TXT: Not read: a level file is named Level1 to Level99 "
+              "with .txt, .tmx, .tmj or .json, in those letters.\n");
+    fs::remove(m_folder / "work/Level7.TXT");
 
     // Refused whole, the file untouched: a bad file, two files of one level, a bank changed
     // since (until --force).
@@ -416,6 +421,35 @@ TEST_F(TiledTool, UnpackKeepsEditsAndTheProjectWritesTheCurrentMap) {
     const std::string before = run({"dump", "bank.bin", "14"}).out;
     ASSERT_EQ(run({"set", "bank.bin", "work/Level14.tmx"}).exitCode, 0);
     EXPECT_EQ(run({"dump", "bank.bin", "14"}).out, "7" + before.substr(1));
+}
+
+// Debian's Tiled opens the project unpack wrote, its session reopening a map edited on disk;
+// a script of ours runs the project's command as the designer's key would, waits for it and
+// leaves a mark, and the shell ends Tiled (which cannot quit before its event loop runs).
+TEST_F(TiledTool, TiledRunsTheProjectsCommandAndTheMapReachesTheBank) {
+    ASSERT_EQ(run({"unpack", "bank.bin", "work", "--format", "tmx"}).exitCode, 0);
+    write("work/Level12.tmx", Replaced(text("work/Level12.tmx"), "\n2,1,1,", "\n2,10,10,"));
+    write("work/morvane.tiled-session",
+          std::string(R"({"activeFile": "Level12.tmx", "openFiles": ["Level12.tmx"],)"
+                      R"( "project": "morvane.tiled-project"})"));
+    fs::create_directories(m_folder / "home/.config/tiled/extensions");
+    write("home/.config/tiled/extensions/write.js",
+          R"(tiled.activeAssetChanged.connect(function () {
+    tiled.executeCommand("Write level to bank", false);
+    for (var until = Date.now() + 3000; Date.now() < until;) {}
+    new TextFile(")" +
+              (m_folder / "done").string() +
+              R"(", TextFile.WriteOnly).commit();
+});
+)");
+    ::setenv("HOME", (m_folder / "home").c_str(), 1);
+    const std::string script = std::string(kTiled) +
+                               " work/morvane.tiled-project & tiled=$!; for i in $(seq 600); do "
+                               "[ -e done ] && break; sleep 0.1; done; kill $tiled; wait $tiled";
+    test::RunTool("/bin/sh", {"-c", script}, m_folder.string());
+    EXPECT_TRUE(fs::exists(m_folder / "done"));
+    const std::string dumped = run({"dump", "bank.bin", "12"}).out;
+    EXPECT_EQ(dumped.substr(dumped.find('\n') + 1, 6), "1 9 9 ");
 }
 
 TEST_F(TiledTool, DumpAllShowsEveryLevelSoGitDiffShowsChangedRows) {
