@@ -5,6 +5,7 @@
 
 #include "cli/command_form.h"
 #include "cli/file_contents.h"
+#include "cli/text_escaping.h"
 #include "cli/tileset_export.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/same_file.h"
@@ -169,7 +170,7 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
         return context.fail(named.empty() ? "." : named, DescribeFileStatus(status));
     }
     for (const auto& [target, bytes] : contents) {
-        context.out << target << "\n";
+        context.out << PrintableText(target) << "\n";
     }
     return 0;
 }

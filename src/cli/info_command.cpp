@@ -6,6 +6,7 @@
 #include "cli/bank_writes.h"
 #include "cli/command_form.h"
 #include "cli/json_text.h"
+#include "cli/text_escaping.h"
 #include "leveldata/level_bank.h"
 #include "leveldata/level_loader.h"
 #include "leveldata/level_saver.h"
@@ -142,7 +143,7 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
         return clean && !torn ? 0 : 1;
     }
 
-    out << "File:           " << path << "\n"
+    out << "File:           " << PrintableText(path) << "\n"
         << "Kind:           " << SourceKindCaption(source.kind) << " (" << int(source.kind) << ")\n"
         << "Data offset:    " << descriptor.dataOffset << "\n"
         << "Compressed:     " << descriptor.compressed << "\n"

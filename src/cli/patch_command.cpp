@@ -6,6 +6,7 @@
 
 #include "cli/command_form.h"
 #include "cli/file_contents.h"
+#include "cli/text_escaping.h"
 #include "leveldata/same_file.h"
 #include "patches/patch_codec.h"
 
@@ -70,7 +71,7 @@ int Make(const CommandContext& context, const ParsedOptions& options) {
         !status.ok()) {
         return context.fail(*output, DescribeFileStatus(status));
     }
-    context.out << *output << ": " << PatchFormatName(*format) << " patch of "
+    context.out << PrintableText(*output) << ": " << PatchFormatName(*format) << " patch of "
                 << patch.value().size() << " bytes\n";
     return 0;
 }
@@ -112,7 +113,7 @@ int Apply(const CommandContext& context, const ParsedOptions& options) {
     if (const auto warning = DescribeIgnoredCut(applied.value())) {
         context.note(patchPath + ": warning: " + *warning);
     }
-    context.out << *target << ": " << result.size() << " bytes\n";
+    context.out << PrintableText(*target) << ": " << result.size() << " bytes\n";
     return 0;
 }
 

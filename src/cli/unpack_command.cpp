@@ -9,6 +9,7 @@
 #include "cli/file_contents.h"
 #include "cli/level_file.h"
 #include "cli/project_folder.h"
+#include "cli/text_escaping.h"
 #include "cli/tileset_export.h"
 #include "leveldata/batch_save.h"
 #include "leveldata/crc32.h"
@@ -244,8 +245,8 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
             return context.fail(file, DescribeFileStatus(removed));
         }
     }
-    context.out << folder << ": " << maps.value().size() << " levels, " << contents.size()
-                << " files written\n";
+    context.out << PrintableText(folder) << ": " << maps.value().size() << " levels, "
+                << contents.size() << " files written\n";
     return 0;
 }
 
