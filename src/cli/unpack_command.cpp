@@ -162,8 +162,11 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
     std::copy_if(present.begin(), present.end(), std::back_inserter(touched),
                  [](const std::string& name) { return LevelOfFileName(name).has_value(); });
     touched.insert(touched.end(), names.begin(), names.end());
-    touched.insert(touched.end(), {std::string(kManifestName), std::string(kTilesetFileName),
-                                   std::string(kTiledProjectFileName)});
+    touched.emplace_back(kManifestName);
+    if (tmx) {
+        touched.insert(touched.end(),
+                       {std::string(kTilesetFileName), std::string(kTiledProjectFileName)});
+    }
     for (const std::string& name : touched) {
         const std::string target = (fs::path(folder) / name).string();
         if (IsSameFile(target, path)) {

@@ -715,6 +715,8 @@ TEST_F(LevelsTool, UnpackAndExportWriteNothingWhenATargetIsTheSourceOrALink) {
         {{"unpack", "manifest.txt", "."}, own("./manifest.txt")},
         {{"unpack", "levels/Level3.txt", "levels"}, own("levels/Level3.txt")},
         {{"unpack", "tiles.tsx", ".", "--format", "tmx"}, own("./tiles.tsx")},
+        {{"unpack", "morvane.tiled-project", ".", "--format", "tmx"},
+         own("./morvane.tiled-project")},
         {{"unpack", "bank.bin", "levels"}, "levels/Level50.txt: It is a symbolic link."},
         {{"export", "bank.bin", "12", "--format", "tmx", "-o", "tiles.tsx"},
          "tiles.tsx: This is where the maps' tileset goes; the tileset would replace the map."},
