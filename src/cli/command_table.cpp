@@ -27,7 +27,7 @@ constexpr CommandEntry kCommands[] = {
      RunInfoCommand, kInfoCommandHelp},
     {"dump", "FILE [LEVEL|--all]", "a level's 224 tile numbers as 7 lines of 32, or every level",
      RunDumpCommand, kDumpCommandHelp},
-    {"set", "FILE LEVEL MAPFILE", "save a level from dump's text or a Tiled map (- reads stdin)",
+    {"set", "FILE [LEVEL] MAPFILE", "save a level from dump's text or a Tiled map (- reads stdin)",
      RunSetCommand, kSetCommandHelp},
     {"repack", "FILE", "re-save every level packed tightly, reclaiming bytes", RunRepackCommand,
      kRepackCommandHelp},
