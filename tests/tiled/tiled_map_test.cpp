@@ -1,6 +1,7 @@
 // Tiled maps from bytes in memory: layer data in each encoding, whole TMX and JSON maps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "tiled/layer_data.h"
@@ -75,6 +76,16 @@ std::string Json(const std::string& fields, const std::string& data) {
 }
 const std::string kJsonTiles = R"("tilesets":[{"firstgid":1,"source":"tiles.json"}],)";
 
+// CSV gids as TMX <tile> elements.
+std::string TileElements(const std::string& csv) {
+    std::string tiles;
+    for (std::size_t at = 0; at < csv.size();) {
+        const std::size_t end = std::min(csv.find(',', at), csv.size());
+        tiles += "<tile gid=\"" + csv.substr(at, end - at) + "\"/>";
+        at = end + 1;
+    }
+    return tiles;
+}
 std::string Zeros() {
     std::string csv = "0";
     for (int at = 1; at < 224; ++at) {
@@ -136,7 +147,7 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
          ""},
         {bom +
              Json(
-                 R"("tilesets":[{"firstgid":1,"name":"a"},{"firstgid":65,"source":"../tiles.json"}],"properties":[{"name":"level","type":"int","value":99}],)",
+                 R"("tilesets":[{"firstgid":1,"name":"a"},{"firstgid":65,"source":"../tiles.json"}],"properties":[{"name":"by","value":"x"},{"name":"level","type":"int","value":99}],)",
                  "[" + Cells(65) + "]"),
          "", 99},
         {Json(R"("tilesets":[{"firstgid":3,"name":"other"},{"firstgid":1,"name":"tiles"}],)",
@@ -196,6 +207,9 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
          "the tile layer's data cannot be read: it holds 223 tiles, not 224"},
         {Json(kJsonTiles, "[1,1.5]"),
          "the tile layer's data cannot be read: item 2 of its data is not a tile"},
+        {Tmx(kTiles + "<layer name=\"level\"><data>" + TileElements(Cells(1, {{0, 0xFFFFFFFF}})) +
+             "</data></layer>"),
+         "the cell at x 0, y 0 is flipped or rotated; undo the flip (press X, Y or Z again)"},
         {Tmx(kTiles + "<layer name=\"level\"><data><tile gid=\"1\"/><tile/><tile "
                       "gid=\"abc\"/></data></layer>"),
          "the tile layer's data cannot be read: item 3 of its data is not a tile"},
