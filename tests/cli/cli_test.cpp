@@ -878,6 +878,13 @@ TEST_F(LevelsTool, EditorTellsItsVersionAndWithoutADisplayHowToRunIt) {
               "morvane-editor: no graphical display (DISPLAY or WAYLAND_DISPLAY is not set); run "
               "it on a desktop, with QT_QPA_PLATFORM=offscreen, or use the command-line tool "
               "morvane-levels\n");
+    // A platform named on the command line is Qt's to try, display or not.
+    for (const char* option : {"-platform", "--platform"}) {
+        const auto named = test::RunTool(MORVANE_EDITOR_PROGRAM, {option, "nosuchplatform"},
+                                         m_folder.string(), {}, nullptr, noDisplay);
+        EXPECT_NE(named.err.find("platform plugin \"nosuchplatform\""), std::string::npos)
+            << named.err;
+    }
 }
 #endif
 
