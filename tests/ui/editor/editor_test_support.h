@@ -233,14 +233,19 @@ inline LevelMap Paint(const EditorWindow& window, std::initializer_list<int> cel
     return DocumentOf(window).map();
 }
 
-// Opens the list's drop-down and returns what the delegate drew at row's picture place.
-inline QImage ShownListPicture(QComboBox& combo, int row) {
+// Opens the list's drop-down and returns what the delegate drew in row: the level's picture,
+// or with sizeText the rest of the row, right of the picture, where the size text goes.
+inline QImage ShownListPicture(QComboBox& combo, int row, bool sizeText = false) {
     combo.showPopup();
     QAbstractItemView* list = combo.view();
     const QModelIndex index = list->model()->index(row, 0);
     list->scrollTo(index);
-    const QImage shown =
-        Grab(*list->viewport()).copy(LevelListDelegate::PictureRect(list->visualRect(index)));
+    const QRect rowRect = list->visualRect(index);
+    const QRect picture = LevelListDelegate::PictureRect(rowRect);
+    const QImage shown = Grab(*list->viewport())
+                             .copy(sizeText ? QRect(QPoint(picture.right() + 1, rowRect.top()),
+                                                    rowRect.bottomRight())
+                                            : picture);
     combo.hidePopup();
     return shown;
 }
