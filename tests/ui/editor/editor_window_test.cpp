@@ -4,6 +4,7 @@
 #include "editor_test_support.h"
 #include "leveldata/map_text.h"
 #include "picture/tile_set.h"
+#include "ui/editor/caption_fitting.h"
 #include "ui/editor/picture_image.h"
 #include "unprivileged_user.h"
 
@@ -168,6 +169,27 @@ TEST_F(EditorWindowTest, UnreadableTileReadOnlyFolderAndReadOnlySource) {
               "The file cart.bin cannot be opened for reading and writing: access to the file was "
               "denied (Permission denied).");
     EXPECT_EQ(messages.calls.at(1).icon, QMessageBox::Warning);
+}
+
+// A desktop font too large for the fixed layout shrinks, pixel by pixel, until every caption
+// fits its control: a caption as tall as its control fits, and a control without one (a
+// picture) limits nothing.
+TEST(CaptionFitting, FontShrinksUntilEveryCaptionFitsItsControlAndNoFurther) {
+    const auto sized = [](int pixels) {
+        QFont font = QApplication::font();
+        font.setPixelSize(pixels);
+        return font;
+    };
+    const int height = QFontMetrics(sized(12)).height();
+    ASSERT_LT(height, QFontMetrics(sized(13)).height());
+    for (const auto& [caption, fitted] : {std::pair<QString, int>{"Level", 12}, {"", 16}}) {
+        QWidget window;
+        window.setFont(sized(16));
+        QLabel label(caption, &window);
+        label.setGeometry(0, 0, 300, height);
+        FitFontToCaptions(window);
+        EXPECT_EQ(window.font().pixelSize(), fitted) << caption.toStdString();
+    }
 }
 
 using ExportTest = EditorTest;
