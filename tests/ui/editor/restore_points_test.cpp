@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "editor_test_support.h"
+#include "ui/editor/level_list_pictures.h"
 #include "ui/editor/restore_points_window.h"
 
 namespace morvane::test {
@@ -193,6 +194,33 @@ TEST_F(RestorePointsTest, SingleMapGetsAMessageAndNoWindow) {
               "points.");
     EXPECT_EQ(messages.calls[0].icon, QMessageBox::Information);
     EXPECT_EQ(window->findChild<RestorePointsWindow*>(), nullptr);
+}
+
+// A level that one of the two banks cannot read is offered as such and shown as the
+// crossed-out box beside the other bank's picture, with no cell framed.
+TEST_F(RestorePointsTest, LevelUnreadableInOneOfTheBanksShowsTheBoxBesideTheOtherPicture) {
+    auto window = openCartridge();
+    paintAndSave(*window, 8, 50);
+    Bytes broken = workspace.read("cart.bin");
+    broken[98304 + 2 * 4 + 1] = 0x7F;  // level 5 points before the bank
+    workspace.write("cart.bin", broken);
+    RestorePointsWindow& points = openPoints(*window);
+    const QImage box = LevelListPictures::UnreadablePicture().scaled(512, 112).convertToFormat(
+        QImage::Format_RGB32);
+    const QImage level5 = ExpectedPicture(TestLevel(4), 16);
+    // Point 1 holds level 5 readable; restoring it keeps the file's unreadable one as point 2.
+    for (const bool inPoint : {false, true}) {
+        ClickRow(points, 0);
+        QComboBox& picker = *Control<QComboBox>(points, "LevelPicker");
+        EXPECT_EQ(picker.itemText(1), "Level 5: unreadable in one of the two");
+        PickItem(picker, 1);
+        EXPECT_EQ(Picture(points, "PointPicture"), inPoint ? box : level5);
+        EXPECT_EQ(Picture(points, "FilePicture"), inPoint ? level5 : box);
+        if (!inPoint) {
+            messages.answer(QMessageBox::Yes);
+            ClickButton(points, "Restore");
+        }
+    }
 }
 
 // Flips the last byte of a point's bank, which its checksum then no longer matches.
