@@ -10,10 +10,6 @@ namespace {
 
 using EditingTest = EditorTest;
 
-const QString kLoadPrompt =
-    "You edited the level you're currently viewing. Do you want to save the changes before you "
-    "load another level?";
-
 // Collects the region of every paint event of a widget.
 struct PaintRecorder : QObject {
     explicit PaintRecorder(QWidget& widget) { widget.installEventFilter(this); }

@@ -26,6 +26,9 @@ namespace morvane::test {
 using Bytes = std::vector<std::uint8_t>;
 
 inline const QString kCaption = QStringLiteral("Morvane Level Editor v1.1");
+inline const QString kLoadPrompt =
+    "You edited the level you're currently viewing. Do you want to save the changes before you "
+    "load another level?";
 
 struct MessageCall {
     QString text, title;

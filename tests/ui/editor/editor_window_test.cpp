@@ -6,6 +6,7 @@
 #include "picture/tile_set.h"
 #include "ui/editor/caption_fitting.h"
 #include "ui/editor/picture_image.h"
+#include "ui/editor/restore_points_window.h"
 #include "unprivileged_user.h"
 
 namespace morvane::test {
@@ -72,7 +73,7 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
     EXPECT_EQ(display->text(), "");
 }
 
-TEST_F(EditorWindowTest, SingleMapHasNoLevelControlsIgnoresPressesAndPasteButCopiesAndExports) {
+TEST_F(EditorWindowTest, SingleMapIgnoresLevelControlsPressesPasteAndPointsButCopiesAndExports) {
     const LevelMap map = TestLevel(7);
     workspace.write("state.s00", demo::MakeSavestate(map));
     auto window = open("state.s00", SourceKind::MekaSavestate);
@@ -97,6 +98,14 @@ TEST_F(EditorWindowTest, SingleMapHasNoLevelControlsIgnoresPressesAndPasteButCop
     messages.answer(QMessageBox::Ok);
     ClickButton(*window, "Command3");
     EXPECT_EQ(workspace.read("state.s00.raw"), ExpectedRaw(map));
+    // Ctrl+H tells that a single map has no restore points, and opens no window.
+    messages.answer(QMessageBox::Ok);
+    Press(*window, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(messages.calls.at(1).text,
+              "state.s00 is a single map. A single map is never written, so it has no restore "
+              "points.");
+    EXPECT_EQ(messages.calls.at(1).icon, QMessageBox::Information);
+    EXPECT_EQ(window->findChild<RestorePointsWindow*>(), nullptr);
 }
 
 TEST_F(EditorWindowTest, UnreadableLevelsWarnAndKeepTheShownOneAndPickingLoadsOnce) {

@@ -12,10 +12,6 @@
 namespace morvane::test {
 namespace {
 
-const QString kLoadPrompt =
-    "You edited the level you're currently viewing. Do you want to save the changes before you "
-    "load another level?";
-
 struct RestorePointsTest : EditorTest {
     // Points are stored in UTC and listed in local time; a zone 12:45 from UTC shows a time
     // that was not converted.
@@ -181,19 +177,6 @@ TEST_F(RestorePointsTest, UnsavedEditsAreAskedAboutBeforeTheRestore) {
         EXPECT_EQ(DocumentOf(*window).map(), TestLevel(0));
         EXPECT_EQ(Listed(points).size(), answer == QMessageBox::Yes ? 3u : 2u);
     }
-}
-
-TEST_F(RestorePointsTest, SingleMapGetsAMessageAndNoWindow) {
-    workspace.write("state.s00", demo::MakeSavestate(TestLevel(7)));
-    auto window = open("state.s00", SourceKind::MekaSavestate);
-    messages.answer(QMessageBox::Ok);
-    Press(*window, Qt::Key_H, Qt::ControlModifier);
-    ASSERT_EQ(messages.calls.size(), 1u);
-    EXPECT_EQ(messages.calls[0].text,
-              "state.s00 is a single map. A single map is never written, so it has no restore "
-              "points.");
-    EXPECT_EQ(messages.calls[0].icon, QMessageBox::Information);
-    EXPECT_EQ(window->findChild<RestorePointsWindow*>(), nullptr);
 }
 
 // A level that one of the two banks cannot read is offered as such and shown as the
