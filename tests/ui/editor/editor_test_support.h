@@ -126,19 +126,6 @@ inline Bytes MakeTestBank() {
     return demo::AssembleBank(streams);
 }
 
-// The bytes of cartridge file after the core saved map as level index into a copy of it.
-inline Bytes SavedByCore(const Bytes& file, int index, const LevelMap& map) {
-    const LevelLayout layout = *LayoutFor(SourceKind::UeRom, "98304");
-    auto data = std::make_shared<MemoryFileData>();
-    data->bytes = file;
-    auto copy = OpenMemoryFile(data, OpenMode::ReadWrite);
-    const auto loaded = LoadLevelFromFile(*copy, layout, index).value();
-    const auto saved =
-        SaveLevelToFile(*copy, layout, index, map, loaded.oldPackedLength, loaded.levelOffset);
-    EXPECT_TRUE(saved.ok()) << DescribeLevelFailure(saved.failure());
-    return data->bytes;
-}
-
 // The grid's 32 x 32 cell for a tile picture: pixels doubled, transparent ones in background.
 inline QImage ExpectedCell(const QImage& picture) {
     QImage cell(32, 32, QImage::Format_RGB32);
