@@ -161,21 +161,6 @@ TEST(History, LeftoversDoNotBlockAndStrangersAreNotPruned) {
     EXPECT_EQ(files.paths(), expected);
 }
 
-TEST(History, ShortBankFileIsRestoredToItsLength) {
-    MemoryFileSystem files;
-    const auto data = files.add("bank.bin", demo::MakeDemoBank());
-    data->bytes.resize(16000);
-    const Bytes original = data->bytes;
-    BankHistory points(files, "bank.bin", 2);
-    ASSERT_TRUE(PaintAndSave(data, 5, 3, points).ok());
-    ASSERT_EQ(data->bytes.size(), 16384u);
-    auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
-    BankWriteOptions note;
-    note.history = &points;
-    ASSERT_FALSE(RestoreBankFromHistory(*file, kBank, note, 1));
-    EXPECT_EQ(data->bytes, original);
-}
-
 // A save cut short by a crash after any of its changing operations, keeping or losing each
 // unflushed page of the bank. What the next start finds is put right: the bank is as before or
 // as after the save, every point reads, and a later save leaves nothing of the crash behind.
