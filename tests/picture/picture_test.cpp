@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <filesystem>
 #include <optional>
@@ -7,8 +6,6 @@
 #include "demo_levels.h"
 #include "gif_writer.h"
 #include "picture/gif_decoder.h"
-#include "picture/level_export.h"
-#include "picture/png_encoder.h"
 #include "picture/tile_set.h"
 #include "test_folder.h"
 
@@ -187,29 +184,6 @@ TEST(TileSet, FindsPicturesInEitherLetterCaseDecodesEachOnceAndReadsChangedOnesA
     ASSERT_TRUE(demo::WriteGif((folder.m_folder / "GIF/9.gif").string(), striped, error)) << error;
     EXPECT_EQ(tiles.cell(9).pixel(0, 0), 0xFF102030u);
     EXPECT_EQ(tiles.cell(9).pixel(0, 1), 0xFF102030u);
-}
-
-TEST(LevelExport, RawIsBlueGreenRedAndPngHoldsTheSamePixels) {
-    const test::TestFolder folder;
-    std::string error;
-    ASSERT_TRUE(demo::WriteTilePictures(folder.m_folder.string(), error)) << error;
-    TileSet tiles(folder.m_folder.string());
-    const Picture picture = ExportLevelPicture(demo::MakeDemoLevel(5), tiles);
-    const Bytes raw = RawPictureBytes(picture);
-    ASSERT_EQ(raw.size(), std::size_t(kRawFileSize));
-    const std::uint32_t first = picture.pixel(0, 0);
-    EXPECT_EQ(Bytes(raw.begin(), raw.begin() + 3),
-              (Bytes{std::uint8_t(first), std::uint8_t(first >> 8), std::uint8_t(first >> 16)}));
-    const auto png = EncodePng(picture);
-    ASSERT_TRUE(png);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_memory(&image, png->data(), png->size()));
-    image.format = PNG_FORMAT_BGR;
-    Bytes decoded(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, decoded.data(), 0, nullptr));
-    EXPECT_EQ(image.width, 512u);
-    EXPECT_EQ(decoded, raw);
 }
 
 }  // namespace
