@@ -134,16 +134,6 @@ TEST_F(FeaturesTest, CopyThenPasteIntoAnotherLevelIsOneUndoStepAndBadTextWarns) 
     EXPECT_FALSE(DocumentOf(*window).history().canUndo());
 }
 
-// Sets an environment variable, or unsets it for nullptr, for the life of the object.
-struct ScopedVariable {
-    ScopedVariable(const char* name, const char* value) : name(name), old(qgetenv(name)) {
-        value ? qputenv(name, value) : qunsetenv(name);
-    }
-    ~ScopedVariable() { old.isNull() ? qunsetenv(name) : qputenv(name, old); }
-    const char* name;
-    QByteArray old;
-};
-
 struct TestPlayTest : EditorTest {
     // Fake emulators in a folder named with a space write their path and arguments to "played".
     void SetUp() override {

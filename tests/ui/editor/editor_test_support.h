@@ -4,6 +4,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <ctime>
 #include <deque>
 
 #include "bank_builder.h"
@@ -68,6 +69,21 @@ inline void ExpectPrompt(const MessageCall& call, const QString& text) {
     EXPECT_EQ(call.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_EQ(call.defaultButton, QMessageBox::Cancel);
 }
+
+// Sets an environment variable, or unsets it for nullptr, for the life of the object. The C
+// library reads the time zone, TZ, again each time.
+struct ScopedVariable {
+    ScopedVariable(const char* name, const char* value) : name(name), old(qgetenv(name)) {
+        value ? qputenv(name, value) : qunsetenv(name);
+        ::tzset();
+    }
+    ~ScopedVariable() {
+        old.isNull() ? qunsetenv(name) : qputenv(name, old);
+        ::tzset();
+    }
+    const char* name;
+    QByteArray old;
+};
 
 // A temporary current directory with the 64 generated tile pictures in "gif".
 struct Workspace {

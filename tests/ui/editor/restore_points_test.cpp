@@ -1,10 +1,6 @@
 // The restore points window: the points listed, a point's level before and after, Restore.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <optional>
-
 #include "editor_test_support.h"
 #include "ui/editor/level_list_pictures.h"
 #include "ui/editor/restore_points_window.h"
@@ -15,16 +11,7 @@ namespace {
 struct RestorePointsTest : EditorTest {
     // Points are stored in UTC and listed in local time; a zone 12:45 from UTC shows a time
     // that was not converted.
-    RestorePointsTest() {
-        ::setenv("TZ", "Pacific/Chatham", 1);
-        ::tzset();
-    }
-    ~RestorePointsTest() override {
-        m_zone ? ::setenv("TZ", m_zone->c_str(), 1) : ::unsetenv("TZ");
-        ::tzset();
-    }
-    std::optional<std::string> m_zone =
-        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
+    const ScopedVariable m_zone{"TZ", "Pacific/Chatham"};
 
     // Paints cell of level 1 with tile and saves, which keeps the file as it was as a point.
     void paintAndSave(const EditorWindow& window, int cell, int tile) {
