@@ -848,12 +848,8 @@ TEST_F(LevelsTool, MakeDemoWritesWhatIsMissingAndNeverOverOtherBytes) {
     const auto makeDemo = [&] {
         return test::RunTool(MORVANE_MAKE_DEMO_TOOL, {"demo"}, m_folder.string());
     };
-    const auto fresh = makeDemo();
-    EXPECT_EQ(fresh.exitCode, 0) << fresh.err;
-    EXPECT_EQ(fresh.out,
-              "wrote demo/bank.bin\nwrote demo/cartridge-ue.bin\nwrote demo/cartridge-j.bin\n"
-              "wrote demo/savestate.s00\nwrote demo/single.map\nwrote demo/readme.txt\n"
-              "wrote 64 tile pictures in demo/gif\n");
+    // (What a fresh folder gets is the README's first session.)
+    ASSERT_EQ(makeDemo().exitCode, 0);
     const Bytes bank = demo::MakeDemoBank();
     EXPECT_EQ(read("demo/bank.bin"), bank);
 

@@ -70,8 +70,7 @@ TEST_F(RestorePointsTest, RestoringTheOldestOfTwoSavesGivesBackTheFileAndAThirdP
     EXPECT_EQ(list.horizontalHeader()->length(), list.viewport()->width());  // no empty strip
     EXPECT_EQ(Listed(points),
               (std::vector<QStringList>{{"2", "save level 1", "1"}, {"1", "save level 1", "1"}}));
-    const QString time =
-        Control<QTableView>(points, "PointList")->model()->index(1, 1).data().toString();
+    const QString time = list.model()->index(1, 1).data().toString();
     const QDateTime local = QDateTime::fromString(time, "yyyy-MM-dd HH:mm:ss");
     EXPECT_LT(std::abs(local.secsTo(QDateTime::currentDateTime())), 60) << time.toStdString();
     EXPECT_FALSE(Control<QPushButton>(points, "Restore")->isEnabled());
