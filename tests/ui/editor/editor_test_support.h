@@ -11,8 +11,6 @@
 #include "demo_levels.h"
 #include "gif_writer.h"
 #include "leveldata/level_codec.h"
-#include "leveldata/level_loader.h"
-#include "leveldata/level_saver.h"
 #include "memory_file_system.h"
 #include "picture/level_picture.h"
 #include "sources/source_descriptor.h"
