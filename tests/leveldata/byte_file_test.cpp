@@ -8,20 +8,14 @@
 
 #include "leveldata/disk_file_system.h"
 #include "memory_file_system.h"
+#include "test_folder.h"
 
 namespace morvane {
 namespace {
 
 namespace fs = std::filesystem;
 
-class DiskFiles : public ::testing::Test {
-protected:
-    void SetUp() override { fs::create_directories(m_folder); }
-    void TearDown() override { fs::remove_all(m_folder); }
-
-    fs::path m_folder = fs::temp_directory_path() /
-                        ("morvane-files-" + std::to_string(::getpid()) + "-" +
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+struct DiskFiles : ::testing::Test, test::TestFolder {
     DiskFileSystem m_files;
 };
 
@@ -84,8 +78,8 @@ TEST(ReplaceFileContents, NeverLeavesPartOfTheBytesAtThePath) {
 // A crash keeps the flushed bytes, and each unflushed 4 KB page (and a changed length) on its
 // own; after the crash clock runs out, every change fails and changes nothing.
 TEST(MemoryFileSystem, CrashKeepsFlushedBytesAndChosenUnflushedPages) {
-    const std::vector<std::uint8_t> zeros(3 * 4096, 0);
-    // The writes change pages 0, 2 and 3 and the length: keep bits 0, 1, 2 and 3.
+    // Byte 0 is flushed; the writes after it change pages 0, 2 and 3 and the length: keep bits
+    // 0, 1, 2 and 3.
     const struct {
         std::uint64_t keep;
         std::size_t length;
@@ -93,35 +87,27 @@ TEST(MemoryFileSystem, CrashKeepsFlushedBytesAndChosenUnflushedPages) {
     } rows[] = {{0b0000, 12288, 0, 0, -1}, {0b0001, 12288, 7, 0, -1}, {0b0010, 12288, 0, 7, -1},
                 {0b1000, 12289, 0, 0, 0},  {0b1100, 12289, 0, 0, 7},  {0b1111, 12289, 7, 7, 7}};
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.keep);
         MemoryFileSystem files;
-        files.add("bank.bin", zeros);
+        files.add("bank.bin", std::vector<std::uint8_t>(3 * 4096, 0));
         FileStatus status;
         auto file = files.open("bank.bin", OpenMode::ReadWrite, status);
         const std::uint8_t one[1] = {7};
+        ASSERT_TRUE(file->writeAt(0, one).ok() && file->flush().ok());
         ASSERT_TRUE(file->writeAt(4095, one).ok() && file->writeAt(8192, one).ok() &&
                     file->writeAt(12288, one).ok());
         files.crashAfter(0);
-        EXPECT_FALSE(file->writeAt(0, one).ok());
+        EXPECT_FALSE(file->writeAt(1, one).ok());
         EXPECT_TRUE(files.crashed());
         ASSERT_EQ(files.unflushedPages("bank.bin"), 4);
         const auto after = files.restarted("bank.bin", row.keep).find("bank.bin")->bytes;
-        ASSERT_EQ(after.size(), row.length) << row.keep;
-        EXPECT_EQ(after[0], 0) << row.keep;
-        EXPECT_EQ(after[4095], row.page0) << row.keep;
-        EXPECT_EQ(after[4096], 0) << row.keep;
-        EXPECT_EQ(after[8192], row.page2) << row.keep;
+        ASSERT_EQ(after.size(), row.length);
+        EXPECT_EQ(std::tuple(after[0], after[1], after[4095], after[4096], after[8192]),
+                  std::tuple(7, 0, row.page0, 0, row.page2));
         if (row.page3 >= 0) {
-            EXPECT_EQ(after[12288], row.page3) << row.keep;
+            EXPECT_EQ(after[12288], row.page3);
         }
     }
-    MemoryFileSystem files;
-    files.add("bank.bin", zeros);
-    FileStatus status;
-    auto file = files.open("bank.bin", OpenMode::ReadWrite, status);
-    const std::uint8_t one[1] = {7};
-    ASSERT_TRUE(file->writeAt(0, one).ok() && file->flush().ok());
-    EXPECT_EQ(files.unflushedPages("bank.bin"), 0);
-    EXPECT_EQ(files.restarted("bank.bin", 0).find("bank.bin")->bytes[0], 7);
 }
 
 // Two open files of one path hold the lock in turn, in one process too; locks nest.

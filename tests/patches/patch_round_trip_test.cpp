@@ -66,14 +66,12 @@ TEST(PatchRoundTrip, ApplyingAMadePatchGivesTheEditedFile) {
         Bytes edited;
         std::size_t bpsLimit = 0;  // when set, moved and repeated data must become copies
     } cases[] = {
-        {"grows", text, Resized(text, 3500, 0x33)},
+        // (The fuzz replay's seeds round-trip a file grown, shortened, kept and edited at its
+        // first byte.)
         {"grows by zeros", text, Resized(text, 3100)},
-        {"shrinks", text, Resized(text, 2000)},
-        {"equal", text, text},
         {"both empty", {}, {}},
         {"from empty", {}, text},
         {"to empty", text, {}},
-        {"first byte", text, With(text, 0, text[0] ^ 1)},
         {"last byte", text, With(text, text.size() - 1, text.back() ^ 0x80)},
         {"long run and long change", text, longChange},
         // 220 new bytes, the rest from the cartridge.

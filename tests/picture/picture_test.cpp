@@ -1,36 +1,19 @@
 #include <gtest/gtest.h>
-#include <png.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "demo_levels.h"
 #include "gif_writer.h"
 #include "picture/gif_decoder.h"
-#include "picture/level_export.h"
-#include "picture/png_encoder.h"
 #include "picture/tile_set.h"
+#include "test_folder.h"
 
 namespace morvane {
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-// A folder of its own for each test, removed afterwards.
-struct Folder {
-    Folder() { fs::create_directories(path / "gif"); }
-    ~Folder() { fs::remove_all(path); }
-    void write(const std::string& name, const Bytes& bytes) const {
-        std::ofstream(path / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    fs::path path = fs::temp_directory_path() /
-                    ("morvane-picture-" + std::to_string(::getpid()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-};
 
 // width x height pixels of four colours in diagonal stripes.
 demo::IndexedPicture Stripes(int width, int height, int transparentIndex = -1) {
@@ -80,17 +63,12 @@ Bytes WithSizes(Bytes gif, std::array<int, 2> screen,
     }
     return gif;
 }
-// The global colour table cut to its first two colours; the pixels keep their indices.
-Bytes WithTwoColours(Bytes gif) {
+// The global colour table cut to its first two colours, or with none to none; the pixels keep
+// their indices.
+Bytes WithColours(Bytes gif, int colours) {
     const auto table = std::ptrdiff_t(3 * (std::size_t(2) << (gif[10] & 7)));
-    gif[10] &= 0xF8;
-    gif.erase(gif.begin() + 13 + 6, gif.begin() + 13 + table);
-    return gif;
-}
-Bytes WithoutColourTable(Bytes gif) {
-    const auto table = std::ptrdiff_t(3 * (std::size_t(2) << (gif[10] & 7)));
-    gif[10] &= 0x7F;
-    gif.erase(gif.begin() + 13, gif.begin() + 13 + table);
+    gif[10] &= colours ? 0xF8 : 0x7F;
+    gif.erase(gif.begin() + 13 + 3 * colours, gif.begin() + 13 + table);
     return gif;
 }
 // The first length bytes, then the end mark when given.
@@ -125,7 +103,7 @@ TEST(GifDecoder, DrawsFramesAsPlacedAndRefusesHostileFilesWhichShowAsPlaceholder
         {"the same without transparency", demo::EncodeGif(offsetOpaque), offsetOpaque, {}},
         {"interlaced", demo::EncodeGif(interlaced), interlaced, {}},
         {"screen of 0 x 0", WithSizes(demo::EncodeGif(offsetOpaque), {0, 0}), reached, {}},
-        {"index past the colour table", WithTwoColours(plain), white, {}},
+        {"index past the colour table", WithColours(plain, 2), white, {}},
         {"16000", WithSizes(plain, {16000, 16000}, {{16000, 16000}}), {}, GifError::TooLarge},
         {"256, cut short", WithSizes(plain, {256, 256}, {{256, 256}}), {}, GifError::EndsEarly},
         {"screen 257 wide", WithSizes(plain, {257, 16}), {}, GifError::TooLarge},
@@ -137,16 +115,17 @@ TEST(GifDecoder, DrawsFramesAsPlacedAndRefusesHostileFilesWhichShowAsPlaceholder
         {"frame past the right", WithSizes(plain, {8, 16}), {}, GifError::FrameOutsideScreen},
         {"frame past the bottom", WithSizes(plain, {16, 8}), {}, GifError::FrameOutsideScreen},
         {"no picture", Cut(plain, 25, 0x3B), {}, GifError::NoPicture},
-        {"no colour table", WithoutColourTable(plain), {}, GifError::NoColourTable},
+        {"no colour table", WithColours(plain, 0), {}, GifError::NoColourTable},
         {"cut in the pixels", Cut(plain, plain.size() / 2), {}, GifError::EndsEarly},
         {"cut in the header", Cut(plain, 8), {}, GifError::EndsEarly},
         {"text", {'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'}, {}, GifError::NotAGif},
     };
-    Folder folder;
+    const test::TestFolder folder;
+    fs::create_directory(folder.m_folder / "gif");
     for (std::size_t tile = 0; tile < std::size(cases); ++tile) {
         folder.write("gif/" + std::to_string(tile) + ".gif", cases[tile].bytes);
     }
-    TileSet tiles(folder.path.string());
+    TileSet tiles(folder.m_folder.string());
     for (std::size_t tile = 0; tile < std::size(cases); ++tile) {
         const auto& c = cases[tile];
         SCOPED_TRACE(c.name);
@@ -163,27 +142,36 @@ TEST(GifDecoder, DrawsFramesAsPlacedAndRefusesHostileFilesWhichShowAsPlaceholder
 }
 
 TEST(TileSet, FindsPicturesInEitherLetterCaseDecodesEachOnceAndReadsChangedOnesAgain) {
-    Folder folder;
+    const test::TestFolder folder;
     std::string error;
-    ASSERT_TRUE(demo::WriteTilePictures(folder.path.string(), error)) << error;
-    fs::rename(folder.path / "gif", folder.path / "GIF");
-    fs::rename(folder.path / "GIF/5.gif", folder.path / "GIF/5.GIF");
-    fs::remove(folder.path / "GIF/12.gif");
-    TileSet tiles(folder.path.string());
-    EXPECT_EQ(tiles.picturePath(5), (folder.path / "GIF/5.GIF").string());
+    ASSERT_TRUE(demo::WriteTilePictures(folder.m_folder.string(), error)) << error;
+    fs::rename(folder.m_folder / "gif", folder.m_folder / "GIF");
+    fs::rename(folder.m_folder / "GIF/5.gif", folder.m_folder / "GIF/5.GIF");
+    fs::remove(folder.m_folder / "GIF/12.gif");
+    TileSet tiles(folder.m_folder.string());
+    EXPECT_EQ(tiles.picturePath(5), (folder.m_folder / "GIF/5.GIF").string());
     EXPECT_EQ(tiles.picturePath(12), "");
     EXPECT_EQ(tiles.tile(5), Expected(demo::MakeTilePicture(5)));
-    // A placeholder is the tile's number in white on grey: the 7 fills its top row.
+    // A placeholder is the tile's number in white on grey, in digits of 3 x 5 pixels: the 7
+    // fills its top row, and 10 is drawn as here, in the middle, with nothing else inked.
     const Picture placeholder = tiles.tile(12);
     EXPECT_EQ(placeholder, TileSet::Placeholder(12));
     EXPECT_NE(placeholder, TileSet::Placeholder(13));
     EXPECT_EQ(TileSet::Placeholder(7).pixel(6, 5), TileSet::kPlaceholderInk);
     EXPECT_EQ(TileSet::Placeholder(7).pixel(6, 6), TileSet::kPlaceholderFill);
+    const std::string ten[] = {".#..###", "##..#.#", ".#..#.#", ".#..#.#", "###.###"};
+    for (int at = 0; at < 16 * 16; ++at) {
+        const int x = at % 16, y = at / 16;
+        const bool ink = x >= 4 && x < 11 && y >= 5 && y < 10 && ten[y - 5][x - 4] == '#';
+        EXPECT_EQ(TileSet::Placeholder(10).pixel(x, y),
+                  ink ? TileSet::kPlaceholderInk : TileSet::kPlaceholderFill)
+            << x << ", " << y;
+    }
     tiles.cell(6);
     tiles.tile(6);
     EXPECT_EQ(tiles.decodeCount(), 2);
     demo::IndexedPicture square{8, 8, {{0x12, 0x34, 0x56}}, Bytes(64, 0)};
-    ASSERT_TRUE(demo::WriteGif((folder.path / "GIF/6.gif").string(), square, error)) << error;
+    ASSERT_TRUE(demo::WriteGif((folder.m_folder / "GIF/6.gif").string(), square, error)) << error;
     EXPECT_EQ(tiles.cell(6).pixel(31, 31), 0xFF123456u);
     EXPECT_EQ(tiles.decodeCount(), 3);
     // A 64-pixel picture halves: cell row 0 takes source row 0, since a centre on a pixel edge
@@ -193,32 +181,9 @@ TEST(TileSet, FindsPicturesInEitherLetterCaseDecodesEachOnceAndReadsChangedOnesA
         stripes[at] = std::uint8_t(at / 64 % 2);
     }
     demo::IndexedPicture striped{64, 64, {{0x10, 0x20, 0x30}, {0x40, 0x50, 0x60}}, stripes};
-    ASSERT_TRUE(demo::WriteGif((folder.path / "GIF/9.gif").string(), striped, error)) << error;
+    ASSERT_TRUE(demo::WriteGif((folder.m_folder / "GIF/9.gif").string(), striped, error)) << error;
     EXPECT_EQ(tiles.cell(9).pixel(0, 0), 0xFF102030u);
     EXPECT_EQ(tiles.cell(9).pixel(0, 1), 0xFF102030u);
-}
-
-TEST(LevelExport, RawIsBlueGreenRedAndPngHoldsTheSamePixels) {
-    Folder folder;
-    std::string error;
-    ASSERT_TRUE(demo::WriteTilePictures(folder.path.string(), error)) << error;
-    TileSet tiles(folder.path.string());
-    const Picture picture = ExportLevelPicture(demo::MakeDemoLevel(5), tiles);
-    const Bytes raw = RawPictureBytes(picture);
-    ASSERT_EQ(raw.size(), std::size_t(kRawFileSize));
-    const std::uint32_t first = picture.pixel(0, 0);
-    EXPECT_EQ(Bytes(raw.begin(), raw.begin() + 3),
-              (Bytes{std::uint8_t(first), std::uint8_t(first >> 8), std::uint8_t(first >> 16)}));
-    const auto png = EncodePng(picture);
-    ASSERT_TRUE(png);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_memory(&image, png->data(), png->size()));
-    image.format = PNG_FORMAT_BGR;
-    Bytes decoded(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, decoded.data(), 0, nullptr));
-    EXPECT_EQ(image.width, 512u);
-    EXPECT_EQ(decoded, raw);
 }
 
 }  // namespace

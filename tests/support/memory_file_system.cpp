@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "leveldata/level_loader.h"
+#include "leveldata/level_saver.h"
+
 namespace morvane {
 
 namespace {
@@ -376,6 +379,20 @@ MemoryFileSystem MemoryFileSystem::restarted(const std::string& path, std::uint6
 
 std::unique_ptr<ByteFile> OpenMemoryFile(std::shared_ptr<MemoryFileData> data, OpenMode mode) {
     return std::make_unique<MemoryFile>(std::move(data), mode);
+}
+
+std::optional<std::vector<std::uint8_t>> SavedByCore(std::vector<std::uint8_t> cartridge, int index,
+                                                     const LevelMap& map) {
+    const auto data = std::make_shared<MemoryFileData>();
+    data->bytes = std::move(cartridge);
+    const auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
+    const LevelLayout layout{98304, true};
+    const auto level = LoadLevelFromFile(*file, layout, index);
+    const bool saved =
+        level.ok() && SaveLevelToFile(*file, layout, index, map, level.value().oldPackedLength,
+                                      level.value().levelOffset)
+                          .ok();
+    return saved ? std::optional(data->bytes) : std::nullopt;
 }
 
 }  // namespace morvane

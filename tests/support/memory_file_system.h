@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "leveldata/byte_file.h"
+#include "leveldata/level_map.h"
 
 namespace morvane {
 
@@ -110,5 +111,10 @@ private:
 
 // Opens an in-memory file directly over data, for tests that need no file system.
 std::unique_ptr<ByteFile> OpenMemoryFile(std::shared_ptr<MemoryFileData> data, OpenMode mode);
+
+// The bytes of a cartridge dump after the core saved map as its level index, what the editor's
+// and the tool's saves must write; nothing when the core refused.
+std::optional<std::vector<std::uint8_t>> SavedByCore(std::vector<std::uint8_t> cartridge, int index,
+                                                     const LevelMap& map);
 
 }  // namespace morvane

@@ -10,10 +10,6 @@ namespace {
 
 using EditingTest = EditorTest;
 
-const QString kLoadPrompt =
-    "You edited the level you're currently viewing. Do you want to save the changes before you "
-    "load another level?";
-
 // Collects the region of every paint event of a widget.
 struct PaintRecorder : QObject {
     explicit PaintRecorder(QWidget& widget) { widget.installEventFilter(this); }
@@ -83,7 +79,7 @@ TEST_F(EditingTest, LoadPromptSavesDropsOrPutsTheListBack) {
     messages.answer(QMessageBox::Ok);
     PickItem(*levels, 2);
     EXPECT_EQ(messages.calls.at(3).text, "Map saved!");
-    const Bytes saved = SavedByCore(original, 0, painted);
+    const Bytes saved = SavedByCore(original, 0, painted).value();
     EXPECT_EQ(workspace.read("cart.bin"), saved);
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(2));
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 3));
@@ -149,7 +145,7 @@ TEST_F(EditingTest, SaveWritesAsTheCoreDoesAndKeepsTheHistoryUntilALoad) {
     ClickButton(*window, "Command5");
     EXPECT_EQ(messages.calls.at(0).text, "Map saved!");
     EXPECT_EQ(messages.calls.at(0).icon, QMessageBox::Information);
-    const Bytes saved = SavedByCore(original, 0, painted);
+    const Bytes saved = SavedByCore(original, 0, painted).value();
     EXPECT_EQ(workspace.read("cart.bin"), saved);
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 1));
     // An undo after a save is an edit the next save writes; keys work with the focus anywhere.

@@ -22,6 +22,17 @@ TEST_F(FeaturesTest, ListShowsEachLevelAsOnDiskAndTheShownOneWithItsEdits) {
     EXPECT_EQ(pictures.drawCount(), 0);
     EXPECT_EQ(ShownListPicture(levels, 1), ExpectedPicture(TestLevel(1), 4));
     EXPECT_EQ(pictures.row(1).size, QString("%1 bytes").arg(PackLevel(TestLevel(1)).size()));
+    // The size text begins 4 pixels right of the picture, centred in the row's height.
+    const QImage sizeShown = ShownListPicture(levels, 1, true);
+    QImage sizeDrawn(sizeShown.size(), QImage::Format_RGB32);
+    sizeDrawn.fill(sizeShown.pixel(0, 0));
+    QPainter painter(&sizeDrawn);
+    painter.setFont(levels.view()->font());
+    painter.setPen(levels.view()->palette().color(QPalette::Text));
+    painter.drawText(sizeDrawn.rect().adjusted(4, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                     pictures.row(1).size);
+    painter.end();
+    EXPECT_EQ(sizeShown, sizeDrawn);
     const QImage box = LevelListPictures::UnreadablePicture();
     EXPECT_EQ(ShownListPicture(levels, 4), box);
     EXPECT_EQ(pictures.row(4).size, "unreadable");
@@ -122,16 +133,6 @@ TEST_F(FeaturesTest, CopyThenPasteIntoAnotherLevelIsOneUndoStepAndBadTextWarns) 
     EXPECT_EQ(DocumentOf(*window).levelState(), 9 | 0x80);
     EXPECT_FALSE(DocumentOf(*window).history().canUndo());
 }
-
-// Sets an environment variable, or unsets it for nullptr, for the life of the object.
-struct ScopedVariable {
-    ScopedVariable(const char* name, const char* value) : name(name), old(qgetenv(name)) {
-        value ? qputenv(name, value) : qunsetenv(name);
-    }
-    ~ScopedVariable() { old.isNull() ? qunsetenv(name) : qputenv(name, old); }
-    const char* name;
-    QByteArray old;
-};
 
 struct TestPlayTest : EditorTest {
     // Fake emulators in a folder named with a space write their path and arguments to "played".

@@ -4,14 +4,13 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <ctime>
 #include <deque>
 
 #include "bank_builder.h"
 #include "demo_levels.h"
 #include "gif_writer.h"
 #include "leveldata/level_codec.h"
-#include "leveldata/level_loader.h"
-#include "leveldata/level_saver.h"
 #include "memory_file_system.h"
 #include "picture/level_picture.h"
 #include "sources/source_descriptor.h"
@@ -26,6 +25,9 @@ namespace morvane::test {
 using Bytes = std::vector<std::uint8_t>;
 
 inline const QString kCaption = QStringLiteral("Morvane Level Editor v1.1");
+inline const QString kLoadPrompt =
+    "You edited the level you're currently viewing. Do you want to save the changes before you "
+    "load another level?";
 
 struct MessageCall {
     QString text, title;
@@ -65,6 +67,21 @@ inline void ExpectPrompt(const MessageCall& call, const QString& text) {
     EXPECT_EQ(call.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_EQ(call.defaultButton, QMessageBox::Cancel);
 }
+
+// Sets an environment variable, or unsets it for nullptr, for the life of the object. The C
+// library reads the time zone, TZ, again each time.
+struct ScopedVariable {
+    ScopedVariable(const char* name, const char* value) : name(name), old(qgetenv(name)) {
+        value ? qputenv(name, value) : qunsetenv(name);
+        ::tzset();
+    }
+    ~ScopedVariable() {
+        old.isNull() ? qunsetenv(name) : qputenv(name, old);
+        ::tzset();
+    }
+    const char* name;
+    QByteArray old;
+};
 
 // A temporary current directory with the 64 generated tile pictures in "gif".
 struct Workspace {
@@ -121,19 +138,6 @@ inline Bytes MakeTestBank() {
         streams.push_back(PackLevel(TestLevel(index)));
     }
     return demo::AssembleBank(streams);
-}
-
-// The bytes of cartridge file after the core saved map as level index into a copy of it.
-inline Bytes SavedByCore(const Bytes& file, int index, const LevelMap& map) {
-    const LevelLayout layout = *LayoutFor(SourceKind::UeRom, "98304");
-    auto data = std::make_shared<MemoryFileData>();
-    data->bytes = file;
-    auto copy = OpenMemoryFile(data, OpenMode::ReadWrite);
-    const auto loaded = LoadLevelFromFile(*copy, layout, index).value();
-    const auto saved =
-        SaveLevelToFile(*copy, layout, index, map, loaded.oldPackedLength, loaded.levelOffset);
-    EXPECT_TRUE(saved.ok()) << DescribeLevelFailure(saved.failure());
-    return data->bytes;
 }
 
 // The grid's 32 x 32 cell for a tile picture: pixels doubled, transparent ones in background.
@@ -233,14 +237,19 @@ inline LevelMap Paint(const EditorWindow& window, std::initializer_list<int> cel
     return DocumentOf(window).map();
 }
 
-// Opens the list's drop-down and returns what the delegate drew at row's picture place.
-inline QImage ShownListPicture(QComboBox& combo, int row) {
+// Opens the list's drop-down and returns what the delegate drew in row: the level's picture,
+// or with sizeText the rest of the row, right of the picture, where the size text goes.
+inline QImage ShownListPicture(QComboBox& combo, int row, bool sizeText = false) {
     combo.showPopup();
     QAbstractItemView* list = combo.view();
     const QModelIndex index = list->model()->index(row, 0);
     list->scrollTo(index);
-    const QImage shown =
-        Grab(*list->viewport()).copy(LevelListDelegate::PictureRect(list->visualRect(index)));
+    const QRect rowRect = list->visualRect(index);
+    const QRect picture = LevelListDelegate::PictureRect(rowRect);
+    const QImage shown = Grab(*list->viewport())
+                             .copy(sizeText ? QRect(QPoint(picture.right() + 1, rowRect.top()),
+                                                    rowRect.bottomRight())
+                                            : picture);
     combo.hidePopup();
     return shown;
 }

@@ -4,7 +4,9 @@
 #include "editor_test_support.h"
 #include "leveldata/map_text.h"
 #include "picture/tile_set.h"
+#include "ui/editor/caption_fitting.h"
 #include "ui/editor/picture_image.h"
+#include "ui/editor/restore_points_window.h"
 #include "unprivileged_user.h"
 
 namespace morvane::test {
@@ -71,7 +73,7 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
     EXPECT_EQ(display->text(), "");
 }
 
-TEST_F(EditorWindowTest, SingleMapHasNoLevelControlsIgnoresPressesAndPasteButCopiesAndExports) {
+TEST_F(EditorWindowTest, SingleMapIgnoresLevelControlsPressesPasteAndPointsButCopiesAndExports) {
     const LevelMap map = TestLevel(7);
     workspace.write("state.s00", demo::MakeSavestate(map));
     auto window = open("state.s00", SourceKind::MekaSavestate);
@@ -96,6 +98,14 @@ TEST_F(EditorWindowTest, SingleMapHasNoLevelControlsIgnoresPressesAndPasteButCop
     messages.answer(QMessageBox::Ok);
     ClickButton(*window, "Command3");
     EXPECT_EQ(workspace.read("state.s00.raw"), ExpectedRaw(map));
+    // Ctrl+H tells that a single map has no restore points, and opens no window.
+    messages.answer(QMessageBox::Ok);
+    Press(*window, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(messages.calls.at(1).text,
+              "state.s00 is a single map. A single map is never written, so it has no restore "
+              "points.");
+    EXPECT_EQ(messages.calls.at(1).icon, QMessageBox::Information);
+    EXPECT_EQ(window->findChild<RestorePointsWindow*>(), nullptr);
 }
 
 TEST_F(EditorWindowTest, UnreadableLevelsWarnAndKeepTheShownOneAndPickingLoadsOnce) {
@@ -168,6 +178,27 @@ TEST_F(EditorWindowTest, UnreadableTileReadOnlyFolderAndReadOnlySource) {
               "The file cart.bin cannot be opened for reading and writing: access to the file was "
               "denied (Permission denied).");
     EXPECT_EQ(messages.calls.at(1).icon, QMessageBox::Warning);
+}
+
+// A desktop font too large for the fixed layout shrinks, pixel by pixel, until every caption
+// fits its control: a caption as tall as its control fits, and a control without one (a
+// picture) limits nothing.
+TEST(CaptionFitting, FontShrinksUntilEveryCaptionFitsItsControlAndNoFurther) {
+    const auto sized = [](int pixels) {
+        QFont font = QApplication::font();
+        font.setPixelSize(pixels);
+        return font;
+    };
+    const int height = QFontMetrics(sized(12)).height();
+    ASSERT_LT(height, QFontMetrics(sized(13)).height());
+    for (const auto& [caption, fitted] : {std::pair<QString, int>{"Level", 12}, {"", 16}}) {
+        QWidget window;
+        window.setFont(sized(16));
+        QLabel label(caption, &window);
+        label.setGeometry(0, 0, 300, height);
+        FitFontToCaptions(window);
+        EXPECT_EQ(window.font().pixelSize(), fitted) << caption.toStdString();
+    }
 }
 
 using ExportTest = EditorTest;

@@ -1,33 +1,17 @@
 // The restore points window: the points listed, a point's level before and after, Restore.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <optional>
-
 #include "editor_test_support.h"
+#include "ui/editor/level_list_pictures.h"
 #include "ui/editor/restore_points_window.h"
 
 namespace morvane::test {
 namespace {
 
-const QString kLoadPrompt =
-    "You edited the level you're currently viewing. Do you want to save the changes before you "
-    "load another level?";
-
 struct RestorePointsTest : EditorTest {
     // Points are stored in UTC and listed in local time; a zone 12:45 from UTC shows a time
     // that was not converted.
-    RestorePointsTest() {
-        ::setenv("TZ", "Pacific/Chatham", 1);
-        ::tzset();
-    }
-    ~RestorePointsTest() override {
-        m_zone ? ::setenv("TZ", m_zone->c_str(), 1) : ::unsetenv("TZ");
-        ::tzset();
-    }
-    std::optional<std::string> m_zone =
-        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
+    const ScopedVariable m_zone{"TZ", "Pacific/Chatham"};
 
     // Paints cell of level 1 with tile and saves, which keeps the file as it was as a point.
     void paintAndSave(const EditorWindow& window, int cell, int tile) {
@@ -86,8 +70,7 @@ TEST_F(RestorePointsTest, RestoringTheOldestOfTwoSavesGivesBackTheFileAndAThirdP
     EXPECT_EQ(list.horizontalHeader()->length(), list.viewport()->width());  // no empty strip
     EXPECT_EQ(Listed(points),
               (std::vector<QStringList>{{"2", "save level 1", "1"}, {"1", "save level 1", "1"}}));
-    const QString time =
-        Control<QTableView>(points, "PointList")->model()->index(1, 1).data().toString();
+    const QString time = list.model()->index(1, 1).data().toString();
     const QDateTime local = QDateTime::fromString(time, "yyyy-MM-dd HH:mm:ss");
     EXPECT_LT(std::abs(local.secsTo(QDateTime::currentDateTime())), 60) << time.toStdString();
     EXPECT_FALSE(Control<QPushButton>(points, "Restore")->isEnabled());
@@ -182,17 +165,31 @@ TEST_F(RestorePointsTest, UnsavedEditsAreAskedAboutBeforeTheRestore) {
     }
 }
 
-TEST_F(RestorePointsTest, SingleMapGetsAMessageAndNoWindow) {
-    workspace.write("state.s00", demo::MakeSavestate(TestLevel(7)));
-    auto window = open("state.s00", SourceKind::MekaSavestate);
-    messages.answer(QMessageBox::Ok);
-    Press(*window, Qt::Key_H, Qt::ControlModifier);
-    ASSERT_EQ(messages.calls.size(), 1u);
-    EXPECT_EQ(messages.calls[0].text,
-              "state.s00 is a single map. A single map is never written, so it has no restore "
-              "points.");
-    EXPECT_EQ(messages.calls[0].icon, QMessageBox::Information);
-    EXPECT_EQ(window->findChild<RestorePointsWindow*>(), nullptr);
+// A level that one of the two banks cannot read is offered as such and shown as the
+// crossed-out box beside the other bank's picture, with no cell framed.
+TEST_F(RestorePointsTest, LevelUnreadableInOneOfTheBanksShowsTheBoxBesideTheOtherPicture) {
+    auto window = openCartridge();
+    paintAndSave(*window, 8, 50);
+    Bytes broken = workspace.read("cart.bin");
+    broken[98304 + 2 * 4 + 1] = 0x7F;  // level 5 points before the bank
+    workspace.write("cart.bin", broken);
+    RestorePointsWindow& points = openPoints(*window);
+    const QImage box = LevelListPictures::UnreadablePicture().scaled(512, 112).convertToFormat(
+        QImage::Format_RGB32);
+    const QImage level5 = ExpectedPicture(TestLevel(4), 16);
+    // Point 1 holds level 5 readable; restoring it keeps the file's unreadable one as point 2.
+    for (const bool inPoint : {false, true}) {
+        ClickRow(points, 0);
+        QComboBox& picker = *Control<QComboBox>(points, "LevelPicker");
+        EXPECT_EQ(picker.itemText(1), "Level 5: unreadable in one of the two");
+        PickItem(picker, 1);
+        EXPECT_EQ(Picture(points, "PointPicture"), inPoint ? box : level5);
+        EXPECT_EQ(Picture(points, "FilePicture"), inPoint ? level5 : box);
+        if (!inPoint) {
+            messages.answer(QMessageBox::Yes);
+            ClickButton(points, "Restore");
+        }
+    }
 }
 
 // Flips the last byte of a point's bank, which its checksum then no longer matches.
