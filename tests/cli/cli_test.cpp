@@ -813,9 +813,11 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwoHelpAndVersionWithZero) {
             run({command, "--help"}).out.rfind(std::string("usage: morvane-levels ") + command, 0),
             0u);
     }
-    EXPECT_NE(
-        run({"--help"}).out.find("\n  info FILE [--json]        the kind of FILE, its levels"),
-        std::string::npos);
+    for (const char* help : {"--help", "-h", "help"}) {
+        EXPECT_NE(
+            run({help}).out.find("\n  info FILE [--json]        the kind of FILE, its levels"),
+            std::string::npos);
+    }
     const auto version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, std::string("morvane-levels ") + kVersion + "\n");
