@@ -18,22 +18,6 @@ struct Open {
     std::unique_ptr<ByteFile> file = OpenMemoryFile(data, OpenMode::ReadWrite);
 };
 
-TEST(LoadLevel, ReadsEveryLevelOfABankAtItsOffsetAndNothingBefore) {
-    const auto bank = demo::MakeDemoBank();
-    for (const std::int64_t offset : {std::int64_t{0}, kCartridgeBank}) {
-        auto source = Open(offset ? demo::MakeCartridge(bank, SourceKind::UeRom) : bank);
-        for (int index = 0; index < 99; ++index) {
-            const auto loaded = LoadLevelFromFile(*source.file, {offset, true}, index);
-            ASSERT_TRUE(loaded.ok()) << DescribeLevelFailure(loaded.failure());
-            EXPECT_EQ(loaded.value().map, demo::MakeDemoLevel(index)) << "level " << index + 1;
-            const LevelPointer entry{bank[2 * std::size_t(index)],
-                                     bank[2 * std::size_t(index) + 1]};
-            EXPECT_EQ(loaded.value().levelOffset, entry.offset() - 198);
-        }
-        EXPECT_GE(source.data->lowestReadOffset.value(), offset);
-    }
-}
-
 TEST(LoadLevel, SingleMapsAreOneStreamWithoutTable) {
     const LevelMap map = demo::MakeDemoLevel(7);
     for (const auto& [bytes, layout] :

@@ -150,16 +150,15 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
                  R"("tilesets":[{"firstgid":1,"name":"a"},{"firstgid":65,"source":"../tiles.json"}],"properties":[{"name":"by","value":"x"},{"name":"level","type":"int","value":99}],)",
                  "[" + Cells(65) + "]"),
          "", 99},
-        {Json(R"("tilesets":[{"firstgid":3,"name":"other"},{"firstgid":1,"name":"tiles"}],)",
+        {Json(R"("tilesets":[{"firstgid":64,"name":"other"},{"firstgid":1,"name":"tiles"}],)",
               "[" + Cells(1) + "]"),
-         "223 cells hold no tile the level can use: x 0, y 0 holds gid 8, not a tile of the "
-         "level's tileset; x 1, y 0 holds gid 64, not a tile of the level's tileset; x 2, y 0 "
-         "holds gid 8, not a tile of the level's tileset; x 3, y 0 holds gid 8, not a tile of "
-         "the level's tileset; x 4, y 0 holds gid 8, not a tile of the level's tileset; x 5, y 0 "
-         "holds gid 8, not a tile of the level's tileset; x 6, y 0 holds gid 8, not a tile of "
-         "the level's tileset; x 7, y 0 holds gid 8, not a tile of the level's tileset; x 8, y 0 "
-         "holds gid 8, not a tile of the level's tileset; x 9, y 0 holds gid 8, not a tile of "
-         "the level's tileset; and 213 more; paint those cells from the tileset \"tiles\""},
+         "the cell at x 1, y 0 holds gid 64, not a tile of the level's tileset; paint it from the "
+         "tileset \"tiles\""},
+        {Tmx(kTiles + Layer(Zeros())),
+         "224 cells hold no tile the level can use: x 0, y 0 is empty; x 1, y 0 is empty; x 2, y 0 "
+         "is empty; x 3, y 0 is empty; x 4, y 0 is empty; x 5, y 0 is empty; x 6, y 0 is empty; x "
+         "7, y 0 is empty; x 8, y 0 is empty; x 9, y 0 is empty; and 214 more; paint a tile in "
+         "each empty cell"},
         {"1 2 3", "this is not a Tiled map (it starts with neither '<' nor '{')"},
         {"<map", "this is not a Tiled map (XML: Error parsing start element tag at byte 3)"},
         {"{\"type\":", "this is not a Tiled map (the JSON is not valid)"},
