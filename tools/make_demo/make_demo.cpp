@@ -3,6 +3,11 @@
 // pictures. The same bytes on every run, and never over a file that holds other bytes, since
 // the folder is where a user tries out edits. With --fuzz-corpus it writes the fuzzers' seed
 // inputs instead, one folder per fuzzer.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -137,8 +142,8 @@ int WriteFuzzCorpus(const fs::path& folder) {
         std::error_code error;
         fs::create_directories(folder / target, error);
         if (error) {
-            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", (folder / target).string().c_str(),
-                         error.message().c_str());
+            std::fprintf(stderr, "morvane-make-demo: %s: %s\n",
+                         (folder / target).generic_string().c_str(), error.message().c_str());
             return 1;
         }
         for (const auto& [name, bytes] : seeds) {
@@ -148,7 +153,7 @@ int WriteFuzzCorpus(const fs::path& folder) {
             out.close();
             if (!out) {
                 std::fprintf(stderr, "morvane-make-demo: %s: cannot write the file\n",
-                             path.string().c_str());
+                             path.generic_string().c_str());
                 return 1;
             }
         }
@@ -177,32 +182,32 @@ int WriteWorkspace(const fs::path& folder) {
             std::fprintf(stderr,
                          "morvane-make-demo: %s: holds the restore points of an earlier %s, "
                          "which is missing\n",
-                         history.string().c_str(), file.name.c_str());
+                         history.generic_string().c_str(), file.name.c_str());
             refused = true;
         } else {
             missing.push_back(&file);
         }
         if (!problem.empty()) {
-            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", path.string().c_str(),
+            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", path.generic_string().c_str(),
                          problem.c_str());
             refused = true;
         }
     }
     if (refused) {
         std::fprintf(stderr, "morvane-make-demo: %s: nothing was written\n",
-                     folder.string().c_str());
+                     folder.generic_string().c_str());
         return 1;
     }
     if (missing.empty()) {
         std::printf("nothing to write: every demo file in %s is there already\n",
-                    folder.string().c_str());
+                    folder.generic_string().c_str());
         return 0;
     }
     std::error_code created;
     fs::create_directories(folder / "gif", created);
     if (created) {
-        std::fprintf(stderr, "morvane-make-demo: %s: %s\n", (folder / "gif").string().c_str(),
-                     created.message().c_str());
+        std::fprintf(stderr, "morvane-make-demo: %s: %s\n",
+                     (folder / "gif").generic_string().c_str(), created.message().c_str());
         return 1;
     }
     int pictures = 0;
@@ -210,19 +215,19 @@ int WriteWorkspace(const fs::path& folder) {
         const fs::path path = folder / file->name;
         const std::string problem = WriteNewFile(path, file->bytes);
         if (!problem.empty()) {
-            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", path.string().c_str(),
+            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", path.generic_string().c_str(),
                          problem.c_str());
             return 1;
         }
         if (IsTilePicture(*file)) {
             ++pictures;
         } else {
-            std::printf("wrote %s\n", path.string().c_str());
+            std::printf("wrote %s\n", path.generic_string().c_str());
         }
     }
     if (pictures > 0) {
         std::printf("wrote %d tile picture%s in %s\n", pictures, pictures == 1 ? "" : "s",
-                    (folder / "gif").string().c_str());
+                    (folder / "gif").generic_string().c_str());
     }
     if (missing.size() < files.size()) {
         std::printf("left %zu files that were there already as they were\n",
@@ -234,6 +239,11 @@ int WriteWorkspace(const fs::path& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Lines end in "\n" alone, as on Linux, rather than the C runtime's "\r\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     for (const std::string_view argument : arguments) {
         if (argument == "--help" || argument == "-h") {
