@@ -137,10 +137,11 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
         } else {
             bytes = RawPictureBytes(ExportLevelPicture(level.value().map, tiles));
         }
-        // The editor writes beside the source; -o names the file or the folder.
-        std::string target = (sourcePath.parent_path() / name).lexically_normal().string();
+        // The editor writes beside the source; -o names the file or the folder. Names are
+        // joined with '/', which Windows takes too, so that the printed names are the same.
+        std::string target = (sourcePath.parent_path() / name).lexically_normal().generic_string();
         if (output) {
-            target = intoFolder ? (fs::path(*output) / name).string() : *output;
+            target = intoFolder ? (fs::path(*output) / name).generic_string() : *output;
         }
         if (IsSameFile(target, path)) {
             return context.fail(target, "this is the source file; the picture would replace it");

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <ctime>
+#include <chrono>
+#include <cstdio>
 #include <limits>
 #include <utility>
 
@@ -15,13 +16,18 @@ namespace {
 constexpr std::string_view kSuffix = ".point";
 constexpr std::string_view kUnderWay = "under-way";
 
-// The time now in ISO 8601, UTC, to the second.
+// The time now in ISO 8601, UTC, to the second. The system clock counts UTC; the calendar
+// date comes from its days, without the C library's thread-unsafe gmtime().
 std::string UtcNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    gmtime_r(&now, &parts);
+    using namespace std::chrono;
+    const auto now = floor<seconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss time{now - day};
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
+                  int(time.minutes().count()), int(time.seconds().count()));
     return text;
 }
 

@@ -68,7 +68,14 @@ std::string DescribeFileStatus(const FileStatus& status) {
             text = "another user owns it";
             break;
         case FileError::WritableByOthers:
+#ifdef _WIN32
+            // Windows grants access by lists of users and groups, not by mode bits.
+            text =
+                "users other than its owner may write to it (remove their write access in "
+                "its Properties, Security)";
+#else
             text = "users other than its owner may write to it (chmod go-w makes it private)";
+#endif
             break;
         case FileError::NotADirectory:
             text = "a file of that name is in the way of the folder";

@@ -1,8 +1,10 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -29,7 +31,9 @@
 #include "morvane_version.h"
 #include "nlohmann/json.hpp"
 #include "tool_folder.h"
+#ifndef _WIN32
 #include "unprivileged_user.h"
+#endif
 
 namespace morvane {
 namespace {
@@ -100,8 +104,12 @@ TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     ExpectRefused(run({"info", "notes.txt"}),
                   "notes.txt: Not a recognised source file (a cartridge dump, level bank, MEKA "
                   "savestate or 224-byte map).");
-    ExpectRefused(run({"info", "absent.bin"}),
-                  "absent.bin: The file does not exist (No such file or directory).");
+    // The reason in parentheses is the system's own wording, which differs on Windows.
+    const auto absent = run({"info", "absent.bin"});
+    EXPECT_EQ(absent.exitCode, 1);
+    EXPECT_TRUE(absent.err.starts_with("morvane-levels: absent.bin: The file does not exist (") &&
+                absent.err.ends_with(").\n"))
+        << absent.err;
 }
 
 TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
@@ -269,6 +277,10 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
 // pack looks at the manifest under the bank's lock: a set that lands as pack asks for the lock
 // is seen as a change since the folder was unpacked, and not undone.
 TEST(PackCommand, SeesAWriteThatLandsAsItTakesTheLock) {
+#ifdef _WIN32
+    GTEST_SKIP() << "pack joins names with std::filesystem, which on Windows uses backslashes "
+                    "that the in-memory file system does not know";
+#else
     MemoryFileSystem files;
     const auto bank = files.add("bank.bin", demo::MakeDemoBank());
     std::istringstream in;
@@ -293,6 +305,7 @@ TEST(PackCommand, SeesAWriteThatLandsAsItTakesTheLock) {
     // Forced, the folder's levels win: its level 2 as unpacked, and its edited level 9.
     EXPECT_EQ(RunPackCommand(context, {"work", "bank.bin", "--force"}), 0) << err.str();
     EXPECT_EQ(out.str().substr(out.str().rfind("Levels")), "Levels changed: 2,9\n");
+#endif
 }
 
 // Writers started at the same moment take their turns: every edit is in the file, and each
@@ -331,6 +344,7 @@ TEST_F(LevelsTool, WritersAtTheSameMomentTakeTurns) {
     for (const char* id : {"1", "2", "3", "4"}) {
         EXPECT_TRUE(fs::exists(m_folder / "bank.bin.history" / (std::string(id) + ".point")));
     }
+#ifndef _WIN32
     // A shell script's flock(1) holds writers off too.
     const Bytes locked = read("bank.bin");
     const int script = ::open((m_folder / "bank.bin").c_str(), O_RDONLY | O_CLOEXEC);
@@ -342,6 +356,7 @@ TEST_F(LevelsTool, WritersAtTheSameMomentTakeTurns) {
     writer.join();
     EXPECT_EQ(runs[0].exitCode, 0) << runs[0].err;
     EXPECT_EQ(run({"dump", "bank.bin", "9"}).out, level);
+#endif
 }
 
 // A save cut short that tore the bank (some pages written, others not) is reported by info and
@@ -406,6 +421,9 @@ TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
 // History folders and points that another user could have planted or could change are refused,
 // naming them, with nothing written; files outside the history are never removed.
 TEST_F(LevelsTool, HistoryFoldersThatCouldBeTurnedAgainstTheUserAreRefused) {
+#ifdef _WIN32
+    GTEST_SKIP() << "sets POSIX modes and owners, which Windows keeps in access lists";
+#else
     const std::string level = FormatMapText(demo::MakeDemoLevel(60));
     const std::string history = "bank.bin.history";
     const auto linkFolder = [&] {
@@ -496,6 +514,7 @@ TEST_F(LevelsTool, HistoryFoldersThatCouldBeTurnedAgainstTheUserAreRefused) {
     write(history, std::string("plain"));
     EXPECT_EQ(run({"set", "bank.bin", "5", "level.txt", "--no-history"}).exitCode, 0);
     EXPECT_EQ(run({"dump", "bank.bin", "5"}).out, level);
+#endif
 }
 
 // The README's session carries these edits to a fresh copy in a BPS patch and shows its info;
@@ -543,17 +562,23 @@ TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
     write("cut.ips", cut);
     const Bytes kept = {'k', 'e', 'p', 't'};
     const auto file = [&](const fs::path& at) { write(at.filename().string(), kept); };
+#ifndef _WIN32
     const auto fifo = [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); };
+#endif
     const auto folder = [](const fs::path& at) { fs::create_directory(at); };
+#ifndef _WIN32
     const auto link = [&](const fs::path& at) {
         write("kept.bin", kept);
         fs::create_symlink("kept.bin", at);
     };
+#endif
+#ifndef _WIN32
     const auto device = [](const fs::path& at) {
         struct stat null {};
         ASSERT_EQ(::stat("/dev/null", &null), 0);
         ASSERT_EQ(::mknod(at.c_str(), S_IFCHR | 0666, null.st_rdev), 0);
     };
+#endif
     const auto nothing = [](const fs::path&) {};
     const std::vector<std::string> apply = {"patch", "apply", "edit.ips", "bank.bin", "-o", "out"};
     const std::vector<std::string> applyCut = {"patch",    "apply", "cut.ips",
@@ -575,31 +600,45 @@ TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
     } cases[] = {
         {"existing file", file, apply, 1, "out: It already exists; give --force to replace it.",
          fs::file_type::regular, kept},
+#ifndef _WIN32
+        // FIFOs and device nodes are Linux's alone.
         {"FIFO", fifo, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::fifo, std::nullopt},
+#endif
         {"folder", folder, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::directory, std::nullopt},
+#ifndef _WIN32
+        // MinGW's std::filesystem cannot make symbolic links.
         {"link to a file", link, with(apply, "--force"), 1, "out: It is a symbolic link.",
          fs::file_type::symlink, kept},
+#endif
+#ifndef _WIN32
         {"device", device, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::character, std::nullopt},
+#endif
         {"forced over a file", file, with(apply, "--force"), 0, "", fs::file_type::regular,
          patched},
         {"cut past the end", nothing, applyCut, 0,
          "cut.ips: warning: The patch cuts the result to 65536 bytes, past its end at 16384 "
          "bytes; the size was left as it is.",
          fs::file_type::regular, patched},
+#ifndef _WIN32
         {"patch made over a link", link, make, 1, "out.ips: It is a symbolic link.",
          fs::file_type::symlink, kept},
+#endif
+#ifndef _WIN32
         {"picture over a FIFO", fifo, exportPicture, 1, "out: It is not a regular file.",
          fs::file_type::fifo, std::nullopt},
+#endif
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+#ifndef _WIN32
         // Device nodes can be made only by root.
         if (c.typeAfter == fs::file_type::character && ::geteuid() != 0) {
             continue;
         }
+#endif
         const std::string name = *(std::find(c.arguments.begin(), c.arguments.end(), "-o") + 1);
         c.place(m_folder / name);
         const auto result = run(c.arguments);
@@ -673,6 +712,10 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
 // unpack and export look at every file they would write or remove first: their own source, a
 // link or the tileset's place refuses the whole command, naming it, with nothing written.
 TEST_F(LevelsTool, UnpackAndExportWriteNothingWhenATargetIsTheSourceOrALink) {
+#ifdef _WIN32
+    GTEST_SKIP()
+        << "each case stands on a symbolic link, which MinGW's std::filesystem cannot make";
+#else
     const auto own = [](const std::string& name) {
         return name + ": This is the source file; unpacking would replace it.";
     };
@@ -696,6 +739,7 @@ TEST_F(LevelsTool, UnpackAndExportWriteNothingWhenATargetIsTheSourceOrALink) {
         EXPECT_EQ(read(c.arguments[1]), demo::MakeDemoBank());
         EXPECT_EQ(std::distance(fs::recursive_directory_iterator(m_folder), {}), 3) << c.error;
     }
+#endif
 }
 
 TEST_F(LevelsTool, ExportWritesPicturesBesideTheSource) {
@@ -725,6 +769,9 @@ TEST_F(LevelsTool, ExportWritesPicturesBesideTheSource) {
 // reason, the source keeps its bytes and nothing is left beside it.
 using LevelsToolPermissions = LevelsTool;
 TEST_F(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
+#ifdef _WIN32
+    GTEST_SKIP() << "runs the tool as another Linux user, whom POSIX modes bind";
+#else
     if (test::RerunAsUnprivilegedUser({MORVANE_LEVELS_TOOL})) {
         return;
     }
@@ -777,6 +824,7 @@ TEST_F(LevelsToolPermissions, ReadOnlySourceOrFolderRefusesAndWritesNothing) {
     ExpectRefused(test::RunTool(tool, {"history", "cart.bin"}, m_folder.string()),
                   "cart.bin: The restore points in cart.bin.history cannot be read: access to the "
                   "file was denied (Permission denied).");
+#endif
 }
 
 TEST_F(LevelsTool, UsageErrorsExitWithTwoHelpAndVersionWithZero) {

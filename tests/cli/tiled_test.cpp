@@ -227,9 +227,10 @@ TEST_F(TiledTool, MapsTiledRewritesInEveryEncodingReadBackToTheSameBank) {
 // of memory and time, and the level the map names.
 TEST_F(TiledTool, MapsThatAreNotALevelAreRefusedNamingTheFile) {
 #if defined(__SANITIZE_ADDRESS__)
-    constexpr rlim_t kAddressSpace = 0;  // AddressSanitizer reserves terabytes of address space
+    constexpr std::uint64_t kAddressSpace =
+        0;  // AddressSanitizer reserves terabytes of address space
 #else
-    constexpr rlim_t kAddressSpace = rlim_t(256) << 20;
+    constexpr std::uint64_t kAddressSpace = std::uint64_t(256) << 20;
 #endif
     ASSERT_EQ(run({"export", "bank.bin", "1", "--format", "tmx"}).exitCode, 0);
     const std::string tmx = text("Level1.tmx");

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <sys/resource.h>
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,23 +14,24 @@ struct ToolRun {
 
 // Another user to run a tool as, with HOME and TMPDIR set to home.
 struct ToolUser {
-    uid_t uid = 0;
-    gid_t gid = 0;
+    std::uint32_t uid = 0;
+    std::uint32_t gid = 0;
     std::string home;
 };
 
 // Bounds for a tool fed hostile input: its address space and CPU time (0: none), and a file
 // for its standard input instead of the input text (such as /dev/zero, an endless stream).
 struct ToolLimits {
-    rlim_t addressSpace = 0;
-    rlim_t cpuSeconds = 0;
+    std::uint64_t addressSpace = 0;
+    std::uint64_t cpuSeconds = 0;
     std::string inputPath = {};
 };
 
 // Runs program with arguments in folder, feeding input on its standard input, and waits for it.
 // With user, the tool runs as that user, with no supplementary groups; switching needs root.
 // The tool's environment is this process's less the variables named in unset.
-// A tool that cannot be started exits with 127, one whose user cannot be set with 126.
+// A tool that cannot be started exits with 127, one whose user cannot be set with 126. Windows
+// has no user to switch to: there a run with user exits with 126.
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& input = {},
                 const ToolUser* user = nullptr, const std::vector<std::string>& unset = {},

@@ -1,13 +1,10 @@
 #include "gif_writer.h"
 
-#include <fcntl.h>
 #include <gif_lib.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 
+#include "leveldata/disk_file_system.h"
 #include "picture/digit_font.h"
 
 namespace morvane::demo {
@@ -88,17 +85,10 @@ bool WriteGif(const std::string& path, const IndexedPicture& picture, std::strin
         return false;
     }
     // Written here rather than by giflib, which creates files readable by their owner only:
-    // the pictures get the same permissions as the other files of a folder (0666 less the
-    // umask).
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = ::write(descriptor, bytes.data(), bytes.size()) == ssize_t(bytes.size());
-    const int writeErrno = errno;
-    if (::close(descriptor) != 0 || !written) {
-        error = path + ": " + std::strerror(written ? errno : writeErrno);
+    // the pictures get the same permissions as the other files of a folder.
+    DiskFileSystem files;
+    if (const FileStatus status = ReplaceFileContents(files, path, bytes); !status.ok()) {
+        error = path + ": " + DescribeFileStatus(status);
         return false;
     }
     return true;

@@ -3,8 +3,10 @@
 // pictures. The same bytes on every run, and never over a file that holds other bytes, since
 // the folder is where a user tries out edits. With --fuzz-corpus it writes the fuzzers' seed
 // inputs instead, one folder per fuzzer.
+#ifdef _WIN32
 #include <fcntl.h>
-#include <unistd.h>
+#include <io.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include "demo_levels.h"
 #include "fuzz_seeds.h"
 #include "gif_writer.h"
+#include "leveldata/disk_file_system.h"
 
 namespace {
 
@@ -112,26 +115,20 @@ std::string Mismatch(const fs::path& path, const DemoFile& file) {
 // never replaced. A failed write removes what it made. Returns an empty text on success, the
 // problem otherwise.
 std::string WriteNewFile(const fs::path& path, const Bytes& bytes) {
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        return std::strerror(errno);
+    morvane::DiskFileSystem files;
+    morvane::FileStatus status;
+    const auto file = files.create(path.string(), morvane::FileAccess::Shared, status);
+    if (!file) {
+        return morvane::DescribeFileStatus(status);
     }
-    std::string problem;
-    for (std::size_t at = 0; problem.empty() && at < bytes.size();) {
-        const ssize_t wrote = ::write(descriptor, bytes.data() + at, bytes.size() - at);
-        if (wrote > 0) {
-            at += std::size_t(wrote);
-        } else if (wrote == 0 || errno != EINTR) {
-            problem = wrote < 0 ? std::strerror(errno) : "the disk took no bytes";
-        }
+    status = file->writeAt(0, bytes);
+    if (const morvane::FileStatus closed = file->close(); status.ok()) {
+        status = closed;
     }
-    if (::close(descriptor) != 0 && problem.empty()) {
-        problem = std::strerror(errno);
+    if (!status.ok()) {
+        files.remove(path.string());
     }
-    if (!problem.empty()) {
-        ::unlink(path.c_str());
-    }
-    return problem;
+    return status.ok() ? std::string() : morvane::DescribeFileStatus(status);
 }
 
 // The seed inputs, written over whatever is in folder: it is a build folder, remade at will.
@@ -145,8 +142,8 @@ int WriteFuzzCorpus(const fs::path& folder) {
         std::error_code error;
         fs::create_directories(folder / target, error);
         if (error) {
-            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", (folder / target).c_str(),
-                         error.message().c_str());
+            std::fprintf(stderr, "morvane-make-demo: %s: %s\n",
+                         (folder / target).generic_string().c_str(), error.message().c_str());
             return 1;
         }
         for (const auto& [name, bytes] : seeds) {
@@ -156,7 +153,7 @@ int WriteFuzzCorpus(const fs::path& folder) {
             out.close();
             if (!out) {
                 std::fprintf(stderr, "morvane-make-demo: %s: cannot write the file\n",
-                             path.c_str());
+                             path.generic_string().c_str());
                 return 1;
             }
         }
@@ -185,29 +182,32 @@ int WriteWorkspace(const fs::path& folder) {
             std::fprintf(stderr,
                          "morvane-make-demo: %s: holds the restore points of an earlier %s, "
                          "which is missing\n",
-                         history.c_str(), file.name.c_str());
+                         history.generic_string().c_str(), file.name.c_str());
             refused = true;
         } else {
             missing.push_back(&file);
         }
         if (!problem.empty()) {
-            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", path.c_str(), problem.c_str());
+            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", path.generic_string().c_str(),
+                         problem.c_str());
             refused = true;
         }
     }
     if (refused) {
-        std::fprintf(stderr, "morvane-make-demo: %s: nothing was written\n", folder.c_str());
+        std::fprintf(stderr, "morvane-make-demo: %s: nothing was written\n",
+                     folder.generic_string().c_str());
         return 1;
     }
     if (missing.empty()) {
-        std::printf("nothing to write: every demo file in %s is there already\n", folder.c_str());
+        std::printf("nothing to write: every demo file in %s is there already\n",
+                    folder.generic_string().c_str());
         return 0;
     }
     std::error_code created;
     fs::create_directories(folder / "gif", created);
     if (created) {
-        std::fprintf(stderr, "morvane-make-demo: %s: %s\n", (folder / "gif").c_str(),
-                     created.message().c_str());
+        std::fprintf(stderr, "morvane-make-demo: %s: %s\n",
+                     (folder / "gif").generic_string().c_str(), created.message().c_str());
         return 1;
     }
     int pictures = 0;
@@ -215,18 +215,19 @@ int WriteWorkspace(const fs::path& folder) {
         const fs::path path = folder / file->name;
         const std::string problem = WriteNewFile(path, file->bytes);
         if (!problem.empty()) {
-            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", path.c_str(), problem.c_str());
+            std::fprintf(stderr, "morvane-make-demo: %s: %s\n", path.generic_string().c_str(),
+                         problem.c_str());
             return 1;
         }
         if (IsTilePicture(*file)) {
             ++pictures;
         } else {
-            std::printf("wrote %s\n", path.c_str());
+            std::printf("wrote %s\n", path.generic_string().c_str());
         }
     }
     if (pictures > 0) {
         std::printf("wrote %d tile picture%s in %s\n", pictures, pictures == 1 ? "" : "s",
-                    (folder / "gif").c_str());
+                    (folder / "gif").generic_string().c_str());
     }
     if (missing.size() < files.size()) {
         std::printf("left %zu files that were there already as they were\n",
@@ -238,6 +239,11 @@ int WriteWorkspace(const fs::path& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Lines end in "\n" alone, as on Linux, rather than the C runtime's "\r\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     for (const std::string_view argument : arguments) {
         if (argument == "--help" || argument == "-h") {
