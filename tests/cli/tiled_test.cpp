@@ -369,21 +369,43 @@ TEST_F(TiledTool, UnpackKeepsEditsAndTheProjectWritesTheCurrentMap) {
                       {"unpack", "bank.bin", "work", "--format", "tmx"}, m_folder.string());
     ASSERT_EQ(first.out, "work: 99 levels, 102 files written\n");
     // The project's command: the tool by its path, set, the bank by its absolute path, the map.
-    const auto project = nlohmann::json::parse(text("work/morvane.tiled-project"));
-    EXPECT_EQ(project["folders"], nlohmann::json::array({"."}));
-    const auto& command = project["commands"].at(0);
-    EXPECT_EQ(command["name"], "Write level to bank");
+    const auto command = nlohmann::json::parse(text("work/morvane.tiled-project"))["commands"][0];
     EXPECT_EQ(command["command"], MORVANE_LEVELS_TOOL);
     const std::string bank = (m_folder / "bank.bin").string();
     EXPECT_EQ(command["arguments"], "set \"" + bank + "\" %mapfile");
     EXPECT_EQ(command["saveBeforeExecute"], true);
 
-    // A map Tiled saved holds the level in other bytes: it is left as it is.
-    const std::string map12 = Replaced(text("work/Level12.tmx"), "\n2,1,1,", "\n2,10,10,");
-    write("edit.tmx", map12);
+    // Debian's Tiled opens the project, its session reopening a map edited on disk; a script of
+    // ours runs the project's command as the designer's key would, waits for it and leaves a
+    // mark, and the shell ends Tiled (which cannot quit before its event loop runs).
+    write("work/Level12.tmx", Replaced(text("work/Level12.tmx"), "\n2,1,1,", "\n2,10,10,"));
+    write("work/morvane.tiled-session",
+          std::string(R"({"activeFile": "Level12.tmx", "openFiles": ["Level12.tmx"],)"
+                      R"( "project": "morvane.tiled-project"})"));
+    fs::create_directories(m_folder / "home/.config/tiled/extensions");
+    write("home/.config/tiled/extensions/write.js",
+          R"(tiled.activeAssetChanged.connect(function () {
+    tiled.executeCommand("Write level to bank", false);
+    for (var until = Date.now() + 3000; Date.now() < until;) {}
+    new TextFile(")" +
+              (m_folder / "done").string() +
+              R"(", TextFile.WriteOnly).commit();
+});
+)");
+    ::setenv("HOME", (m_folder / "home").c_str(), 1);
+    const std::string script = std::string(kTiled) +
+                               " work/morvane.tiled-project & tiled=$!; for i in $(seq 600); do "
+                               "[ -e done ] && break; sleep 0.1; done; kill $tiled; wait $tiled";
+    test::RunTool("/bin/sh", {"-c", script}, m_folder.string());
+    EXPECT_TRUE(fs::exists(m_folder / "done"));
+    const std::string dumped = run({"dump", "bank.bin", "12"}).out;
+    EXPECT_EQ(dumped.substr(dumped.find('\n') + 1, 6), "1 9 9 ");
+
+    // A map Tiled saved again holds its level in other bytes: while the bank lacks that level,
+    // unpack refuses to replace it; once it is set, unpack leaves it as it is.
+    write("edit.tmx", Replaced(text("work/Level12.tmx"), "\n2,10,10,", "\n2,11,11,"));
     ASSERT_EQ(runTiled(kTiled, {"--export-map", "edit.tmx", "work/Level12.tmx"}).exitCode, 0);
     const std::string saved = text("work/Level12.tmx");
-    EXPECT_NE(saved, map12);
     const auto refused = unpack();
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.err,
@@ -426,35 +448,6 @@ TEST_F(TiledTool, UnpackKeepsEditsAndTheProjectWritesTheCurrentMap) {
     const std::string before = run({"dump", "bank.bin", "14"}).out;
     ASSERT_EQ(run({"set", "bank.bin", "work/Level14.tmx"}).exitCode, 0);
     EXPECT_EQ(run({"dump", "bank.bin", "14"}).out, "7" + before.substr(1));
-}
-
-// Debian's Tiled opens the project unpack wrote, its session reopening a map edited on disk;
-// a script of ours runs the project's command as the designer's key would, waits for it and
-// leaves a mark, and the shell ends Tiled (which cannot quit before its event loop runs).
-TEST_F(TiledTool, TiledRunsTheProjectsCommandAndTheMapReachesTheBank) {
-    ASSERT_EQ(run({"unpack", "bank.bin", "work", "--format", "tmx"}).exitCode, 0);
-    write("work/Level12.tmx", Replaced(text("work/Level12.tmx"), "\n2,1,1,", "\n2,10,10,"));
-    write("work/morvane.tiled-session",
-          std::string(R"({"activeFile": "Level12.tmx", "openFiles": ["Level12.tmx"],)"
-                      R"( "project": "morvane.tiled-project"})"));
-    fs::create_directories(m_folder / "home/.config/tiled/extensions");
-    write("home/.config/tiled/extensions/write.js",
-          R"(tiled.activeAssetChanged.connect(function () {
-    tiled.executeCommand("Write level to bank", false);
-    for (var until = Date.now() + 3000; Date.now() < until;) {}
-    new TextFile(")" +
-              (m_folder / "done").string() +
-              R"(", TextFile.WriteOnly).commit();
-});
-)");
-    ::setenv("HOME", (m_folder / "home").c_str(), 1);
-    const std::string script = std::string(kTiled) +
-                               " work/morvane.tiled-project & tiled=$!; for i in $(seq 600); do "
-                               "[ -e done ] && break; sleep 0.1; done; kill $tiled; wait $tiled";
-    test::RunTool("/bin/sh", {"-c", script}, m_folder.string());
-    EXPECT_TRUE(fs::exists(m_folder / "done"));
-    const std::string dumped = run({"dump", "bank.bin", "12"}).out;
-    EXPECT_EQ(dumped.substr(dumped.find('\n') + 1, 6), "1 9 9 ");
 }
 
 TEST_F(TiledTool, DumpAllShowsEveryLevelSoGitDiffShowsChangedRows) {

@@ -132,29 +132,6 @@ TEST(SaveLevel, MovesTheBytesAfterTheStreamByTheChangeInLength) {
     }
 }
 
-TEST(SaveLevel, FillsTheFreeSpaceToItsLastByte) {
-    // 98 streams of 164 bytes and one of 56 leave 58 bytes free at the end of the bank.
-    LevelMap busy;
-    for (int cell = 0; cell < 224; ++cell) {
-        busy.setCell(cell, std::uint8_t(cell < 144 ? cell % 2 : 2));
-    }
-    std::vector<Bytes> streams(99, PackLevel(busy));
-    streams[98] = PackLevel(LevelMap());
-    const Bytes bank = demo::AssembleBank(streams, 0xEE);
-    Source source(bank, {0, true});
-    const LoadedLevel level = source.load(30);
-    // 59 more bytes are refused by the one byte missing; 58 more fill the free space to its last
-    // byte and every level survives.
-    EXPECT_EQ(DescribeLevelFailure(source.save(Speckled(level.map, 0, 222)).failure()),
-              "Level 31: the bank's free space is too small: 1 byte is missing.");
-    EXPECT_EQ(source.data->bytes, bank);
-    auto expected = source.allMaps();
-    expected[30] = Speckled(level.map, 0, 221);
-    ASSERT_TRUE(source.save(expected[30]).ok());
-    EXPECT_EQ(source.allMaps(), expected);
-    EXPECT_EQ(ReadBankFromFile(*source.file, 0).value().freeBytes(), 0);
-}
-
 // Saves that cannot be done safely are refused with nothing written: a longer stream when the
 // last level cannot be read, and with it the free space; a move that would break a level that
 // shares the stream out of level order; a length that no longer matches the stream in the file.
