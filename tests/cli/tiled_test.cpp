@@ -450,37 +450,5 @@ TEST_F(TiledTool, UnpackKeepsEditsAndTheProjectWritesTheCurrentMap) {
     EXPECT_EQ(run({"dump", "bank.bin", "14"}).out, "7" + before.substr(1));
 }
 
-TEST_F(TiledTool, DumpAllShowsEveryLevelSoGitDiffShowsChangedRows) {
-    const auto all = run({"dump", "--all", "bank.bin"});
-    ASSERT_EQ(all.exitCode, 0);
-    EXPECT_EQ(all.out, run({"dump", "bank.bin", "--all"}).out);
-    const std::string first = "Level 1\n" + run({"dump", "bank.bin", "1"}).out + "\nLevel 2\n";
-    EXPECT_EQ(all.out.substr(0, first.size()), first);
-    EXPECT_NE(all.out.find("\n\nLevel 99\n" + run({"dump", "bank.bin", "99"}).out),
-              std::string::npos);
-
-    // The README's lines: git diff of the bank shows the changed row of level 5.
-    const std::string git = "/usr/bin/git";
-    ASSERT_EQ(test::RunTool(git, {"init", "-q"}, m_folder.string()).exitCode, 0);
-    write(".gitattributes", std::string("*.bin diff=morvane\n"));
-    test::RunTool(
-        git, {"config", "diff.morvane.textconv", std::string(MORVANE_LEVELS_TOOL) + " dump --all"},
-        m_folder.string());
-    test::RunTool(git, {"add", "bank.bin"}, m_folder.string());
-    LevelMap changed = demo::MakeDemoLevel(4);
-    changed.setCell(LevelMap::cellAt(2, 1), 9);
-    ASSERT_EQ(run({"set", "bank.bin", "5", "-", "--no-history"}, FormatMapText(changed)).exitCode,
-              0);
-    const auto diff = test::RunTool(git, {"diff", "-U0", "bank.bin"}, m_folder.string());
-    // The second row, with its newline.
-    const auto secondRow = [](const std::string& text) {
-        const std::size_t start = text.find('\n') + 1;
-        return text.substr(start, text.find('\n', start) + 1 - start);
-    };
-    const std::string oldRow = secondRow(FormatMapText(demo::MakeDemoLevel(4)));
-    const std::string newRow = secondRow(FormatMapText(changed));
-    EXPECT_NE(diff.out.find("\n-" + oldRow + "+" + newRow), std::string::npos) << diff.out;
-}
-
 }  // namespace
 }  // namespace morvane
