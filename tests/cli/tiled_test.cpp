@@ -238,16 +238,18 @@ TEST_F(TiledTool, MapsThatAreNotALevelAreRefusedNamingTheFile) {
     write("empty.tmx", Replaced(tmx, "\n2,2,2,", "\n2,2,0,"));
     write("other.tmx", Replaced(tmx, "value=\"1\"", "value=\"8\""));
     write("escape.tmx", Replaced(tmx, "\"csv\"", "\"\x1b]0;x\""));
-    std::string deep = "<map width=\"32\" height=\"7\">";
-    std::string deepJson = R"({"type":"map","width":32,"height":7,"layers":[)";
-    for (int at = 0; at < 20000; ++at) {
-        deep += "<group>";
-        deepJson += R"({"type":"group","layers":[)";
-    }
-    for (int at = 0; at < 20000; ++at) {
-        deep += "</group>";
-        deepJson += "]}";
-    }
+    const auto repeated = [](const std::string& text, int times) {
+        std::string repeated;
+        for (int at = 0; at < times; ++at) {
+            repeated += text;
+        }
+        return repeated;
+    };
+    const std::string deep = "<map width=\"32\" height=\"7\">" + repeated("<group>", 20000) +
+                             repeated("</group>", 20000);
+    const std::string deepJson = R"({"type":"map","width":32,"height":7,"layers":[)" +
+                                 repeated(R"({"type":"group","layers":[)", 20000) +
+                                 repeated("]}", 20000);
     write("deep.tmx", deep + "</map>");
     write("deep.json", deepJson + "]}");
     const std::string deepProblem = ": The map's group layers are nested more than 64 deep.";

@@ -86,35 +86,24 @@ std::string TileElements(const std::string& csv) {
     }
     return tiles;
 }
-std::string Zeros() {
-    std::string csv = "0";
-    for (int at = 1; at < 224; ++at) {
-        csv += ",0";
+std::string Repeated(const std::string& text, int times) {
+    std::string repeated;
+    for (int at = 0; at < times; ++at) {
+        repeated += text;
     }
-    return csv;
+    return repeated;
 }
-// Groups nested depth deep around inside, in TMX or JSON.
-std::string TmxGroups(int depth, const std::string& inside) {
-    std::string text;
-    for (int at = 0; at < depth; ++at) {
-        text += "<group>";
-    }
-    text += inside;
-    for (int at = 0; at < depth; ++at) {
-        text += "</group>";
-    }
-    return text;
+// 224 empty cells.
+const std::string kZeros = "0" + Repeated(",0", 223);
+// Groups nested depth deep around the level's layer, in TMX or JSON.
+std::string TmxGroups(int depth) {
+    return Tmx(kTiles + Repeated("<group>", depth) + Layer(Cells(1)) + Repeated("</group>", depth));
 }
-std::string JsonGroups(int depth, const std::string& data) {
-    std::string text = R"({"type":"map","width":32,"height":7,)" + kJsonTiles + R"("layers":[)";
-    for (int at = 0; at < depth; ++at) {
-        text += R"({"type":"group","layers":[)";
-    }
-    text += R"({"type":"tilelayer","name":"level","data":[)" + data + "]}";
-    for (int at = 0; at <= depth; ++at) {
-        text += "]}";  // a group's layers and the group, at last the map's
-    }
-    return text;
+std::string JsonGroups(int depth) {
+    return R"({"type":"map","width":32,"height":7,)" + kJsonTiles + R"("layers":[)" +
+           Repeated(R"({"type":"group","layers":[)", depth) +
+           R"({"type":"tilelayer","name":"level","data":[)" + Cells(1) + "]}" +
+           Repeated("]}", depth + 1);  // each group's layers and the group, then the map's
 }
 
 TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
@@ -137,8 +126,8 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
          "the tile layer \"walls\" holds tiles too, and only the layer \"level\" is the level; "
          "move them into it (select tile layer \"walls\" and use Layer > Merge Layer Down) or "
          "delete the layer"},
-        {Tmx(level7 + two + Layer(Zeros(), "walls") + "<group>" + Layer(Cells(65)) + "</group>"),
-         "", 7},
+        {Tmx(level7 + two + Layer(kZeros, "walls") + "<group>" + Layer(Cells(65)) + "</group>"), "",
+         7},
         {Tmx(kTiles + Layer("1", "walls") + Layer(Cells(1))),
          "the tile layer \"walls\"'s data cannot be read: it holds 1 tiles, not 224"},
         // Any tileset named "tiles" is the level's: Tiled adds one when another folder's is used.
@@ -154,7 +143,7 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
               "[" + Cells(1) + "]"),
          "the cell at x 1, y 0 holds gid 64, not a tile of the level's tileset; paint it from the "
          "tileset \"tiles\""},
-        {Tmx(kTiles + Layer(Zeros())),
+        {Tmx(kTiles + Layer(kZeros)),
          "224 cells hold no tile the level can use: x 0, y 0 is empty; x 1, y 0 is empty; x 2, y 0 "
          "is empty; x 3, y 0 is empty; x 4, y 0 is empty; x 5, y 0 is empty; x 6, y 0 is empty; x "
          "7, y 0 is empty; x 8, y 0 is empty; x 9, y 0 is empty; and 214 more; paint a tile in "
@@ -227,11 +216,10 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
          "4 cells hold no tile the level can use: x 0, y 0 is empty; x 8, y 1 is flipped or "
          "rotated; x 9, y 1 is empty; x 31, y 6 is empty; " +
              moreAdvice},
-        {Tmx(kTiles + TmxGroups(64, Layer(Cells(1)))), ""},
-        {Tmx(kTiles + TmxGroups(65, Layer(Cells(1)))),
-         "the map's group layers are nested more than 64 deep"},
-        {JsonGroups(64, Cells(1)), ""},
-        {JsonGroups(65, Cells(1)), "the map's group layers are nested more than 64 deep"},
+        {TmxGroups(64), ""},
+        {TmxGroups(65), "the map's group layers are nested more than 64 deep"},
+        {JsonGroups(64), ""},
+        {JsonGroups(65), "the map's group layers are nested more than 64 deep"},
     };
     LevelMap level;
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
