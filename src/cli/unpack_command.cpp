@@ -224,11 +224,12 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
         if (found == Found::Missing || found == Found::Recorded) {
             contents.emplace_back(target, BytesOf(projectText));
             manifest.files[name] = Crc32(BytesOf(projectText));
-        } else {
-            if (found == Found::Edited) {
-                context.note(target + ": left as it is, since it changed after unpack wrote it");
-            }
+        } else if (found == Found::Same) {
             manifest.files[name] = crc;
+        } else if (const auto old = recorded.files.find(name); old != recorded.files.end()) {
+            // The old record stays, so that the next unpack leaves the changed project too.
+            context.note(target + ": Left as it is, since it changed after unpack wrote it.");
+            manifest.files[name] = old->second;
         }
         AddFileIfChanged(context.files, (fs::path(folder) / kTilesetFileName).string(),
                          BytesOf(tileset->text), contents);

@@ -376,6 +376,15 @@ TEST_F(TiledTool, UnpackKeepsEditsAndTheProjectWritesTheCurrentMap) {
     const std::string bank = (m_folder / "bank.bin").string();
     EXPECT_EQ(command["arguments"], "set \"" + bank + "\" %mapfile");
     EXPECT_EQ(command["saveBeforeExecute"], true);
+    // A key bound in Tiled changes the project, which unpack then leaves as it is, every time.
+    write("work/morvane.tiled-project", Replaced(text("work/morvane.tiled-project"),
+                                                 "\"shortcut\": \"\"", "\"shortcut\": \"F5\""));
+    const std::string bound = text("work/morvane.tiled-project");
+    const std::string left =
+        "morvane-levels: work/morvane.tiled-project: Left as it is, since "
+        "it changed after unpack wrote it.\n";
+    EXPECT_EQ(unpack().err + unpack().err, left + left);
+    EXPECT_EQ(text("work/morvane.tiled-project"), bound);
 
     // Debian's Tiled opens the project, its session reopening a map edited on disk; a script of
     // ours runs the project's command as the designer's key would, waits for it and leaves a
