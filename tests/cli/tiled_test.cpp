@@ -122,6 +122,14 @@ std::string Reencoded(const std::string& tmx, const std::string& encoding,
     return tmx.substr(0, open) + data + tmx.substr(close);
 }
 
+std::string Repeated(const std::string& text, int times) {
+    std::string repeated;
+    for (int at = 0; at < times; ++at) {
+        repeated += text;
+    }
+    return repeated;
+}
+
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
     const std::size_t at = text.find(from);
     return at == std::string::npos ? "(not found: " + from + ")"
@@ -238,18 +246,11 @@ TEST_F(TiledTool, MapsThatAreNotALevelAreRefusedNamingTheFile) {
     write("empty.tmx", Replaced(tmx, "\n2,2,2,", "\n2,2,0,"));
     write("other.tmx", Replaced(tmx, "value=\"1\"", "value=\"8\""));
     write("escape.tmx", Replaced(tmx, "\"csv\"", "\"\x1b]0;x\""));
-    const auto repeated = [](const std::string& text, int times) {
-        std::string repeated;
-        for (int at = 0; at < times; ++at) {
-            repeated += text;
-        }
-        return repeated;
-    };
-    const std::string deep = "<map width=\"32\" height=\"7\">" + repeated("<group>", 20000) +
-                             repeated("</group>", 20000);
+    const std::string deep = "<map width=\"32\" height=\"7\">" + Repeated("<group>", 20000) +
+                             Repeated("</group>", 20000);
     const std::string deepJson = R"({"type":"map","width":32,"height":7,"layers":[)" +
-                                 repeated(R"({"type":"group","layers":[)", 20000) +
-                                 repeated("]}", 20000);
+                                 Repeated(R"({"type":"group","layers":[)", 20000) +
+                                 Repeated("]}", 20000);
     write("deep.tmx", deep + "</map>");
     write("deep.json", deepJson + "]}");
     const std::string deepProblem = ": The map's group layers are nested more than 64 deep.";
@@ -437,12 +438,10 @@ TEST_F(TiledTool, UnpackKeepsEditsAndTheProjectWritesTheCurrentMap) {
 
     // Tiles in a second layer are refused, naming it; tiles of a second "tiles" tileset are
     // the level's tiles.
-    std::string layer2 =
-        "<layer id=\"2\" name=\"Tile Layer 2\" width=\"32\" height=\"7\"><data encoding=\"csv\">5";
-    for (int at = 1; at < 224; ++at) {
-        layer2 += ",0";
-    }
-    layer2 += "</data></layer>\n</map>";
+    const std::string layer2 =
+        "<layer id=\"2\" name=\"Tile Layer 2\" width=\"32\" height=\"7\"><data "
+        "encoding=\"csv\">5" +
+        Repeated(",0", 223) + "</data></layer>\n</map>";
     write("work/edit.tmx", Replaced(text("work/Level13.tmx"), "</map>", layer2));
     ASSERT_EQ(runTiled(kTiled, {"--export-map", "work/edit.tmx", "work/Level13.tmx"}).exitCode, 0);
     EXPECT_EQ(run({"set", "bank.bin", "work/Level13.tmx"}).err,

@@ -111,12 +111,7 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
     const std::string two =
         "<tileset firstgid=\"1\" name=\"walls\"/><tileset firstgid=\"65\" "
         "source=\"tiles.tsx\"/><tileset firstgid=\"200\" name=\"x\"/>";
-    const std::string level7 =
-        "<properties><property name=\"level\" type=\"int\" value=\"7\"/>"
-        "</properties>";
-    const std::string moreAdvice =
-        "paint a tile in each empty cell, and undo each flip (press X, "
-        "Y or Z again)";
+    const std::string level7 = "<properties><property name=\"level\" value=\"7\"/></properties>";
     const struct {
         std::string bytes, problem;  // problem empty: the level of Cells()
         std::optional<int> level = std::nullopt;
@@ -214,8 +209,8 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
          "the tileset \"tiles\""},
         {Tmx(kTiles + Layer(Cells(1, {{0, 0}, {40, 0x80000002}, {41, 0}, {223, 0}}))),
          "4 cells hold no tile the level can use: x 0, y 0 is empty; x 8, y 1 is flipped or "
-         "rotated; x 9, y 1 is empty; x 31, y 6 is empty; " +
-             moreAdvice},
+         "rotated; x 9, y 1 is empty; x 31, y 6 is empty; paint a tile in each empty cell, and "
+         "undo each flip (press X, Y or Z again)"},
         {TmxGroups(64), ""},
         {TmxGroups(65), "the map's group layers are nested more than 64 deep"},
         {JsonGroups(64), ""},
