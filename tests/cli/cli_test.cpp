@@ -857,7 +857,10 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwoHelpAndVersionWithZero) {
     }
     for (const char* help : {"--help", "-h", "help"}) {
         EXPECT_NE(
-            run({help}).out.find("\n  info FILE [--json]        the kind of FILE, its levels"),
+            run({help}).out.find("\n  info FILE [--json]        the kind of FILE, its levels and "
+                                 "the bank's free space\n  dump FILE [LEVEL|--all]   a level's 224 "
+                                 "tile numbers as 7 lines of 32, or every level\n  set FILE "
+                                 "[LEVEL] MAPFILE  save a level"),
             std::string::npos);
     }
     const auto version = run({"--version"});
