@@ -26,7 +26,7 @@ LevelResult<std::uint8_t> PaintAndSave(const std::shared_ptr<MemoryFileData>& da
     level.map.setCell(40, tile);
     BankWriteOptions note;
     note.history = &points;
-    note.what = "save level " + std::to_string(number);
+    note.what = "save\nlevel " + std::to_string(number);  // a point's header keeps it one line
     return SaveLevelToFile(*file, kBank, number - 1, level.map, level.oldPackedLength,
                            level.levelOffset, note);
 }
@@ -80,6 +80,7 @@ TEST(History, EqualBankIsKeptOnceAndOnlyTheNewestHundredStay) {
         ASSERT_TRUE(PaintAndSave(data, 1, 5, points).ok());
     }
     EXPECT_EQ(Ids(points), std::tuple(2u, 1, 2));
+    EXPECT_EQ(points.entries().value().front().point.value().what, "save level 1");
     // The same bank in a file of another length is another state of the file: point 3.
     data->bytes.push_back(0);
     ASSERT_TRUE(PaintAndSave(data, 1, 6, points).ok());

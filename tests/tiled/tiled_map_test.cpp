@@ -197,6 +197,7 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
                       "gid=\"abc\"/></data></layer>"),
          "the tile layer's data cannot be read: item 3 of its data is not a tile"},
         {Json(kJsonTiles, ""), "the tile layer's data cannot be read: it has no data"},
+        {Tmx("<tileset firstgid=\"1\" name=\"walls\"/>" + Layer(Cells(1))), ""},
         {Tmx(kTiles + Layer(Cells(1, {{67, 0}}))),
          "the cell at x 3, y 2 is empty; paint a tile there"},
         {Tmx(kTiles + Layer(Cells(1, {{223, 0x10000001}}))),
