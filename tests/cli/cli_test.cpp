@@ -48,11 +48,7 @@ struct Refusal {
     std::string error;
 };
 
-// A refusal: exit status 1 and error, after the tool's name, on standard error.
-void ExpectRefused(const test::ToolRun& run, const std::string& error) {
-    EXPECT_EQ(run.exitCode, 1) << run.err;
-    EXPECT_EQ(run.err, "morvane-levels: " + error + "\n");
-}
+using test::ExpectRefused;
 
 TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     Bytes bank = demo::MakeDemoBank();

@@ -13,4 +13,10 @@ protected:
     }
 };
 
+// A refusal: exit status 1 and error, after the tool's name, on standard error.
+inline void ExpectRefused(const ToolRun& run, const std::string& error) {
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.err, "morvane-levels: " + error + "\n");
+}
+
 }  // namespace morvane::test
