@@ -21,12 +21,10 @@ LevelClipboard::LevelClipboard(LevelDocument& document, TileSet& tiles, MessageB
       m_messages(messages),
       m_editor(editor) {
     setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    setShortcutContext(Qt::WindowShortcut);
     connect(this, &QAction::triggered, this, &LevelClipboard::copy);
     editor.addAction(this);
     auto* pasteAction = new QAction(this);
     pasteAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-    pasteAction->setShortcutContext(Qt::WindowShortcut);
     connect(pasteAction, &QAction::triggered, this, &LevelClipboard::paste);
     editor.addAction(pasteAction);
 }

@@ -17,7 +17,6 @@ RestorePointsAction::RestorePointsAction(LevelDocument& document, TileSet& tiles
       m_hooks(std::move(hooks)),
       m_editor(editor) {
     setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
-    setShortcutContext(Qt::WindowShortcut);
     connect(this, &QAction::triggered, this, &RestorePointsAction::openWindow);
     editor.addAction(this);
 }

@@ -31,7 +31,6 @@ TestPlayAction::TestPlayAction(const LevelDocument& document, MessageBoxes& mess
       m_askToSaveEdits(std::move(askToSaveEdits)),
       m_editor(editor) {
     setShortcut(QKeySequence(Qt::Key_F5));
-    setShortcutContext(Qt::WindowShortcut);
     connect(this, &QAction::triggered, this, &TestPlayAction::play);
     editor.addAction(this);
 }
