@@ -68,11 +68,20 @@ std::string Layer(const std::string& csv, const std::string& name = "level") {
     return "<layer name=\"" + name + "\"><data encoding=\"csv\">" + csv + "</data></layer>";
 }
 const std::string kTiles = "<tileset firstgid=\"1\" source=\"../tiles.tsx\"/>";
-// A JSON map with fields, and its one tile layer in a group with data (none when empty).
-std::string Json(const std::string& fields, const std::string& data) {
-    return R"({"type":"map","width":32,"height":7,)" + fields +
-           R"("layers":[{"type":"group","layers":[{"type":"tilelayer","name":"level")" +
-           (data.empty() ? "" : ",\"data\":" + data) + "}]}]}";
+std::string Repeated(const std::string& text, int times) {
+    std::string repeated;
+    for (int at = 0; at < times; ++at) {
+        repeated += text;
+    }
+    return repeated;
+}
+// A JSON map with fields, and its one tile layer in depth nested groups with data (none when
+// empty).
+std::string Json(const std::string& fields, const std::string& data, int depth = 1) {
+    return R"({"type":"map","width":32,"height":7,)" + fields + R"("layers":[)" +
+           Repeated(R"({"type":"group","layers":[)", depth) +
+           R"({"type":"tilelayer","name":"level")" + (data.empty() ? "" : ",\"data\":" + data) +
+           "}" + Repeated("]}", depth + 1);  // each group's layers and the group, then the map's
 }
 const std::string kJsonTiles = R"("tilesets":[{"firstgid":1,"source":"tiles.json"}],)";
 
@@ -86,24 +95,11 @@ std::string TileElements(const std::string& csv) {
     }
     return tiles;
 }
-std::string Repeated(const std::string& text, int times) {
-    std::string repeated;
-    for (int at = 0; at < times; ++at) {
-        repeated += text;
-    }
-    return repeated;
-}
 // 224 empty cells.
 const std::string kZeros = "0" + Repeated(",0", 223);
 // Groups nested depth deep around the level's layer, in TMX or JSON.
 std::string TmxGroups(int depth) {
     return Tmx(kTiles + Repeated("<group>", depth) + Layer(Cells(1)) + Repeated("</group>", depth));
-}
-std::string JsonGroups(int depth) {
-    return R"({"type":"map","width":32,"height":7,)" + kJsonTiles + R"("layers":[)" +
-           Repeated(R"({"type":"group","layers":[)", depth) +
-           R"({"type":"tilelayer","name":"level","data":[)" + Cells(1) + "]}" +
-           Repeated("]}", depth + 1);  // each group's layers and the group, then the map's
 }
 
 TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
@@ -214,8 +210,9 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
          "undo each flip (press X, Y or Z again)"},
         {TmxGroups(64), ""},
         {TmxGroups(65), "the map's group layers are nested more than 64 deep"},
-        {JsonGroups(64), ""},
-        {JsonGroups(65), "the map's group layers are nested more than 64 deep"},
+        {Json(kJsonTiles, "[" + Cells(1) + "]", 64), ""},
+        {Json(kJsonTiles, "[" + Cells(1) + "]", 65),
+         "the map's group layers are nested more than 64 deep"},
     };
     LevelMap level;
     for (int cell = 0; cell < LevelMap::kCellCount; ++cell) {
