@@ -171,7 +171,6 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     if (auto problem = ManifestOf(source, now)) {
         return context.fail(manifestPath, *problem + written + mend);
     }
-    now.files = recorded.files;
     const std::string manifestText = FormatManifest(now);
     std::vector<FileContents> contents;
     AddFileIfChanged(context.files, manifestPath, BytesOf(manifestText), contents);

@@ -75,7 +75,7 @@ std::string DescribeCells(const std::vector<BadCell>& cells) {
 }  // namespace
 
 std::string DescribeTiledMapProblem(const TiledMapProblem& problem) {
-    const std::string layer = "the tile layer \"" + problem.layer + "\"";
+    const std::string layer = "tile layer \"" + problem.layer + "\"";
     switch (problem.error) {
         case TiledMapError::NotAMap:
             return "this is not a Tiled map (" + problem.detail + ")";
@@ -95,13 +95,13 @@ std::string DescribeTiledMapProblem(const TiledMapProblem& problem) {
             return "the map has " + std::to_string(problem.width) +
                    " tile layers and not exactly one of them is named \"level\"";
         case TiledMapError::BadLayerData:
-            return (problem.layer.empty() ? "the tile layer's data" : layer + "'s data") +
+            return (problem.layer.empty() ? "the tile layer's data" : "the " + layer + "'s data") +
                    " cannot be read: " + problem.detail;
         case TiledMapError::ExtraLayerHoldsTiles:
-            return layer +
+            return "the " + layer +
                    " holds tiles too, and only the layer \"level\" is the level; move them into "
                    "it (select " +
-                   layer.substr(4) + " and use Layer > Merge Layer Down) or delete the layer";
+                   layer + " and use Layer > Merge Layer Down) or delete the layer";
         case TiledMapError::NoTileset:
             return "the map has no tileset";
         case TiledMapError::UnclearTileset:
