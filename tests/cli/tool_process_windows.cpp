@@ -85,17 +85,10 @@ std::wstring Environment(const std::vector<std::string>& unset) {
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& input, const ToolUser* user,
                 const std::vector<std::string>& unset, const ToolLimits& limits) {
-    if (user) {
+    if (user || limits.addressSpace != 0 || limits.cpuSeconds != 0 || !limits.inputPath.empty()) {
         return {126, {}, {}};
     }
     HANDLE streams[3] = {TemporaryStream(), TemporaryStream(), TemporaryStream()};
-    if (!limits.inputPath.empty()) {
-        ::CloseHandle(streams[0]);
-        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-        streams[0] = ::CreateFileW(Wide(limits.inputPath).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0,
-                                   nullptr);
-    }
     const auto closeStreams = [&] {
         for (HANDLE stream : streams) {
             if (stream != INVALID_HANDLE_VALUE) {
@@ -108,11 +101,9 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& argu
         closeStreams();
         return {};
     }
-    if (limits.inputPath.empty()) {
-        DWORD written = 0;
-        ::WriteFile(streams[0], input.data(), DWORD(input.size()), &written, nullptr);
-        ::SetFilePointer(streams[0], 0, nullptr, FILE_BEGIN);
-    }
+    DWORD written = 0;
+    ::WriteFile(streams[0], input.data(), DWORD(input.size()), &written, nullptr);
+    ::SetFilePointer(streams[0], 0, nullptr, FILE_BEGIN);
     std::wstring line;
     AppendArgument(line, Wide(program));
     for (const auto& argument : arguments) {
@@ -127,35 +118,12 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& argu
     startup.hStdOutput = streams[1];
     startup.hStdError = streams[2];
     PROCESS_INFORMATION process{};
-    // Started suspended, so that the limits bind before the tool runs its first instruction.
     if (!::CreateProcessW(Wide(program).c_str(), line.data(), nullptr, nullptr, TRUE,
-                          CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, environment.data(),
-                          Wide(folder).c_str(), &startup, &process)) {
+                          CREATE_UNICODE_ENVIRONMENT, environment.data(), Wide(folder).c_str(),
+                          &startup, &process)) {
         closeStreams();
         return {127, {}, {}};
     }
-    HANDLE job = nullptr;
-    if (limits.addressSpace != 0 || limits.cpuSeconds != 0) {
-        job = ::CreateJobObjectW(nullptr, nullptr);
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION bounds{};
-        if (limits.addressSpace != 0) {
-            bounds.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_MEMORY;
-            bounds.ProcessMemoryLimit = SIZE_T(limits.addressSpace);
-        }
-        if (limits.cpuSeconds != 0) {
-            bounds.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_TIME;
-            // In units of 100 nanoseconds.
-            bounds.BasicLimitInformation.PerProcessUserTimeLimit.QuadPart =
-                LONGLONG(limits.cpuSeconds) * 10'000'000;
-        }
-        if (!job ||
-            !::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &bounds,
-                                       sizeof bounds) ||
-            !::AssignProcessToJobObject(job, process.hProcess)) {
-            ::TerminateProcess(process.hProcess, 126);
-        }
-    }
-    ::ResumeThread(process.hThread);
     ::WaitForSingleObject(process.hProcess, INFINITE);
     DWORD exitCode = 0;
     ToolRun run;
@@ -164,9 +132,6 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& argu
     run.err = ReadAll(streams[2]);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    if (job) {
-        ::CloseHandle(job);
-    }
     closeStreams();
     return run;
 }

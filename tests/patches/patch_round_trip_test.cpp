@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "demo_levels.h"
+#include "patches/match_index.h"
 #include "patches/patch_codec.h"
 
 namespace morvane {
@@ -93,6 +94,18 @@ TEST(PatchRoundTrip, ApplyingAMadePatchGivesTheEditedFile) {
             EXPECT_EQ(result.value().result, c.edited);
         }
     }
+}
+
+// The encoder's search looks at the newest candidates only, as many as it asks for.
+TEST(MatchIndex, VisitsAtMostTheLimitNewestFirst) {
+    const Bytes bytes(12, 0xAB);
+    MatchIndex index(bytes);
+    for (std::size_t at = 0; at + MatchIndex::kKeyLength <= bytes.size(); ++at) {
+        index.add(at);
+    }
+    std::vector<std::size_t> visited;
+    index.visitCandidates(bytes.data(), 3, [&](std::size_t at) { visited.push_back(at); });
+    EXPECT_EQ(visited, (std::vector<std::size_t>{8, 7, 6}));
 }
 
 TEST(PatchRoundTrip, RefusesTheWrongSourceAndDamagedPatches) {

@@ -184,6 +184,10 @@ TEST(ReadTiledMap, ReadsLevelsFromTmxAndJsonAndRefusesOtherMapsNamingTheCells) {
          "the map has several tilesets and none of them is named \"tiles\""},
         {Tmx(kTiles + Layer(Cells(1).substr(2))),
          "the tile layer's data cannot be read: it holds 223 tiles, not 224"},
+        {Json(kJsonTiles, "[" + Cells(1, {{0, 0xFFFFFFFF}}) + "]"),
+         "the cell at x 0, y 0 is flipped or rotated; undo the flip (press X, Y or Z again)"},
+        // Of two tilesets at one firstgid, the first owns the gids.
+        {Tmx(kTiles + "<tileset firstgid=\"1\" name=\"walls\"/>" + Layer(Cells(1))), ""},
         {Json(kJsonTiles, "[1,1.5]"),
          "the tile layer's data cannot be read: item 2 of its data is not a tile"},
         {Tmx(kTiles + "<layer name=\"level\"><data>" + TileElements(Cells(1, {{0, 0xFFFFFFFF}})) +

@@ -220,6 +220,8 @@ TEST_F(TestPlayTest, EmulatorsAreLookedForInTheGamesFolderAfterThePath) {
     EXPECT_EQ(std::get<EmulatorLauncher::Command>(command).program,
               workspace.filePath("emu dir/mednafen"));
     EXPECT_EQ(std::get<EmulatorLauncher::Command>(command).arguments, QStringList{"/a/cart.gg"});
+    EXPECT_EQ((EmulatorLauncher::Command{"/a b/x", {"y", "q\"r", ""}}.text()),
+              "\"/a b/x\" y \"q\\\"r\" \"\"");
 }
 
 TEST_F(TestPlayTest, F5NamesWhatItTriedWhenItCannotPlay) {

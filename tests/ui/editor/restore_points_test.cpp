@@ -68,6 +68,8 @@ TEST_F(RestorePointsTest, RestoringTheOldestOfTwoSavesGivesBackTheFileAndAThirdP
     EXPECT_EQ(points.windowTitle(), "Restore points - cart.bin");
     const QTableView& list = *Control<QTableView>(points, "PointList");
     EXPECT_EQ(list.horizontalHeader()->length(), list.viewport()->width());  // no empty strip
+    EXPECT_EQ(list.model()->headerData(3, Qt::Horizontal), "Levels that differ from the file now");
+    EXPECT_FALSE(list.model()->headerData(3, Qt::Horizontal, Qt::ToolTipRole).isValid());
     EXPECT_EQ(Listed(points),
               (std::vector<QStringList>{{"2", "save level 1", "1"}, {"1", "save level 1", "1"}}));
     const QString time = list.model()->index(1, 1).data().toString();
