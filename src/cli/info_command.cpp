@@ -111,14 +111,7 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
             }
         }
     }
-    const std::optional<int> freeBytes =
-        used ? std::optional<int>(LevelBank::kSize - *used) : std::nullopt;
     const auto& descriptor = source.descriptor;
-    const std::optional<std::int64_t> dataOffset =
-        layout ? std::optional<std::int64_t>(layout->dataOffset) : std::nullopt;
-    const JsonValue compressed = layout ? JsonValue(descriptor.compressed == "Yes") : JsonValue();
-    const std::optional<int> numMaps =
-        layout ? std::optional<int>(layout->levelCount()) : std::nullopt;
 
     if (json) {
         JsonValue listed = JsonValue::array();
@@ -130,12 +123,13 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
         }
         out << JsonText({{"kind", std::string(SourceKindName(source.kind))},
                          {"kind_value", int(source.kind)},
-                         {"data_offset", JsonOr(dataOffset)},
-                         {"compressed", compressed},
-                         {"num_maps", JsonOr(numMaps)},
+                         {"data_offset", layout ? JsonValue(layout->dataOffset) : JsonValue()},
+                         {"compressed",
+                          layout ? JsonValue(descriptor.compressed == "Yes") : JsonValue()},
+                         {"num_maps", layout ? JsonValue(layout->levelCount()) : JsonValue()},
                          {"levels", listed},
                          {"bank_used", JsonOr(used)},
-                         {"bank_free", JsonOr(freeBytes)}})
+                         {"bank_free", used ? JsonValue(LevelBank::kSize - *used) : JsonValue()}})
             << "\n";
         if (!layout) {
             return context.fail(path, std::string(kNotASource));
@@ -165,7 +159,8 @@ int RunInfoCommand(const CommandContext& context, const std::vector<std::string>
     }
     if (layout->hasBank) {
         if (used) {
-            out << "\nBank: " << *used << " bytes used, " << *freeBytes << " bytes free\n";
+            out << "\nBank: " << *used << " bytes used, " << LevelBank::kSize - *used
+                << " bytes free\n";
         } else {
             out << "\nBank: used and free bytes unknown (level 99 cannot be read)\n";
         }

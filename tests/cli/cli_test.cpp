@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <aclapi.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -272,10 +275,6 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
 // pack looks at the manifest under the bank's lock: a set that lands as pack asks for the lock
 // is seen as a change since the folder was unpacked, and not undone.
 TEST(PackCommand, SeesAWriteThatLandsAsItTakesTheLock) {
-#ifdef _WIN32
-    GTEST_SKIP() << "pack joins names with std::filesystem, which on Windows uses backslashes "
-                    "that the in-memory file system does not know";
-#else
     MemoryFileSystem files;
     const auto bank = files.add("bank.bin", demo::MakeDemoBank());
     std::istringstream in;
@@ -300,7 +299,6 @@ TEST(PackCommand, SeesAWriteThatLandsAsItTakesTheLock) {
     // Forced, the folder's levels win: its level 2 as unpacked, and its edited level 9.
     EXPECT_EQ(RunPackCommand(context, {"work", "bank.bin", "--force"}), 0) << err.str();
     EXPECT_EQ(out.str().substr(out.str().rfind("Levels")), "Levels changed: 2,9\n");
-#endif
 }
 
 // Writers started at the same moment take their turns: every edit is in the file, and each
@@ -417,7 +415,25 @@ TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
 // naming them, with nothing written; files outside the history are never removed.
 TEST_F(LevelsTool, HistoryFoldersThatCouldBeTurnedAgainstTheUserAreRefused) {
 #ifdef _WIN32
-    GTEST_SKIP() << "sets POSIX modes and owners, which Windows keeps in access lists";
+    // Windows keeps who may write in access lists: write access granted to Everyone.
+    fs::create_directory(m_folder / "bank.bin.history");
+    EXPLICIT_ACCESS_W grant{};
+    ::BuildExplicitAccessWithNameW(&grant, const_cast<wchar_t*>(L"Everyone"), GENERIC_ALL,
+                                   GRANT_ACCESS, NO_INHERITANCE);
+    PACL list = nullptr;
+    ASSERT_EQ(::SetEntriesInAclW(1, &grant, nullptr, &list), DWORD(ERROR_SUCCESS));
+    std::wstring folder = (m_folder / "bank.bin.history").wstring();
+    EXPECT_EQ(::SetNamedSecurityInfoW(folder.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, list, nullptr),
+              DWORD(ERROR_SUCCESS));
+    ::LocalFree(list);
+    write("bank.bin", demo::MakeDemoBank());
+    write("level.txt", FormatMapText(demo::MakeDemoLevel(60)));
+    ExpectRefused(run({"set", "bank.bin", "4", "level.txt"}),
+                  "bank.bin: No restore point could be made in bank.bin.history, so nothing was "
+                  "written: users other than its owner may write to it (remove their write access "
+                  "in its Properties, Security).");
+    EXPECT_EQ(read("bank.bin"), demo::MakeDemoBank());
 #else
     const std::string level = FormatMapText(demo::MakeDemoLevel(60));
     const std::string history = "bank.bin.history";
