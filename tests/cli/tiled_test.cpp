@@ -375,7 +375,8 @@ TEST_F(TiledTool, UnpackKeepsEditsAndTheProjectWritesTheCurrentMap) {
     EXPECT_EQ(command["command"], MORVANE_LEVELS_TOOL);
     const std::string bank = (m_folder / "bank.bin").string();
     EXPECT_EQ(command["arguments"], "set \"" + bank + "\" %mapfile");
-    EXPECT_EQ(command["saveBeforeExecute"], true);
+    EXPECT_EQ(std::tuple(command["saveBeforeExecute"], command["enabled"], command["showOutput"]),
+              std::tuple(true, true, true));
     // A key bound in Tiled changes the project, which unpack then leaves as it is, every time.
     write("work/morvane.tiled-project", Replaced(text("work/morvane.tiled-project"),
                                                  "\"shortcut\": \"\"", "\"shortcut\": \"F5\""));

@@ -191,9 +191,10 @@ TEST(CaptionFitting, FontShrinksUntilEveryCaptionFitsItsControlAndNoFurther) {
     };
     const int height = QFontMetrics(sized(12)).height();
     ASSERT_LT(height, QFontMetrics(sized(13)).height());
-    for (const auto& [caption, fitted] : {std::pair<QString, int>{"Level", 12}, {"", 16}}) {
+    for (const auto& [caption, start, fitted] :
+         {std::tuple<QString, int, int>{"Level", 16, 12}, {"", 16, 16}, {"Level", 13, 12}}) {
         QWidget window;
-        window.setFont(sized(16));
+        window.setFont(sized(start));
         QLabel label(caption, &window);
         label.setGeometry(0, 0, 300, height);
         FitFontToCaptions(window);
