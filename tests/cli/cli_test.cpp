@@ -193,19 +193,19 @@ TEST_F(LevelsTool, HistoryRestoreAndDiffTakeWritesBack) {
     Bytes point = read("bank.bin.history/1.point");
     const std::string what = "what: set level 4\n";
     const auto at = std::search(point.begin(), point.end(), what.begin(), what.end());
-    // 25 characters shown, one less than the column: two spaces still follow.
-    const std::string odd =
-        "what: \x1b[2J\xff\xc3\xa9\t\x7f"
-        "ghijk\n";
+    // 25 characters shown (one of 2 bytes and one of 4 count once each), one less than the
+    // column: two spaces still follow.
+    const std::string odd = "what: \x1b[2J\xff\xc3\xa9\t\x7fghi\xf0\x9f\x98\x80k\n";
     point.insert(point.erase(at, at + std::ptrdiff_t(what.size())), odd.begin(), odd.end());
     write("bank.bin.history/1.point", point);
     const std::string listed = run({"history", "bank.bin"}).out;
-    EXPECT_NE(listed.find("  \\x1b[2J\\xff\xc3\xa9\\x09\\x7fghijk  none\n"), std::string::npos)
+    EXPECT_NE(listed.find("  \\x1b[2J\\xff\xc3\xa9\\x09\\x7fghi\xf0\x9f\x98\x80k  none\n"),
+              std::string::npos)
         << listed;
     EXPECT_NE(
         run({"history", "bank.bin", "--json"})
-            .out.find(
-                "\"what\": \"\\u001b[2J\\u00ff\xc3\xa9\\u0009\\u007fghijk\", \"levels_changed\""),
+            .out.find("\"what\": \"\\u001b[2J\\u00ff\xc3\xa9\\u0009\\u007fghi\xf0\x9f\x98\x80k\", "
+                      "\"levels_changed\""),
         std::string::npos);
 
     // diff compares a cartridge with an extracted bank level by level.
