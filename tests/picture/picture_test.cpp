@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
 #include "demo_levels.h"
 #include "gif_writer.h"
 #include "picture/gif_decoder.h"
+#include "picture/png_encoder.h"
 #include "picture/tile_set.h"
 #include "test_folder.h"
 
@@ -184,6 +186,15 @@ TEST(TileSet, FindsPicturesInEitherLetterCaseDecodesEachOnceAndReadsChangedOnesA
     ASSERT_TRUE(demo::WriteGif((folder.m_folder / "GIF/9.gif").string(), striped, error)) << error;
     EXPECT_EQ(tiles.cell(9).pixel(0, 0), 0xFF102030u);
     EXPECT_EQ(tiles.cell(9).pixel(0, 1), 0xFF102030u);
+}
+
+// Exported pictures keep the resolution they always had, 3937 pixels a metre both ways.
+TEST(PngEncoder, WritesOneHundredPixelsAnInch) {
+    const auto png = EncodePng(Picture(1, 1, 0xFF000000));
+    ASSERT_TRUE(png);
+    const std::vector<std::uint8_t> phys = {'p',  'H', 'Y', 's',  0,    0, 0x0F,
+                                            0x61, 0,   0,   0x0F, 0x61, 1};
+    EXPECT_NE(std::search(png->begin(), png->end(), phys.begin(), phys.end()), png->end());
 }
 
 }  // namespace
