@@ -422,14 +422,13 @@ TEST_F(LevelsTool, HistoryFoldersThatCouldBeTurnedAgainstTheUserAreRefused) {
                                    GRANT_ACCESS, NO_INHERITANCE);
     PACL list = nullptr;
     ASSERT_EQ(::SetEntriesInAclW(1, &grant, nullptr, &list), DWORD(ERROR_SUCCESS));
-    std::wstring folder = (m_folder / "bank.bin.history").wstring();
-    EXPECT_EQ(::SetNamedSecurityInfoW(folder.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                      nullptr, nullptr, list, nullptr),
-              DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(
+        ::SetNamedSecurityInfoW((m_folder / "bank.bin.history").wstring().data(), SE_FILE_OBJECT,
+                                DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr),
+        DWORD(ERROR_SUCCESS));
     ::LocalFree(list);
     write("bank.bin", demo::MakeDemoBank());
-    write("level.txt", FormatMapText(demo::MakeDemoLevel(60)));
-    ExpectRefused(run({"set", "bank.bin", "4", "level.txt"}),
+    ExpectRefused(run({"set", "bank.bin", "4", "-"}, FormatMapText(demo::MakeDemoLevel(60))),
                   "bank.bin: No restore point could be made in bank.bin.history, so nothing was "
                   "written: users other than its owner may write to it (remove their write access "
                   "in its Properties, Security).");

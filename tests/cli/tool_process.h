@@ -31,8 +31,8 @@ struct ToolLimits {
 // With user, the tool runs as that user, with no supplementary groups; switching needs root.
 // The tool's environment is this process's less the variables named in unset.
 // A tool that cannot be started exits with 127, one whose user cannot be set with 126. Windows
-// has no user to switch to and no test there needs limits: there a run with either exits with
-// 126.
+// has no user to switch to, and no test there needs limits or variables unset: there a run
+// with any of them exits with 126.
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& input = {},
                 const ToolUser* user = nullptr, const std::vector<std::string>& unset = {},

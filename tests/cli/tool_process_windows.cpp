@@ -1,8 +1,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cwchar>
-#include <string_view>
 
 #include "tool_process.h"
 
@@ -60,32 +58,13 @@ std::string ReadAll(HANDLE stream) {
     return text;
 }
 
-// This process's environment less the variables named in unset, as CreateProcessW takes it.
-std::wstring Environment(const std::vector<std::string>& unset) {
-    std::wstring block;
-    wchar_t* strings = ::GetEnvironmentStringsW();
-    for (const wchar_t* entry = strings; *entry; entry += std::wcslen(entry) + 1) {
-        const std::wstring_view variable = entry;
-        bool removed = false;
-        for (const auto& name : unset) {
-            removed = removed || variable.starts_with(Wide(name + "="));
-        }
-        if (!removed) {
-            block.append(variable);
-            block += L'\0';
-        }
-    }
-    ::FreeEnvironmentStringsW(strings);
-    block += L'\0';
-    return block;
-}
-
 }  // namespace
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& input, const ToolUser* user,
                 const std::vector<std::string>& unset, const ToolLimits& limits) {
-    if (user || limits.addressSpace != 0 || limits.cpuSeconds != 0 || !limits.inputPath.empty()) {
+    if (user || !unset.empty() || limits.addressSpace != 0 || limits.cpuSeconds != 0 ||
+        !limits.inputPath.empty()) {
         return {126, {}, {}};
     }
     HANDLE streams[3] = {TemporaryStream(), TemporaryStream(), TemporaryStream()};
@@ -110,7 +89,6 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& argu
         line += L' ';
         AppendArgument(line, Wide(argument));
     }
-    std::wstring environment = Environment(unset);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -118,9 +96,8 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& argu
     startup.hStdOutput = streams[1];
     startup.hStdError = streams[2];
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(Wide(program).c_str(), line.data(), nullptr, nullptr, TRUE,
-                          CREATE_UNICODE_ENVIRONMENT, environment.data(), Wide(folder).c_str(),
-                          &startup, &process)) {
+    if (!::CreateProcessW(Wide(program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                          Wide(folder).c_str(), &startup, &process)) {
         closeStreams();
         return {127, {}, {}};
     }
