@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,8 +21,15 @@ public:
     int height() const { return m_height; }
     bool isNull() const { return m_pixels.empty(); }
 
-    std::uint32_t pixel(int x, int y) const { return m_pixels[index(x, y)]; }
-    void setPixel(int x, int y, std::uint32_t colour) { m_pixels[index(x, y)] = colour; }
+    // x and y must lie in the picture: a pixel off its edge would be another row's.
+    std::uint32_t pixel(int x, int y) const {
+        assert(x >= 0 && x < m_width && y >= 0 && y < m_height);
+        return m_pixels[index(x, y)];
+    }
+    void setPixel(int x, int y, std::uint32_t colour) {
+        assert(x >= 0 && x < m_width && y >= 0 && y < m_height);
+        m_pixels[index(x, y)] = colour;
+    }
     // The first pixel of row y; the row's width() pixels follow it.
     std::uint32_t* row(int y) { return m_pixels.data() + index(0, y); }
     const std::uint32_t* row(int y) const { return m_pixels.data() + index(0, y); }

@@ -119,6 +119,11 @@ TEST_F(LevelsTool, SetWritesWhatTheCoreSaveWritesAndDumpReadsItBack) {
         EXPECT_EQ(read("cart.bin"), SavedByCore(rom, 20, map));
         EXPECT_EQ(run({"dump", "cart.bin", "21"}).out, FormatMapText(map));
     }
+    // Standard input is read up to 1 MiB: the map padded to exactly that is still read.
+    std::string padded = FormatMapText(LevelMap());
+    padded.resize(std::size_t(1) << 20, ' ');
+    EXPECT_EQ(run({"set", "cart.bin", "21", "-"}, padded).out,
+              "Level 21 already holds that map; nothing was written.\n");
     // Level 4 is stored in runs of two; its own map again changes nothing and keeps no point.
     write("cart.bin", rom);
     fs::remove_all(m_folder / "cart.bin.history");
