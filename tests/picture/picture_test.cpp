@@ -155,19 +155,25 @@ TEST(TileSet, FindsPicturesInEitherLetterCaseDecodesEachOnceAndReadsChangedOnesA
     EXPECT_EQ(tiles.picturePath(12), "");
     EXPECT_EQ(tiles.tile(5), Expected(demo::MakeTilePicture(5)));
     // A placeholder is the tile's number in white on grey, in digits of 3 x 5 pixels: the 7
-    // fills its top row, and 10 is drawn as here, in the middle, with nothing else inked.
+    // fills its top row, and 10 and 6 are drawn as here, in the middle, with nothing else inked.
     const Picture placeholder = tiles.tile(12);
     EXPECT_EQ(placeholder, TileSet::Placeholder(12));
     EXPECT_NE(placeholder, TileSet::Placeholder(13));
     EXPECT_EQ(TileSet::Placeholder(7).pixel(6, 5), TileSet::kPlaceholderInk);
     EXPECT_EQ(TileSet::Placeholder(7).pixel(6, 6), TileSet::kPlaceholderFill);
-    const std::string ten[] = {".#..###", "##..#.#", ".#..#.#", ".#..#.#", "###.###"};
-    for (int at = 0; at < 16 * 16; ++at) {
-        const int x = at % 16, y = at / 16;
-        const bool ink = x >= 4 && x < 11 && y >= 5 && y < 10 && ten[y - 5][x - 4] == '#';
-        EXPECT_EQ(TileSet::Placeholder(10).pixel(x, y),
-                  ink ? TileSet::kPlaceholderInk : TileSet::kPlaceholderFill)
-            << x << ", " << y;
+    for (const auto& [number, rows] :
+         {std::pair<int, std::vector<std::string>>{
+              10, {".#..###", "##..#.#", ".#..#.#", ".#..#.#", "###.###"}},
+          {6, {"###", "#..", "###", "#.#", "###"}}}) {
+        const int left = (16 - int(rows[0].size())) / 2;
+        for (int at = 0; at < 16 * 16; ++at) {
+            const int x = at % 16, y = at / 16;
+            const bool ink = x >= left && x < left + int(rows[0].size()) && y >= 5 && y < 10 &&
+                             rows[std::size_t(y - 5)][std::size_t(x - left)] == '#';
+            EXPECT_EQ(TileSet::Placeholder(number).pixel(x, y),
+                      ink ? TileSet::kPlaceholderInk : TileSet::kPlaceholderFill)
+                << number << ": " << x << ", " << y;
+        }
     }
     tiles.cell(6);
     tiles.tile(6);
