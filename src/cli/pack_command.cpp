@@ -52,13 +52,13 @@ std::optional<int> ReadLevelFiles(const CommandContext& context, const std::stri
         const auto number = LevelOfFileName(name);
         if (!number) {
             if (LooksLikeLevelFileName(name)) {
-                context.note((fs::path(folder) / name).generic_string() +
+                context.note(PathInFolder(folder, name) +
                              ": Not read: a level file is named Level1 to Level99 with .txt, .tmx, "
                              ".tmj or .json, in those letters.");
             }
             continue;
         }
-        const std::string file = (fs::path(folder) / name).generic_string();
+        const std::string file = PathInFolder(folder, name);
         std::string& first = levelFiles[std::size_t(*number - 1)];
         if (!first.empty()) {
             return context.fail(file,
@@ -106,7 +106,7 @@ int RunPackCommand(const CommandContext& context, const std::vector<std::string>
     namespace fs = std::filesystem;
     const std::string& folder = options.positional[0];
     const std::string& path = options.positional[1];
-    const std::string manifestPath = (fs::path(folder) / kManifestName).generic_string();
+    const std::string manifestPath = PathInFolder(folder, kManifestName);
     // The manifest is checked, the bank read and written and the new manifest written under the
     // bank's lock, so that no other writer's change slips in between and is undone later.
     BankHistory history = HistoryOf(context, path, source);

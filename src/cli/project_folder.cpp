@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 
 #include "cli/file_contents.h"
 #include "leveldata/header_fields.h"
@@ -121,6 +122,10 @@ std::optional<std::string> ManifestOf(Source& source, ProjectManifest& manifest)
     }
     manifest.bankCrc = Crc32(bank);
     return std::nullopt;
+}
+
+std::string PathInFolder(const std::string& folder, std::string_view name) {
+    return (std::filesystem::path(folder) / name).generic_string();
 }
 
 }  // namespace morvane

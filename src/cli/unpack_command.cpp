@@ -134,7 +134,7 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
     }
     // Without a manifest no file counts as unpack's own.
     ProjectManifest recorded;
-    ReadManifestFile(context.files, (fs::path(folder) / kManifestName).generic_string(), recorded);
+    ReadManifestFile(context.files, PathInFolder(folder, kManifestName), recorded);
 
     const bool tmx = format == "tmx";
     std::optional<TilesetExport> tileset;
@@ -168,7 +168,7 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
                        {std::string(kTilesetFileName), std::string(kTiledProjectFileName)});
     }
     for (const std::string& name : touched) {
-        const std::string target = (fs::path(folder) / name).generic_string();
+        const std::string target = PathInFolder(folder, name);
         if (IsSameFile(target, path)) {
             return context.fail(target, "this is the source file; unpacking would replace it");
         }
@@ -176,7 +176,7 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
     std::vector<FileContents> contents;
     std::vector<std::string> edited;
     for (std::size_t at = 0; at < names.size(); ++at) {
-        const std::string target = (fs::path(folder) / names[at]).generic_string();
+        const std::string target = PathInFolder(folder, names[at]);
         std::uint32_t crc = 0;
         const Found found = Inspect(context.files, target, names[at], texts[at], recorded,
                                     std::pair(int(at) + 1, maps.value()[at]), crc);
@@ -196,7 +196,7 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
         if (!level || name == names[std::size_t(*level - 1)]) {
             continue;
         }
-        const std::string target = (fs::path(folder) / name).generic_string();
+        const std::string target = PathInFolder(folder, name);
         std::uint32_t crc = 0;
         if (Inspect(context.files, target, name, {}, recorded, std::nullopt, crc) ==
                 Found::Recorded ||
@@ -218,7 +218,7 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
                                          fs::absolute(path, error).lexically_normal().string());
         const std::string name(kTiledProjectFileName);
         std::uint32_t crc = 0;
-        const std::string target = (fs::path(folder) / name).generic_string();
+        const std::string target = PathInFolder(folder, name);
         const Found found =
             Inspect(context.files, target, name, projectText, recorded, std::nullopt, crc);
         if (found == Found::Missing || found == Found::Recorded) {
@@ -231,12 +231,12 @@ int RunUnpackCommand(const CommandContext& context, const std::vector<std::strin
             context.note(target + ": Left as it is, since it changed after unpack wrote it.");
             manifest.files[name] = old->second;
         }
-        AddFileIfChanged(context.files, (fs::path(folder) / kTilesetFileName).generic_string(),
+        AddFileIfChanged(context.files, PathInFolder(folder, kTilesetFileName),
                          BytesOf(tileset->text), contents);
     }
     const std::string manifestText = FormatManifest(manifest);
-    AddFileIfChanged(context.files, (fs::path(folder) / kManifestName).generic_string(),
-                     BytesOf(manifestText), contents);
+    AddFileIfChanged(context.files, PathInFolder(folder, kManifestName), BytesOf(manifestText),
+                     contents);
     std::string failed = folder;
     if (FileStatus status = contents.empty() ? FileStatus{}
                                              : ReplaceFilesInFolder(context.files, contents,
