@@ -117,6 +117,11 @@ TEST_F(EditorWindowTest, UnreadableLevelsWarnAndKeepTheShownOneAndPickingLoadsOn
     auto window = openCartridge(bank);
     EXPECT_TRUE(messages.calls.at(0).text.startsWith("The level was not loaded.\nLevel 1: "));
     EXPECT_EQ(window->windowTitle(), expectedTitle("cart.bin", 0));
+    // No level is shown yet: nothing to copy, and Save names no space.
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    Press(*window, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "kept");
+    EXPECT_EQ(Control<QPushButton>(*window, "Command5")->toolTip().toStdString(), "");
     QSignalSpy loads(&DocumentOf(*window), &LevelDocument::levelLoaded);
     auto* levels = Control<QComboBox>(*window, "Combo1");
     PickItem(*levels, 4);
