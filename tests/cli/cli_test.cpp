@@ -20,6 +20,7 @@
 
 #include "bank_builder.h"
 #include "cli/pack_command.h"
+#include "cli/text_escaping.h"
 #include "cli/unpack_command.h"
 #include "demo_levels.h"
 #include "gif_writer.h"
@@ -52,6 +53,38 @@ struct Refusal {
 };
 
 using test::ExpectRefused;
+
+// Printable UTF-8 goes out as it is; control characters and bytes that are not valid UTF-8
+// are escaped, byte by byte for a terminal and by code point in JSON. Each row stands on the
+// edges of the UTF-8 ranges.
+TEST(TextEscaping, KeepsPrintableUtf8AndEscapesTheRestAtEachEdge) {
+    const struct {
+        std::string text, shown, json;
+    } rows[] = {
+        {"\x1f \x7e\x7f\n\\\"", "\\x1f ~\\x7f\\x0a\\\\\"", "\\u001f ~\\u007f\\n\\\\\\\""},
+        // The last C1 control character and the first character after them.
+        {"\xc2\x9f\xc2\xa0", "\\xc2\\x9f\xc2\xa0", "\\u009f\xc2\xa0"},
+        // An overlong lead byte, the last two-byte character.
+        {"\xc1\xbf\xdf\xbf", "\\xc1\\xbf\xdf\xbf", "\\u00c1\\u00bf\xdf\xbf"},
+        // An overlong three-byte form, the first and a late three-byte character.
+        {"\xe0\x9f\xbf\xe0\xa0\x80\xef\xbf\xbd", "\\xe0\\x9f\\xbf\xe0\xa0\x80\xef\xbf\xbd",
+         "\\u00e0\\u009f\\u00bf\xe0\xa0\x80\xef\xbf\xbd"},
+        // The characters on either side of the surrogates, and the first and last surrogate.
+        {"\xed\x9f\xbf\xed\xa0\x80\xed\xbf\xbf\xee\x80\x80",
+         "\xed\x9f\xbf\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80",
+         "\xed\x9f\xbf\\u00ed\\u00a0\\u0080\\u00ed\\u00bf\\u00bf\xee\x80\x80"},
+        // The first and last four-byte characters, one past the last, an overlong form, a
+        // lead byte that never starts a character and a sequence cut short.
+        {"\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\xf4\x90\x80\x80\xf0\x8f\xbf\xbf\xf5\xe2\x82",
+         "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80\\xf0\\x8f\\xbf\\xbf\\xf5\\xe2\\x82",
+         "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\\u00f4\\u0090\\u0080\\u0080\\u00f0\\u008f\\u00bf\\u00bf"
+         "\\u00f5\\u00e2\\u0082"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(PrintableText(row.text), row.shown);
+        EXPECT_EQ(JsonString(row.text), "\"" + row.json + "\"");
+    }
+}
 
 TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     Bytes bank = demo::MakeDemoBank();
