@@ -308,6 +308,15 @@ TEST_F(LevelsTool, LevelOperationsWriteWhatSetsInAscendingOrderWrite) {
     EXPECT_EQ(run({"replace", "op.bin", "1", "9", "--levels", "5"}).out,
               "Level 5: " + std::to_string(walls) + " cells\n" + std::to_string(walls) +
                   " cells changed in 1 level.\n");
+    int lone = 0;  // a tile level 5 lacks, painted in one cell
+    while (std::ranges::count(map(5).storage(), lone)) {
+        ++lone;
+    }
+    LevelMap once = map(5);
+    once.setCell(0, lone);
+    ASSERT_EQ(run({"set", "op.bin", "5", "-"}, FormatMapText(once)).exitCode, 0);
+    EXPECT_EQ(run({"replace", "op.bin", std::to_string(lone), "9", "--levels", "5"}).out,
+              "Level 5: 1 cell\n1 cell changed in 1 level.\n");
 }
 
 // pack looks at the manifest under the bank's lock: a set that lands as pack asks for the lock
@@ -875,6 +884,7 @@ TEST_F(LevelsTool, UsageErrorsExitWithTwoHelpAndVersionWithZero) {
         {{"swap", "bank.bin", "1", "2", "3"}, "swap: the arguments are FILE A B"},
         {{"patch", "make", "bank.bin", "bank.bin"}, "patch: make takes ORIGINAL EDITED -o OUT"},
         {{"restore", "bank.bin", "x1"}, "restore: ID must be a restore point's number, not 'x1'"},
+        {{"restore", "bank.bin"}, "restore: the arguments are FILE and ID"},
         {{"info", "bank.bin", "--yaml"}, "info: unknown option '--yaml'"},
         {{"info", "-"}, "info: unknown option '-'"},
         {{"export", "bank.bin", "--format"}, "export: --format needs a value"},
