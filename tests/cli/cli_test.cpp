@@ -56,33 +56,27 @@ using test::ExpectRefused;
 
 // Printable UTF-8 goes out as it is; control characters and bytes that are not valid UTF-8
 // are escaped, byte by byte for a terminal and by code point in JSON. Each row stands on the
-// edges of the UTF-8 ranges.
+// edges of the UTF-8 ranges: C1 controls and an overlong lead byte; three-byte characters with
+// an overlong form and the surrogates; four-byte ones with one past the last, an overlong form,
+// a byte that never leads and a cut-off sequence.
 TEST(TextEscaping, KeepsPrintableUtf8AndEscapesTheRestAtEachEdge) {
-    const struct {
-        std::string text, shown, json;
-    } rows[] = {
-        {"\x1f \x7e\x7f\n\\\"", "\\x1f ~\\x7f\\x0a\\\\\"", "\\u001f ~\\u007f\\n\\\\\\\""},
-        // The last C1 control character and the first character after them.
-        {"\xc2\x9f\xc2\xa0", "\\xc2\\x9f\xc2\xa0", "\\u009f\xc2\xa0"},
-        // An overlong lead byte, the last two-byte character.
-        {"\xc1\xbf\xdf\xbf", "\\xc1\\xbf\xdf\xbf", "\\u00c1\\u00bf\xdf\xbf"},
-        // An overlong three-byte form, the first and a late three-byte character.
-        {"\xe0\x9f\xbf\xe0\xa0\x80\xef\xbf\xbd", "\\xe0\\x9f\\xbf\xe0\xa0\x80\xef\xbf\xbd",
-         "\\u00e0\\u009f\\u00bf\xe0\xa0\x80\xef\xbf\xbd"},
-        // The characters on either side of the surrogates, and the first and last surrogate.
-        {"\xed\x9f\xbf\xed\xa0\x80\xed\xbf\xbf\xee\x80\x80",
-         "\xed\x9f\xbf\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80",
-         "\xed\x9f\xbf\\u00ed\\u00a0\\u0080\\u00ed\\u00bf\\u00bf\xee\x80\x80"},
-        // The first and last four-byte characters, one past the last, an overlong form, a
-        // lead byte that never starts a character and a sequence cut short.
+    const std::string rows[][3] = {
+        {"\x1f \x7e\x7f\n\\\"\xc2\x80\xc2\x9f\xc2\xa0\xc1\xbf\xdf\xbf",
+         "\\x1f ~\\x7f\\x0a\\\\\"\\xc2\\x80\\xc2\\x9f\xc2\xa0\\xc1\\xbf\xdf\xbf",
+         "\\u001f ~\\u007f\\n\\\\\\\"\\u0080\\u009f\xc2\xa0\\u00c1\\u00bf\xdf\xbf"},
+        {"\xe0\x9f\xbf\xe0\xa0\x80\xef\xbf\xbd\xed\x9f\xbf\xed\xa0\x80\xed\xbf\xbf\xee\x80\x80",
+         "\\xe0\\x9f\\xbf\xe0\xa0\x80\xef\xbf\xbd\xed\x9f\xbf"
+         "\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80",
+         "\\u00e0\\u009f\\u00bf\xe0\xa0\x80\xef\xbf\xbd\xed\x9f\xbf"
+         "\\u00ed\\u00a0\\u0080\\u00ed\\u00bf\\u00bf\xee\x80\x80"},
         {"\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\xf4\x90\x80\x80\xf0\x8f\xbf\xbf\xf5\xe2\x82",
          "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80\\xf0\\x8f\\xbf\\xbf\\xf5\\xe2\\x82",
          "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\\u00f4\\u0090\\u0080\\u0080\\u00f0\\u008f\\u00bf\\u00bf"
          "\\u00f5\\u00e2\\u0082"},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(PrintableText(row.text), row.shown);
-        EXPECT_EQ(JsonString(row.text), "\"" + row.json + "\"");
+    for (const auto& [text, shown, json] : rows) {
+        EXPECT_EQ(PrintableText(text), shown);
+        EXPECT_EQ(JsonString(text), "\"" + json + "\"");
     }
 }
 
@@ -749,6 +743,17 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
         EXPECT_EQ(read("full.bin"), full) << c.error;
     }
     EXPECT_EQ(read("one.map"), demo::MakeSingleMap(busy(144)));
+    // dump --all: each level under its number, a blank line between, and the reason for one
+    // that cannot be read, which makes the exit status 1.
+    std::string all;
+    for (int level = 1; level <= 99; ++level) {
+        all += (level > 1 ? "\nLevel " : "Level ") + std::to_string(level) + "\n" +
+               (level == 41 ? "Level 41: its pointer at file byte 80 does not point into the "
+                              "bank's level data.\n"
+                            : FormatMapText(level == 99 ? LevelMap() : busy(144)));
+    }
+    const auto dumped = run({"dump", "full.bin", "--all"});
+    EXPECT_EQ(std::pair(dumped.exitCode, dumped.out), std::pair(1, all));
     EXPECT_EQ(run({"set", "full.bin", "99", "fills.txt"}).exitCode, 0);
     EXPECT_EQ(run({"dump", "full.bin", "99"}).out, text("fills.txt"));
 }
