@@ -54,11 +54,6 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
     atRoot.directory = "/";
     EXPECT_EQ(ComposeLevelTitle(atRoot, 0), kCaption + " [/cart.bin]");
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(0));
-    const QString keys = Control<QPushButton>(*window, "Command4")->toolTip();
-    for (const char* key :
-         {"Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "Ctrl+C", "Ctrl+V", "F5", "Ctrl+H"}) {
-        EXPECT_TRUE(keys.contains(key)) << key;
-    }
     messages.answer(QMessageBox::Ok);
     ClickButton(*window, "Command4");
     EXPECT_TRUE(messages.calls.at(0).text.startsWith("Morvane Level Editor, written by"));
