@@ -192,6 +192,10 @@ TEST(TileSet, FindsPicturesInEitherLetterCaseDecodesEachOnceAndReadsChangedOnesA
     ASSERT_TRUE(demo::WriteGif((folder.m_folder / "GIF/9.gif").string(), striped, error)) << error;
     EXPECT_EQ(tiles.cell(9).pixel(0, 0), 0xFF102030u);
     EXPECT_EQ(tiles.cell(9).pixel(0, 1), 0xFF102030u);
+    // A transparent pixel shows the background, whatever lies beside it.
+    const demo::IndexedPicture corner{2, 2, {{0, 0, 0}, {0xFF, 0, 0}}, {0, 1, 1, 1}, 0};
+    ASSERT_TRUE(demo::WriteGif((folder.m_folder / "GIF/7.gif").string(), corner, error)) << error;
+    EXPECT_EQ(tiles.cell(7).pixel(0, 15), kLevelBackground);
 }
 
 // Exported pictures keep the resolution they always had, 3937 pixels a metre both ways.

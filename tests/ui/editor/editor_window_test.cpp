@@ -54,6 +54,7 @@ TEST_F(EditorWindowTest, StartsOnABankWithLevelOneAndTheBrushesAndRefusesToClose
     atRoot.directory = "/";
     EXPECT_EQ(ComposeLevelTitle(atRoot, 0), kCaption + " [/cart.bin]");
     EXPECT_EQ(DocumentOf(*window).map(), TestLevel(0));
+    EXPECT_TRUE(Control<QWidget>(*window, "Command4")->toolTip().contains("Ctrl+H: restore"));
     messages.answer(QMessageBox::Ok);
     ClickButton(*window, "Command4");
     EXPECT_TRUE(messages.calls.at(0).text.startsWith("Morvane Level Editor, written by"));
