@@ -22,7 +22,11 @@ const LevelLayout kBank{0, true};
 LevelResult<std::uint8_t> PaintAndSave(const std::shared_ptr<MemoryFileData>& data, int number,
                                        std::uint8_t tile, BankHistory& points) {
     auto file = OpenMemoryFile(data, OpenMode::ReadWrite);
-    auto level = LoadLevelFromFile(*file, kBank, number - 1).value();
+    auto loaded = LoadLevelFromFile(*file, kBank, number - 1);
+    if (!loaded.ok()) {  // a machine that stopped before the save reads nothing either
+        return loaded.failure();
+    }
+    LoadedLevel& level = loaded.value();
     level.map.setCell(40, tile);
     BankWriteOptions note;
     note.history = &points;
