@@ -180,6 +180,9 @@ TEST_F(TiledTool, TmxrasterizerDrawsExportedMapsAsThePngExport) {
         EXPECT_EQ(differing, 0) << name;
     }
     EXPECT_GT(transparent, 0);
+    // Exported pictures keep the resolution they always had, 3937 pixels a metre both ways.
+    EXPECT_NE(text("png/Level4.png").find(std::string("pHYs\0\0\x0f\x61\0\0\x0f\x61\1", 13)),
+              std::string::npos);
 }
 
 TEST_F(TiledTool, MapsTiledRewritesInEveryEncodingReadBackToTheSameBank) {

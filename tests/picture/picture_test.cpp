@@ -7,7 +7,6 @@
 #include "demo_levels.h"
 #include "gif_writer.h"
 #include "picture/gif_decoder.h"
-#include "picture/png_encoder.h"
 #include "picture/tile_set.h"
 #include "test_folder.h"
 
@@ -196,15 +195,6 @@ TEST(TileSet, FindsPicturesInEitherLetterCaseDecodesEachOnceAndReadsChangedOnesA
     const demo::IndexedPicture corner{2, 2, {{0, 0, 0}, {0xFF, 0, 0}}, {0, 1, 1, 1}, 0};
     ASSERT_TRUE(demo::WriteGif((folder.m_folder / "GIF/7.gif").string(), corner, error)) << error;
     EXPECT_EQ(tiles.cell(7).pixel(0, 15), kLevelBackground);
-}
-
-// Exported pictures keep the resolution they always had, 3937 pixels a metre both ways.
-TEST(PngEncoder, WritesOneHundredPixelsAnInch) {
-    const auto png = EncodePng(Picture(1, 1, 0xFF000000));
-    ASSERT_TRUE(png);
-    const std::vector<std::uint8_t> phys = {'p',  'H', 'Y', 's',  0,    0, 0x0F,
-                                            0x61, 0,   0,   0x0F, 0x61, 1};
-    EXPECT_NE(std::search(png->begin(), png->end(), phys.begin(), phys.end()), png->end());
 }
 
 }  // namespace
