@@ -112,6 +112,11 @@ TEST_F(LevelsTool, InfoListsEveryLevelAndTheFreeSpaceThatRepackReclaims) {
     write("cut.bin", Bytes(bank.begin(), bank.begin() + 100));
     const auto cut = nlohmann::json::parse(run({"info", "cut.bin", "--json"}).out);
     EXPECT_EQ(cut["levels"][40]["file_offset"], bank[80] | (bank[81] - 0x80) << 8);
+    // A bare map is one level of 224 one-cell runs.
+    write("one.map", demo::MakeSingleMap(demo::MakeDemoLevel(3)));
+    EXPECT_EQ(nlohmann::json::parse(run({"info", "one.map", "--json"}).out)["levels"],
+              nlohmann::json::parse(R"([{"number": 1, "file_offset": 0, "length": 224,
+                                         "error": null}])"));
 
     // Repacking (whose figures the README's first session shows) keeps every level.
     write("cart2.bin", read("cart.bin"));
