@@ -54,9 +54,8 @@ struct Refusal {
 
 using test::ExpectRefused;
 
-// Printable UTF-8 goes out as it is; control characters and bytes outside valid UTF-8 are
-// escaped, byte by byte for a terminal, by code point in JSON. Rows stand on the edges of the
-// ranges of two-, three- and four-byte characters, overlong forms and surrogates.
+// Printable UTF-8 goes out as it is, the rest escaped (byte by byte for a terminal, by code
+// point in JSON), at each edge of the UTF-8 ranges, overlong forms and surrogates.
 TEST(TextEscaping, KeepsPrintableUtf8AndEscapesTheRestAtEachEdge) {
     const std::string rows[][3] = {
         {"\x1f \x7e\x7f\n\\\"\xc2\x80\xc2\x9f\xc2\xa0\xc1\xbf\xdf\xbf",
@@ -399,15 +398,16 @@ TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
     Bytes torn = after;
     std::copy(before.begin() + 8192, before.end(), torn.begin() + 8192);
     write("bank.bin", torn);
-    const auto underWay = EncodeUnfinishedWrite(
-        {"bank.bin", 1, Crc32(before), Crc32(after), PageChecksums(before), PageChecksums(after)});
-    // A record is trusted only when no other user may write it, whatever the umask.
-    const auto writeRecord = [&](const Bytes& record) {
-        write("bank.bin.history/under-way", record);
+    // The record of a write from one bank to another under way, naming the point kept first;
+    // it is trusted only when no other user may write it, whatever the umask.
+    const auto writeRecord = [&](std::int64_t point, const Bytes& from, const Bytes& to) {
+        write("bank.bin.history/under-way",
+              EncodeUnfinishedWrite({"bank.bin", point, Crc32(from), Crc32(to), PageChecksums(from),
+                                     PageChecksums(to)}));
         fs::permissions(m_folder / "bank.bin.history/under-way",
                         fs::perms::owner_read | fs::perms::owner_write);
     };
-    writeRecord(underWay);
+    writeRecord(1, before, after);
 
     ExpectRefused(run({"info", "bank.bin"}),
                   "bank.bin: The last save of bank.bin was interrupted and left the bank torn; "
@@ -424,11 +424,17 @@ TEST_F(LevelsTool, TornBankIsPutBackByTheNextWrite) {
     EXPECT_EQ(run({"dump", "bank.bin", "3"}).out, level);
     EXPECT_FALSE(fs::exists(m_folder / "bank.bin.history" / "under-way"));
 
+    // Torn where every level still reads (a tile changed in place, and free space): exit 1.
+    Bytes edited = before, half = before;
+    edited[300] ^= 1, edited[16000] ^= 1, half[16000] ^= 1;
+    write("bank.bin", half);
+    writeRecord(1, before, edited);
+    EXPECT_EQ(run({"info", "bank.bin", "--json"}).exitCode, 1);
+
     // A record naming a point that is not there stops every write but a restore, and says so,
     // naming the record; a restore of a point that is not there writes nothing.
     write("bank.bin", torn);
-    writeRecord(EncodeUnfinishedWrite({"bank.bin", 77, Crc32(before), Crc32(after),
-                                       PageChecksums(before), PageChecksums(after)}));
+    writeRecord(77, before, after);
     const std::string stuck =
         "bank.bin: The last save was interrupted and left the bank torn, but its record, "
         "bank.bin.history/under-way, names restore point 77, which cannot be put back: there is "
@@ -721,8 +727,7 @@ TEST_F(LevelsTool, RefusalsLeaveTheFileUntouched) {
         EXPECT_EQ(read("full.bin"), full) << c.error;
     }
     EXPECT_EQ(read("one.map"), demo::MakeSingleMap(busy(144)));
-    // dump --all: each level under its number, a blank line between, and the reason for one
-    // that cannot be read, which makes the exit status 1.
+    // dump --all: every level under its number, or why it cannot be read (then exit status 1).
     std::string all;
     for (int level = 1; level <= 99; ++level) {
         all += (level > 1 ? "\nLevel " : "Level ") + std::to_string(level) + "\n" +

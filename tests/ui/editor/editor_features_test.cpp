@@ -40,11 +40,9 @@ TEST_F(FeaturesTest, ListShowsEachLevelAsOnDiskAndTheShownOneWithItsEdits) {
     const QImage box = LevelListPictures::UnreadablePicture();
     EXPECT_EQ(ShownListPicture(levels, 4), box);
     EXPECT_EQ(pictures.row(4).size, "unreadable");
-    // The border and both diagonals cross each column of the box once: four pixels hold the
-    // pen's red, 0xA0.
+    // Border and both diagonals: each column of the box holds four pixels of the pen's red.
     const QImage column = box.copy(10, 0, 1, box.height());
     EXPECT_EQ(std::count(column.bits(), column.bits() + column.sizeInBytes(), 0xA0), 4);
-    EXPECT_EQ(box.pixel(0, 0), box.pixel(127, 27));
     const LevelMap painted = Paint(*window, {0, 1, 2, 3, 4, 5}, 40);
     EXPECT_EQ(ShownListPicture(levels, 0), ExpectedPicture(painted, 4));
     EXPECT_EQ(pictures.row(0).size, QString("%1 bytes").arg(PackLevel(painted).size()));
@@ -61,7 +59,6 @@ TEST_F(FeaturesTest, ListShowsEachLevelAsOnDiskAndTheShownOneWithItsEdits) {
     // The closed box and its items keep the bare numbers; the drop-down is wider than the box.
     EXPECT_EQ(levels.geometry(), QRect(84, 236, 45, 21));
     EXPECT_EQ(levels.currentText(), "1");
-    EXPECT_EQ(levels.itemText(98), "99");
     EXPECT_GT(levels.view()->minimumWidth(), 128);
 }
 
