@@ -141,7 +141,7 @@ int RunExportCommand(const CommandContext& context, const std::vector<std::strin
         // joined with '/', which Windows takes too, so that the printed names are the same.
         std::string target = (sourcePath.parent_path() / name).lexically_normal().generic_string();
         if (output) {
-            target = intoFolder ? (fs::path(*output) / name).generic_string() : *output;
+            target = intoFolder ? PathInFolder(*output, name) : *output;
         }
         if (IsSameFile(target, path)) {
             return context.fail(target, "this is the source file; the picture would replace it");

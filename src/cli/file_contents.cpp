@@ -1,6 +1,7 @@
 #include "cli/file_contents.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <istream>
 
 namespace morvane {
@@ -55,6 +56,10 @@ void AddFileIfChanged(FileSystem& files, const std::string& path,
 
 std::span<const std::uint8_t> BytesOf(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+std::string PathInFolder(const std::string& folder, std::string_view name) {
+    return (std::filesystem::path(folder) / name).generic_string();
 }
 
 }  // namespace morvane

@@ -39,4 +39,8 @@ void AddFileIfChanged(FileSystem& files, const std::string& path,
 // The bytes of text, as a view.
 std::span<const std::uint8_t> BytesOf(std::string_view text);
 
+// The path of the file name in folder, joined with '/', which Windows takes too, so that the
+// names the commands print are the same on every system.
+std::string PathInFolder(const std::string& folder, std::string_view name);
+
 }  // namespace morvane

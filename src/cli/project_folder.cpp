@@ -4,7 +4,6 @@
 #include <array>
 #include <cctype>
 #include <charconv>
-#include <filesystem>
 
 #include "cli/file_contents.h"
 #include "leveldata/header_fields.h"
@@ -122,10 +121,6 @@ std::optional<std::string> ManifestOf(Source& source, ProjectManifest& manifest)
     }
     manifest.bankCrc = Crc32(bank);
     return std::nullopt;
-}
-
-std::string PathInFolder(const std::string& folder, std::string_view name) {
-    return (std::filesystem::path(folder) / name).generic_string();
 }
 
 }  // namespace morvane

@@ -41,10 +41,6 @@ std::optional<std::string> ReadManifestFile(FileSystem& files, const std::string
 // extension of a level file, or nothing for any other name.
 std::optional<int> LevelOfFileName(std::string_view name);
 
-// The path of the file name in folder, joined with '/', which Windows takes too, so that the
-// names the commands print are the same on every system.
-std::string PathInFolder(const std::string& folder, std::string_view name);
-
 // True for a name that starts "Level" in any case, as a level file's does: a file pack does
 // not read although its name suggests a level (Level7.TXT, level7.txt, Level100.txt).
 bool LooksLikeLevelFileName(std::string_view name);
