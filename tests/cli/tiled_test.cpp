@@ -329,11 +329,14 @@ TEST_F(TiledTool, PackWritesWhatSequentialSetsWriteAndRefusesAStaleBank) {
     EXPECT_EQ(pack.out, "Levels changed: 3,30,60\n");
     EXPECT_TRUE(text("cart.bin") == text("sets.bin"));
     EXPECT_EQ(run({"pack", "work", "cart.bin"}).out, "No level differs; nothing was written.\n");
-    write("work/Level7.TXT", FormatMapText(LevelMap()));
-    EXPECT_EQ(run({"pack", "work", "cart.bin"}).err,
-              "morvane-levels: work/Level7.TXT: Not read: a level file is named Level1 to Level99 "
-              "with .txt, .tmx, .tmj or .json, in those letters.\n");
-    fs::remove(m_folder / "work/Level7.TXT");
+    for (const std::string name : {"Level7.TXT", "Level0.txt", "Level100.txt"}) {
+        write("work/" + name, FormatMapText(LevelMap()));
+        EXPECT_EQ(run({"pack", "work", "cart.bin"}).err,
+                  "morvane-levels: work/" + name +
+                      ": Not read: a level file is named Level1 to Level99 with .txt, .tmx, .tmj "
+                      "or .json, in those letters.\n");
+        fs::remove(m_folder / "work" / name);
+    }
 
     // Refused whole, the file untouched: a bad file, two files of one level, a bank changed
     // since (until --force).
@@ -358,6 +361,17 @@ TEST_F(TiledTool, PackWritesWhatSequentialSetsWriteAndRefusesAStaleBank) {
     EXPECT_TRUE(text("cart.bin") == edited);
     EXPECT_EQ(run({"pack", "work", "cart.bin", "--force"}).out, "Levels changed: 2,7\n");
     EXPECT_TRUE(text("cart.bin") != packed);
+
+    // unpack names ten edited files; of eleven, the first ten and how many more.
+    ASSERT_EQ(run({"unpack", "cart.bin", "edits"}).exitCode, 0);
+    for (int level = 20; level <= 29; ++level) {
+        write("edits/Level" + std::to_string(level) + ".txt", std::string("x"));
+    }
+    EXPECT_NE(run({"unpack", "cart.bin", "edits"}).err.find("Level29.txt; unpacking"),
+              std::string::npos);
+    write("edits/Level30.txt", std::string("x"));
+    EXPECT_NE(run({"unpack", "cart.bin", "edits"}).err.find("Level29.txt and 1 more; unpacking"),
+              std::string::npos);
 }
 
 // A designer's session with Debian's Tiled: maps Tiled saved, with a second layer, with the
