@@ -329,7 +329,7 @@ TEST_F(TiledTool, PackWritesWhatSequentialSetsWriteAndRefusesAStaleBank) {
     EXPECT_EQ(pack.out, "Levels changed: 3,30,60\n");
     EXPECT_TRUE(text("cart.bin") == text("sets.bin"));
     EXPECT_EQ(run({"pack", "work", "cart.bin"}).out, "No level differs; nothing was written.\n");
-    for (const std::string name : {"Level7.TXT", "Level0.txt", "Level100.txt"}) {
+    for (const std::string name : {"Level7.TXT", "Level0.txt", "Level100.txt", "Level7x.txt"}) {
         write("work/" + name, FormatMapText(LevelMap()));
         EXPECT_EQ(run({"pack", "work", "cart.bin"}).err,
                   "morvane-levels: work/" + name +

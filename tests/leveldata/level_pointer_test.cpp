@@ -5,7 +5,7 @@
 namespace morvane {
 namespace {
 
-TEST(LevelPointer, EncodesDecodesAndTellsDataAreaAddresses) {
+TEST(LevelPointer, EncodesDecodesTellsDataAreaAddressesAndMoves) {
     const struct {
         LevelPointer entry;
         int offset;
@@ -25,10 +25,8 @@ TEST(LevelPointer, EncodesDecodesAndTellsDataAreaAddresses) {
             EXPECT_EQ(LevelPointer::FromOffset(row.offset), row.entry);
         }
     }
-}
-
-TEST(LevelPointer, MovesByTheChangeInLengthAndWrapsInSixteenBits) {
-    // Offset 0x01C6, new length 60, old length 57.
+    // Moved by the change in length, wrapping in sixteen bits. Offset 0x01C6, new length 60, old
+    // length 57.
     EXPECT_EQ((LevelPointer{0xC6, 0x81}).movedBy(60 - 57), (LevelPointer{0xC9, 0x81}));
     // The carry reaches the high byte.
     EXPECT_EQ((LevelPointer{0xFE, 0x80}).movedBy(3), (LevelPointer{0x01, 0x81}));
